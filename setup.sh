@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Sets up a Debian machine for Kestra, builds it, and plays the demo or runs the tests.
+#   ./setup.sh play [kestra options...]   build the release tree and play the demo game
+#   ./setup.sh test                       build the sanitizer tree and run every test
+#   ./setup.sh deps                       only install the Debian packages
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(build-essential cmake ninja-build pkg-config git
+  libsdl2-dev zlib1g-dev libfreetype-dev xfonts-shinonome xfonts-efont-unicode
+  libfluidsynth-dev fluidsynth timgm6mb-soundfont
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
+
+install_deps() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "setup: installing ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+configure() { # dir type extra...
+  local dir=$1 type=$2; shift 2
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+}
+
+cmd=${1:-play}
+[ $# -gt 0 ] && shift
+case "$cmd" in
+  deps) install_deps ;;
+  play)
+    install_deps
+    configure build/release Release
+    cmake --build build/release -j "$jobs"
+    exec build/release/kestra "$@"
+    ;;
+  test)
+    install_deps
+    tools/check-format.sh
+    configure build/test Debug -DKESTRA_SANITIZE=ON
+    cmake --build build/test -j "$jobs"
+    export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+    (cd build/test && ctest --output-on-failure --timeout 300 -j "$jobs")
+    tools/fuzz.sh smoke
+    if git rev-parse --git-dir >/dev/null 2>&1; then
+      git diff --quiet || { echo "setup: the build changed tracked files"; git diff --stat; exit 1; }
+    fi
+    ;;
+  *) echo "usage: $0 play|test|deps" >&2; exit 2 ;;
+esac

@@ -1,0 +1,69 @@
+#include "platform/SdlWindow.h"
+
+#include <SDL.h>
+#include <stdexcept>
+
+namespace kestra::platform {
+
+struct SdlWindow::Impl {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int width = 0, height = 0;
+};
+
+SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoomed)
+    : impl_(std::make_unique<Impl>()) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+        throw std::runtime_error(std::string("cannot start the video system: ") + SDL_GetError());
+    impl_->width = width;
+    impl_->height = height;
+    int scale = zoomed ? 2 : 1;
+    impl_->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     width * scale, height * scale, 0);
+    if (!impl_->window)
+        throw std::runtime_error(std::string("cannot open the window: ") + SDL_GetError());
+    impl_->renderer = SDL_CreateRenderer(impl_->window, -1, 0);
+    if (!impl_->renderer)
+        throw std::runtime_error(std::string("cannot create a renderer: ") + SDL_GetError());
+    SDL_RenderSetLogicalSize(impl_->renderer, width, height);
+    impl_->texture = SDL_CreateTexture(impl_->renderer, SDL_PIXELFORMAT_RGB565,
+                                       SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!impl_->texture)
+        throw std::runtime_error(std::string("cannot create the screen texture: ") +
+                                 SDL_GetError());
+}
+
+SdlWindow::~SdlWindow() {
+    if (impl_->texture) SDL_DestroyTexture(impl_->texture);
+    if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
+    if (impl_->window) SDL_DestroyWindow(impl_->window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+void SdlWindow::Present(const std::uint16_t* pixels, int pitchBytes) {
+    SDL_UpdateTexture(impl_->texture, nullptr, pixels, pitchBytes);
+    SDL_RenderClear(impl_->renderer);
+    SDL_RenderCopy(impl_->renderer, impl_->texture, nullptr, nullptr);
+    SDL_RenderPresent(impl_->renderer);
+}
+
+WindowEvents SdlWindow::PumpEvents() {
+    WindowEvents result;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) result.Quit = true;
+        if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE)
+            result.Escape = true;
+    }
+    return result;
+}
+
+std::uint64_t SdlWindow::Milliseconds() {
+    return SDL_GetTicks64();
+}
+void SdlWindow::Delay(std::uint32_t ms) {
+    SDL_Delay(ms);
+}
+
+} // namespace kestra::platform

@@ -1,0 +1,34 @@
+#pragma once
+// The game window: shows a 320 x 240 RGB565 picture at 1x or 2x and reports
+// what the user did with the window. No SDL type leaks out of this header.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kestra::platform {
+
+struct WindowEvents {
+    bool Quit = false;   // the close box or the system asked to quit
+    bool Escape = false; // Escape was pressed (used by the bare test-pattern run)
+};
+
+class SdlWindow {
+public:
+    // Opens the window; throws std::runtime_error with SDL's message on failure.
+    SdlWindow(const std::string& title, int width, int height, bool zoomed);
+    ~SdlWindow();
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    // Copies a width x height RGB565 picture (pitch in bytes) to the window.
+    void Present(const std::uint16_t* pixels, int pitchBytes);
+    WindowEvents PumpEvents();
+    static std::uint64_t Milliseconds();
+    static void Delay(std::uint32_t ms);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace kestra::platform
