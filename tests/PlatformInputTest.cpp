@@ -1,6 +1,9 @@
+#include "graphics/KandelDraw.h"
 #include "media/MultiInput.h"
+#include "platform/SdlFrameHost.h"
 #include "platform/SdlInput.h"
 #include "platform/SdlWindow.h"
+#include "shell/Errors.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -76,4 +79,19 @@ TEST(PlatformInput, KeyTableKeysHaveDistinctScancodes) {
             EXPECT_NE(platform::ScancodeOf(static_cast<TKeyCode>(a)),
                       platform::ScancodeOf(static_cast<TKeyCode>(b)));
     }
+}
+
+TEST(PlatformFrameHost, PacesOnTheRealClockAndTurnsQuitIntoAbort) {
+    platform::SdlWindow window("pacing test", 320, 240, false);
+    platform::SdlFrameHost host(window);
+    TKandelDraw draw(host);
+    draw.SetFrameRate(100);
+    draw.ResetTiming();
+    std::uint64_t t0 = host.Milliseconds();
+    for (int i = 0; i < 5; ++i) draw.WaitFrame();
+    EXPECT_GE(host.Milliseconds() - t0, 40u);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_THROW(draw.WaitFrame(), EKandelDrawAbort);
 }
