@@ -184,7 +184,10 @@ TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& en
     std::error_code ec;
     fs::path dir = commandLine.GameDir ? *commandLine.GameDir : fs::current_path(ec);
     if (ec) throw EFileError("cannot find the current directory: " + ec.message());
-    fs::path absolute = fs::weakly_canonical(fs::absolute(dir, ec), ec);
+    // Symbolic links are kept: the folder name the user sees names the save folder.
+    fs::path absolute = fs::absolute(dir, ec).lexically_normal();
+    if (absolute.filename().empty() && absolute.has_relative_path())
+        absolute = absolute.parent_path();
     if (ec || !fs::is_directory(absolute, ec))
         throw EFileError(dir.string() + ": the game directory does not exist");
     c.GameDir = WithSlash(absolute.string());

@@ -106,6 +106,12 @@ TEST(GameConfig, CommandWordsAreExactAndCaseSensitive) {
     EXPECT_EQ(c.GameDir, game.Dir());
     EXPECT_EQ(c.GameFolderName, game.Path().filename().string());
 
+    std::filesystem::create_directory_symlink(game.Path(), game.Path() / "MyQuest");
+    TGameConfig linked = LoadGameConfig(ParseCommandLine({"--game", game.Dir() + "MyQuest/./"}),
+                                        Env({}), Writable(true));
+    EXPECT_EQ(linked.GameDir, game.Dir() + "MyQuest/");
+    EXPECT_EQ(linked.GameFolderName, "MyQuest");
+
     c = load({"testplay", "hidetitle", "window"});
     EXPECT_FALSE(c.TestPlayMode);
     EXPECT_TRUE(c.ShowTitle);
