@@ -2,6 +2,8 @@
 // Finding the files that game data names: asset folders of the game directory
 // first, then of the runtime package; names match without regard to ASCII case,
 // and names in code page 932 are tried converted to UTF-8 and as raw bytes.
+#include "shell/Cp932.h"
+
 #include <array>
 #include <filesystem>
 #include <functional>
@@ -21,11 +23,6 @@ inline constexpr std::array<std::string_view, 2> KMovieExtensions = {"avi", "mpg
 
 // Code page 932 to UTF-8; nullopt when the bytes are not valid code page 932.
 using TNameConverter = std::function<std::optional<std::string>(std::string_view)>;
-
-// Lead bytes of double-byte characters in code page 932.
-constexpr bool IsCp932LeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
 
 class TAssetLookup {
 public:
