@@ -1,0 +1,16 @@
+// Feeds arbitrary bytes to the WAV decoder: it must decode or raise its own
+// error, never crash, read out of bounds or allocate without bound.
+#include "media/WaveFile.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    try {
+        kestra::TWaveData w = kestra::DecodeWave(data, size, "fuzz.wav");
+        volatile std::size_t frames = w.FrameCount();
+        (void)frames;
+    } catch (const kestra::EWaveFormatError&) {
+    }
+    return 0;
+}
