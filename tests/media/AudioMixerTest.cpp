@@ -177,9 +177,10 @@ TEST_F(AudioMixer, BadFilesAreRefusedWithAWarning) {
     EXPECT_FALSE(Mixer->PlaySoundEx("/nonexistent/x.wav", 100, 100, 50));
     EXPECT_FALSE(Mixer->PlayMusic(garbage.Path));
     EXPECT_FALSE(Mixer->GetMusicPlaying());
+    EXPECT_FALSE(Mixer->PlaySoundEx(std::filesystem::temp_directory_path().string(), 100, 100, 50));
     EXPECT_EQ(Peak(Render(*Mixer, 100).L), 0);
     // One warning per distinct problem, each naming its file.
-    ASSERT_EQ(Warnings.size(), 3u);
+    ASSERT_EQ(Warnings.size(), 4u);
     EXPECT_NE(Warnings[0].find("cut.wav"), std::string::npos);
     EXPECT_NE(Warnings[1].find("x.wav"), std::string::npos);
     EXPECT_NE(Warnings[2].find("noise.mid"), std::string::npos);

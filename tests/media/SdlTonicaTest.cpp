@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace kestra;
 using namespace kestra::platform;
@@ -72,4 +78,37 @@ TEST(SdlTonica, WithoutAudioRunsSilentWithSimulatedMusic) {
     EXPECT_TRUE(t.PlaySoundEx("/game/Sound/none.wav", 100, 100, 50));
     t.Release();
     EXPECT_EQ(warnings.size(), 1u);
+}
+
+TEST(SdlTonica, TheDeviceCallbackPullsTheMix) {
+    // SDL's disk driver writes whatever the callback produced to a file.
+    auto out = std::filesystem::temp_directory_path() /
+               ("kestra-disk-audio-" + std::to_string(::getpid()) + ".raw");
+    TEnvOverride driver("SDL_AUDIODRIVER", "disk");
+    TEnvOverride file("SDL_DISKAUDIOFILE", out.c_str());
+    test::TTempFile wav("tone.wav", test::MakeFlatWave(44100, 4410, 9000));
+    {
+        SdlTonica t;
+        t.Create();
+        t.InitMidi();
+        t.InitWave();
+        ASSERT_TRUE(t.HasDevice());
+        ASSERT_TRUE(t.PlayMusic(wav.Path));
+        t.SetMusicPanpot(0);
+        SDL_Delay(300);
+        t.Release();
+    }
+    std::ifstream in(out, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(out);
+    std::size_t left = 0, right = 0;
+    for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        std::int16_t l, r;
+        std::memcpy(&l, &bytes[i], 2);
+        std::memcpy(&r, &bytes[i + 2], 2);
+        left += l == 9000;
+        right += r != 0;
+    }
+    EXPECT_GT(left, 1000u);
+    EXPECT_EQ(right, 0u);
 }
