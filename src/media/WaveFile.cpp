@@ -24,7 +24,7 @@ constexpr std::uint8_t KGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80
                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 [[noreturn]] void Fail(const std::string& name, const std::string& problem) {
-    throw EWaveFormatError(name + ": " + problem);
+    throw ESoundFormatError(name + ": " + problem);
 }
 
 struct TFormat {

@@ -12,8 +12,8 @@
 
 namespace kestra {
 
-// A wave file that breaks its format or uses a variant we do not play.
-class EWaveFormatError : public EKestraError {
+// A sound or music file that breaks its format or uses a variant we do not play.
+class ESoundFormatError : public EKestraError {
 public:
     using EKestraError::EKestraError;
 };

@@ -1,5 +1,6 @@
 #include "platform/AudioMixer.h"
 
+#include "media/MidiFile.h"
 #include "media/WaveFile.h"
 
 #include <fluidsynth.h>
@@ -55,11 +56,6 @@ inline float SampleAt(const TWaveData& w, std::size_t i, double frac, std::size_
     return a + static_cast<float>(frac) * (b - a);
 }
 
-bool LooksLikeMidi(const std::vector<std::uint8_t>& b) {
-    return b.size() >= 14 && std::memcmp(b.data(), "MThd", 4) == 0 && b[4] == 0 && b[5] == 0 &&
-           b[6] == 0 && b[7] >= 6;
-}
-
 void QuietFluidLog(int, const char*, void*) {}
 
 } // namespace
@@ -89,8 +85,8 @@ struct TAudioMixer::Impl {
     std::int32_t MusicTempo = 100;
     float MusicGain = 1;
     TTonicaPan MusicPan;
-    float Fade = 1;
-    float FadeDelta = 0; // per output frame; < 0 fades out and then stops
+    double Fade = 1;
+    double FadeDelta = 0; // per output frame; < 0 fades out and then stops
 
     std::vector<TVoice> Voices;
 
@@ -161,11 +157,17 @@ struct TAudioMixer::Impl {
         if (Music == TMusicKind::Midi) {
             fluid_synth_write_float(Synth, static_cast<int>(frames), MidiL.data(), 0, 1,
                                     MidiR.data(), 0, 1);
+            // A looping player finishes only when it could not read the file.
+            if (fluid_player_get_status(Player) == FLUID_PLAYER_DONE) {
+                MusicSounding = false;
+                Playing.store(false);
+                return;
+            }
         } else if (!WaveOpen) {
             return; // wave output closed: the music holds its position
         }
         for (std::size_t f = 0; f < frames; ++f) {
-            float g = MusicGain * Fade;
+            auto g = static_cast<float>(MusicGain * Fade);
             if (Music == TMusicKind::Midi) {
                 MixL[f] += MidiL[f] * 32767.0f * g * MusicPan.Left;
                 MixR[f] += MidiR[f] * 32767.0f * g * MusicPan.Right;
@@ -320,10 +322,12 @@ bool TAudioMixer::PlayMusic(const std::string& path) {
         if (LooksLikeWave(bytes.data(), bytes.size())) {
             wave = std::make_shared<const TWaveData>(DecodeWave(bytes.data(), bytes.size(), path));
             bytes.clear();
-        } else if (!LooksLikeMidi(bytes)) {
-            throw EWaveFormatError(path + ": neither a MIDI nor a WAV file");
+        } else if (!LooksLikeMidi(bytes.data(), bytes.size())) {
+            throw ESoundFormatError(path + ": neither a MIDI nor a WAV file");
         } else if (bytes.size() > KMaxMidiBytes) {
             throw EFileError(path + ": MIDI file too large");
+        } else {
+            CheckMidiFile(bytes.data(), bytes.size(), path);
         }
     } catch (const EKestraError& e) {
         StopMusic();
@@ -381,7 +385,7 @@ void TAudioMixer::FadeInMusic(std::int32_t ms) {
     std::lock_guard lock(P->M);
     if (!P->MusicSounding || ms <= 0) return;
     P->Fade = 0;
-    P->FadeDelta = static_cast<float>(1000.0 / (static_cast<double>(ms) * P->Options.SampleRate));
+    P->FadeDelta = 1000.0 / (static_cast<double>(ms) * P->Options.SampleRate);
 }
 
 void TAudioMixer::SetMusicVolume(std::int32_t volume) {
@@ -410,7 +414,7 @@ void TAudioMixer::FadeOutMusic(std::int32_t ms) {
     if (!P->MusicSounding) return;
     double frames = static_cast<double>(ms) * P->Options.SampleRate / 1000.0;
     // From the present level, so that a fade-out during a fade-in takes ms too.
-    P->FadeDelta = -std::max(P->Fade, 1e-6f) / static_cast<float>(frames);
+    P->FadeDelta = -std::max(P->Fade, 1e-6) / frames;
 }
 
 void TAudioMixer::StopMusic() {

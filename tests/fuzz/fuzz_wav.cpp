@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         kestra::TWaveData w = kestra::DecodeWave(data, size, "fuzz.wav");
         volatile std::size_t frames = w.FrameCount();
         (void)frames;
-    } catch (const kestra::EWaveFormatError&) {
+    } catch (const kestra::ESoundFormatError&) {
     }
     return 0;
 }

@@ -255,3 +255,13 @@ TEST(AudioMixerNoSoundFont, MidiKeepsTimeSilentlyWithOneWarning) {
     EXPECT_EQ(Peak(s.L), 0);
     EXPECT_TRUE(m.GetMusicLooping());
 }
+
+TEST_F(AudioMixer, BrokenMidiIsRefusedBeforeTheSynthesizer) {
+    std::vector<std::uint8_t> midi = MakeMidi(96, 192);
+    midi[18] = 0x7F; // the track claims far more bytes than the file holds
+    TTempFile mid("broken.mid", midi);
+    EXPECT_FALSE(Mixer->PlayMusic(mid.Path));
+    EXPECT_FALSE(Mixer->GetMusicPlaying());
+    ASSERT_EQ(Warnings.size(), 1u);
+    EXPECT_NE(Warnings[0].find("broken.mid: truncated"), std::string::npos) << Warnings[0];
+}

@@ -19,7 +19,7 @@ void ExpectRejected(const std::vector<std::uint8_t>& b, const std::string& probl
     try {
         Decode(b);
         ADD_FAILURE() << "accepted a file that should fail with: " << problem;
-    } catch (const EWaveFormatError& e) {
+    } catch (const ESoundFormatError& e) {
         std::string what = e.what();
         EXPECT_NE(what.find("test.wav"), std::string::npos) << what;
         EXPECT_NE(what.find(problem), std::string::npos) << what;
@@ -97,7 +97,7 @@ TEST(WaveFile, RejectsTruncatedAndLyingSizes) {
     // Every prefix of a valid file decodes or fails cleanly.
     for (std::size_t n = 0; n < good.size(); ++n) {
         std::vector<std::uint8_t> part(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
-        EXPECT_THROW(Decode(part), EWaveFormatError) << "prefix of " << n << " bytes";
+        EXPECT_THROW(Decode(part), ESoundFormatError) << "prefix of " << n << " bytes";
     }
 }
 
