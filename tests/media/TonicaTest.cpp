@@ -7,22 +7,6 @@
 
 using namespace kestra;
 
-TEST(TonicaScales, ClampAndMapTheRecordNumbers) {
-    EXPECT_FLOAT_EQ(TonicaGain(100), 1.0f);
-    EXPECT_FLOAT_EQ(TonicaGain(50), 0.25f);
-    EXPECT_FLOAT_EQ(TonicaGain(-5), 0.0f);
-    EXPECT_FLOAT_EQ(TonicaGain(250), 1.0f);
-    EXPECT_DOUBLE_EQ(TonicaSpeed(10), 0.5);
-    EXPECT_DOUBLE_EQ(TonicaSpeed(120), 1.2);
-    EXPECT_DOUBLE_EQ(TonicaSpeed(900), 1.5);
-    EXPECT_FLOAT_EQ(TonicaPan(0).Right, 0.0f);
-    EXPECT_FLOAT_EQ(TonicaPan(0).Left, 1.0f);
-    EXPECT_FLOAT_EQ(TonicaPan(50).Left, 1.0f);
-    EXPECT_FLOAT_EQ(TonicaPan(50).Right, 1.0f);
-    EXPECT_FLOAT_EQ(TonicaPan(25).Right, 0.5f);
-    EXPECT_FLOAT_EQ(TonicaPan(130).Left, 0.0f);
-}
-
 TEST(NullTonica, SimulatesMusicDeterministically) {
     TNullTonica t;
     t.Create();
