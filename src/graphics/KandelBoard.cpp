@@ -25,7 +25,7 @@ i64 SaturateToInt(double v, i64 limit) {
 i64 TruncInt(double v) {
     return SaturateToInt(std::trunc(v), std::numeric_limits<int>::max());
 }
-i64 RoundInt(double v) {
+i64 RoundCorner(double v) {
     return SaturateToInt(std::nearbyint(v), std::numeric_limits<int>::max());
 }
 
@@ -141,6 +141,16 @@ void MapAxis(i64 lo, i64 hi, i64 destOrigin, i64 destSize, i64 srcOrigin, i64 sr
         if (rem >= destSize) rem -= destSize, ++q;
     }
 }
+
+// Sizes in 64 bits; a rectangle of ints can span more than an int holds.
+i64 SpanX(const TRect& r) {
+    return i64{r.Right} - r.Left;
+}
+i64 SpanY(const TRect& r) {
+    return i64{r.Bottom} - r.Top;
+}
+// Scaled drawing multiplies destination offsets (below 2^32) by source sizes.
+constexpr i64 KMaxScaledSource = i64{1} << 30;
 
 } // namespace
 
@@ -273,16 +283,19 @@ void TKandelBoard::DrawSheet(int x, int y, const TRect& sourceRect, TKandelSheet
 
 void TKandelBoard::StretchSheet(const TRect& destRect, TKandelSheet& sheet,
                                 const TRect& sourceRect) {
-    if (destRect.Width() == sourceRect.Width() && destRect.Height() == sourceRect.Height()) {
+    const i64 dw = SpanX(destRect), dh = SpanY(destRect);
+    const i64 sw = SpanX(sourceRect), sh = SpanY(sourceRect);
+    if (dw == sw && dh == sh) {
         DrawSheet(destRect.Left, destRect.Top, sourceRect, sheet);
         return;
     }
-    if (destRect.Empty() || sourceRect.Empty()) return;
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    if (sw > KMaxScaledSource || sh > KMaxScaledSource) return;
     TAxisMap cols, rows;
-    MapAxis(std::max(destRect.Left, 0), std::min(destRect.Right, Width_), destRect.Left,
-            destRect.Width(), sourceRect.Left, sourceRect.Width(), sheet.Width(), cols);
-    MapAxis(std::max(destRect.Top, 0), std::min(destRect.Bottom, Height_), destRect.Top,
-            destRect.Height(), sourceRect.Top, sourceRect.Height(), sheet.Height(), rows);
+    MapAxis(std::max(destRect.Left, 0), std::min(destRect.Right, Width_), destRect.Left, dw,
+            sourceRect.Left, sw, sheet.Width(), cols);
+    MapAxis(std::max(destRect.Top, 0), std::min(destRect.Bottom, Height_), destRect.Top, dh,
+            sourceRect.Top, sh, sheet.Height(), rows);
     if (cols.Source.empty() || rows.Source.empty()) return;
     const TBlit b = Prepare(sheet, Brightness);
     const int n = static_cast<int>(cols.Source.size());
@@ -304,10 +317,10 @@ void TKandelBoard::DrawSheetZoomed(int x, int y, const TRect& sourceRect, TKande
             sourceRect, sheet);
         return;
     }
-    const TRect dest{static_cast<int>(RoundInt(x - zoom * anchorX)),
-                     static_cast<int>(RoundInt(y - zoom * anchorY)),
-                     static_cast<int>(RoundInt(x + zoom * anchorX)),
-                     static_cast<int>(RoundInt(y + zoom * anchorY))};
+    const TRect dest{static_cast<int>(RoundCorner(x - zoom * anchorX)),
+                     static_cast<int>(RoundCorner(y - zoom * anchorY)),
+                     static_cast<int>(RoundCorner(x + zoom * anchorX)),
+                     static_cast<int>(RoundCorner(y + zoom * anchorY))};
     StretchSheet(dest, sheet, sourceRect);
 }
 
@@ -318,7 +331,8 @@ void TKandelBoard::DrawSheetRotated(int x, int y, const TRect& sourceRect, TKand
     if (valid.Empty()) return;
     const double s = KandelSine(angle), k = KandelCosine(angle), z = zoom;
     const double ax = anchorX, ay = anchorY;
-    const double w = sourceRect.Width(), h = sourceRect.Height();
+    const auto w = static_cast<double>(SpanX(sourceRect));
+    const auto h = static_cast<double>(SpanY(sourceRect));
     const double x0 = x - z * (ax * k - ay * s), y0 = y - z * (ax * s + ay * k);
     const double cx[4] = {x0, x0 + z * w * k, x0 - z * h * s, x0 + z * w * k - z * h * s};
     const double cy[4] = {y0, y0 + z * w * s, y0 + z * h * k, y0 + z * w * s + z * h * k};
@@ -363,25 +377,30 @@ void TKandelBoard::DrawSheetWaver(int x, int y, const TRect& sourceRect, TKandel
                                   int anchorX, int anchorY, double zoom, int phase, int period,
                                   int amplitude) {
     if (!(zoom > 0) || period <= 0 || sourceRect.Empty()) return;
+    const i64 sw = SpanX(sourceRect), sh = SpanY(sourceRect);
+    if (sw > KMaxScaledSource || sh > KMaxScaledSource) return;
     const i64 hx = TruncInt(zoom * anchorX), hy = TruncInt(zoom * anchorY);
     const i64 left = x - hx, top = y - hy, right = x + hx, bottom = y + hy;
     const i64 dw = right - left, dh = bottom - top;
     if (dw <= 0 || dh <= 0) return;
     TAxisMap rows, cols;
-    MapAxis(std::max<i64>(top, 0), std::min<i64>(bottom, Height_), top, dh, sourceRect.Top,
-            sourceRect.Height(), sheet.Height(), rows);
+    MapAxis(std::max<i64>(top, 0), std::min<i64>(bottom, Height_), top, dh, sourceRect.Top, sh,
+            sheet.Height(), rows);
     if (rows.Source.empty()) return;
     const TBlit b = Prepare(sheet, Brightness);
-    const i64 h = sourceRect.Height();
+    const i64 h = sh;
     WithMode(b.Mode, [&](auto mode) {
         for (std::size_t j = 0; j < rows.Source.size(); ++j) {
             const i64 dy = rows.First + static_cast<i64>(j);
             const i64 r = dy - top;
-            const auto index = static_cast<int>((phase + h * r * 256 / dh / period) & 255);
+            // h r 256 div H, split so that no product leaves 64 bits (r < H).
+            const i64 hr = h * r;
+            const i64 scaled = hr / dh * 256 + hr % dh * 256 / dh;
+            const auto index = static_cast<int>((phase + scaled / period) & 255);
             const i64 shift = TruncInt(zoom * amplitude * KandelSine(index));
             const i64 rowLeft = left + shift;
             MapAxis(std::max<i64>(rowLeft, 0), std::min<i64>(rowLeft + dw, Width_), rowLeft, dw,
-                    sourceRect.Left, sourceRect.Width(), sheet.Width(), cols);
+                    sourceRect.Left, sw, sheet.Width(), cols);
             if (cols.Source.empty()) continue;
             SpanMapped<mode.value>(ScanLine(static_cast<int>(dy)) + cols.First,
                                    sheet.ScanLine(rows.Source[j]), cols.Source.data(),
