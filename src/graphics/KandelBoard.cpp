@@ -3,6 +3,7 @@
 #include "shell/Errors.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -58,29 +59,52 @@ inline void Put(std::uint16_t& d, std::uint8_t c, const TBlit& b) {
     if constexpr (M == TDrawMode::Copy) {
         d = b.Colors[c];
     } else if constexpr (M == TDrawMode::Keyed) {
-        const std::uint16_t v = b.Colors[c];
-        d = c != 0 ? v : d;
+        // Load and store unconditionally so that no branch depends on the pixel.
+        const std::uint16_t v = b.Colors[c], old = d;
+        d = c != 0 ? v : old;
     } else if constexpr (M == TDrawMode::Blend) {
         d = Blend(b.Colors[c], d, b.E, b.F);
     } else {
-        if (c != 0) d = Blend(b.Colors[c], d, b.E, b.F);
+        const std::uint16_t old = d, v = Blend(b.Colors[c], old, b.E, b.F);
+        d = c != 0 ? v : old;
     }
+}
+
+// Four table colours packed into one 64-bit word, lowest address first.
+inline std::uint64_t Lookup4(const std::uint16_t* colors, std::uint32_t w) {
+    return static_cast<std::uint64_t>(colors[w & 255]) |
+           static_cast<std::uint64_t>(colors[(w >> 8) & 255]) << 16 |
+           static_cast<std::uint64_t>(colors[(w >> 16) & 255]) << 32 |
+           static_cast<std::uint64_t>(colors[w >> 24]) << 48;
+}
+// 0xFFFF in every lane whose index byte is 0.
+inline std::uint64_t ZeroLanes4(std::uint32_t w) {
+    return static_cast<std::uint64_t>((w & 0xFFu) == 0) * 0xFFFFu |
+           static_cast<std::uint64_t>((w & 0xFF00u) == 0) * 0xFFFF0000u |
+           static_cast<std::uint64_t>((w & 0xFF0000u) == 0) * 0xFFFF00000000u |
+           static_cast<std::uint64_t>((w & 0xFF000000u) == 0) * 0xFFFF000000000000u;
 }
 
 template <TDrawMode M>
 void SpanDirect(std::uint16_t* d, const std::uint8_t* s, int n, const TBlit& b) {
-    if constexpr (M == TDrawMode::Copy) {
-        const std::uint16_t* colors = b.Colors;
-        int i = 0;
+    int i = 0;
+    if constexpr (M == TDrawMode::Copy || M == TDrawMode::Keyed) {
+        // Four pixels per step: one 32-bit read of indexes, one 64-bit write.
+        static_assert(std::endian::native == std::endian::little);
         for (; i + 4 <= n; i += 4) {
-            const std::uint16_t c0 = colors[s[i]], c1 = colors[s[i + 1]];
-            const std::uint16_t c2 = colors[s[i + 2]], c3 = colors[s[i + 3]];
-            d[i] = c0, d[i + 1] = c1, d[i + 2] = c2, d[i + 3] = c3;
+            std::uint32_t w;
+            std::memcpy(&w, s + i, 4);
+            std::uint64_t out = Lookup4(b.Colors, w);
+            if constexpr (M == TDrawMode::Keyed) {
+                std::uint64_t old;
+                std::memcpy(&old, d + i, 8);
+                const std::uint64_t keep = ZeroLanes4(w);
+                out = (out & ~keep) | (old & keep);
+            }
+            std::memcpy(d + i, &out, 8);
         }
-        for (; i < n; ++i) d[i] = colors[s[i]];
-    } else {
-        for (int i = 0; i < n; ++i) Put<M>(d[i], s[i], b);
     }
+    for (; i < n; ++i) Put<M>(d[i], s[i], b);
 }
 
 template <TDrawMode M>
