@@ -1,9 +1,9 @@
 #include "graphics/KandelBoard.h"
+#include "graphics/KandelSpan.h"
 #include "graphics/KandelTrig.h"
 #include "shell/Errors.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -70,41 +70,9 @@ inline void Put(std::uint16_t& d, std::uint8_t c, const TBlit& b) {
     }
 }
 
-// Four table colours packed into one 64-bit word, lowest address first.
-inline std::uint64_t Lookup4(const std::uint16_t* colors, std::uint32_t w) {
-    return static_cast<std::uint64_t>(colors[w & 255]) |
-           static_cast<std::uint64_t>(colors[(w >> 8) & 255]) << 16 |
-           static_cast<std::uint64_t>(colors[(w >> 16) & 255]) << 32 |
-           static_cast<std::uint64_t>(colors[w >> 24]) << 48;
-}
-// 0xFFFF in every lane whose index byte is 0.
-inline std::uint64_t ZeroLanes4(std::uint32_t w) {
-    return static_cast<std::uint64_t>((w & 0xFFu) == 0) * 0xFFFFu |
-           static_cast<std::uint64_t>((w & 0xFF00u) == 0) * 0xFFFF0000u |
-           static_cast<std::uint64_t>((w & 0xFF0000u) == 0) * 0xFFFF00000000u |
-           static_cast<std::uint64_t>((w & 0xFF000000u) == 0) * 0xFFFF000000000000u;
-}
-
 template <TDrawMode M>
 void SpanDirect(std::uint16_t* d, const std::uint8_t* s, int n, const TBlit& b) {
-    int i = 0;
-    if constexpr (M == TDrawMode::Copy || M == TDrawMode::Keyed) {
-        // Four pixels per step: one 32-bit read of indexes, one 64-bit write.
-        static_assert(std::endian::native == std::endian::little);
-        for (; i + 4 <= n; i += 4) {
-            std::uint32_t w;
-            std::memcpy(&w, s + i, 4);
-            std::uint64_t out = Lookup4(b.Colors, w);
-            if constexpr (M == TDrawMode::Keyed) {
-                std::uint64_t old;
-                std::memcpy(&old, d + i, 8);
-                const std::uint64_t keep = ZeroLanes4(w);
-                out = (out & ~keep) | (old & keep);
-            }
-            std::memcpy(d + i, &out, 8);
-        }
-    }
-    for (; i < n; ++i) Put<M>(d[i], s[i], b);
+    for (int i = 0; i < n; ++i) Put<M>(d[i], s[i], b);
 }
 
 template <TDrawMode M>
@@ -298,6 +266,12 @@ void TKandelBoard::DrawSheet(int x, int y, const TRect& sourceRect, TKandelSheet
     if (sr <= sl || sb <= st) return;
     const TBlit b = Prepare(sheet, Brightness);
     const int w = static_cast<int>(sr - sl);
+    if (b.Mode == TDrawMode::Copy || b.Mode == TDrawMode::Keyed) {
+        TableBlit(ScanLine(static_cast<int>(dy)) + dx, Width_,
+                  sheet.ScanLine(static_cast<int>(st)) + sl, sheet.Width(), w,
+                  static_cast<int>(sb - st), b.Colors, b.Mode == TDrawMode::Keyed);
+        return;
+    }
     WithMode(b.Mode, [&](auto mode) {
         for (i64 j = 0; j < sb - st; ++j)
             SpanDirect<mode.value>(ScanLine(static_cast<int>(dy + j)) + dx,
