@@ -41,17 +41,9 @@ struct TBlit {
     TDrawMode Mode;
 };
 
-// The three 5-6-5 channels spread 21 bits apart, so that one multiplication
-// weighs all three and no channel sum (at most 257 x 63) reaches the next.
-inline std::uint64_t Spread(std::uint16_t c) {
-    return (c & 0x1Fu) | (static_cast<std::uint64_t>((c >> 5) & 0x3Fu) << 21) |
-           (static_cast<std::uint64_t>(c >> 11) << 42);
-}
 inline std::uint16_t Blend(std::uint16_t source, std::uint16_t dest, std::uint32_t e,
                            std::uint32_t f) {
-    constexpr std::uint64_t mask = 0x1Fu | (0x3Full << 21) | (0x1Full << 42);
-    const std::uint64_t m = ((Spread(source) * e + Spread(dest) * f) >> 8) & mask;
-    return static_cast<std::uint16_t>((m >> 42) << 11 | ((m >> 21) & 0x3F) << 5 | (m & 0x1F));
+    return BlendRgb565(source, dest, e, f);
 }
 
 template <TDrawMode M>
@@ -68,11 +60,6 @@ inline void Put(std::uint16_t& d, std::uint8_t c, const TBlit& b) {
         const std::uint16_t old = d, v = Blend(b.Colors[c], old, b.E, b.F);
         d = c != 0 ? v : old;
     }
-}
-
-template <TDrawMode M>
-void SpanDirect(std::uint16_t* d, const std::uint8_t* s, int n, const TBlit& b) {
-    for (int i = 0; i < n; ++i) Put<M>(d[i], s[i], b);
 }
 
 template <TDrawMode M>
@@ -266,17 +253,9 @@ void TKandelBoard::DrawSheet(int x, int y, const TRect& sourceRect, TKandelSheet
     if (sr <= sl || sb <= st) return;
     const TBlit b = Prepare(sheet, Brightness);
     const int w = static_cast<int>(sr - sl);
-    if (b.Mode == TDrawMode::Copy || b.Mode == TDrawMode::Keyed) {
-        TableBlit(ScanLine(static_cast<int>(dy)) + dx, Width_,
-                  sheet.ScanLine(static_cast<int>(st)) + sl, sheet.Width(), w,
-                  static_cast<int>(sb - st), b.Colors, b.Mode == TDrawMode::Keyed);
-        return;
-    }
-    WithMode(b.Mode, [&](auto mode) {
-        for (i64 j = 0; j < sb - st; ++j)
-            SpanDirect<mode.value>(ScanLine(static_cast<int>(dy + j)) + dx,
-                                   sheet.ScanLine(static_cast<int>(st + j)) + sl, w, b);
-    });
+    TableBlit(ScanLine(static_cast<int>(dy)) + dx, Width_,
+              sheet.ScanLine(static_cast<int>(st)) + sl, sheet.Width(), w,
+              static_cast<int>(sb - st), b.Colors, sheet.Transparent, static_cast<int>(b.E) - 1);
 }
 
 void TKandelBoard::StretchSheet(const TRect& destRect, TKandelSheet& sheet,

@@ -50,12 +50,25 @@ void PortableRow(std::uint16_t* d, const std::uint8_t* s, int n, const std::uint
     }
 }
 
+template <bool Keyed>
+void PortableBlendRow(std::uint16_t* d, const std::uint8_t* s, int n, const std::uint16_t* colors,
+                      std::uint32_t e, std::uint32_t f) {
+    for (int i = 0; i < n; ++i) {
+        const std::uint16_t old = d[i], v = BlendRgb565(colors[s[i]], old, e, f);
+        d[i] = (!Keyed || s[i] != 0) ? v : old;
+    }
+}
+
 #ifdef KESTRA_HAVE_AVX512_BLIT
 // 32 pixels per step: the table lives in eight registers of 32 entries; two-source
 // permutes pick within 64 entries and index bits 6 and 7 choose among the four results.
 __attribute__((target("avx512f,avx512bw,avx512vl"))) void
 Avx512Blit(std::uint16_t* dest, int destPitch, const std::uint8_t* source, int sourcePitch,
-           int width, int height, const std::uint16_t* colors, bool keyed) {
+           int width, int height, const std::uint16_t* colors, bool keyed, int opacity) {
+    const bool blend = opacity < 255;
+    const __m512i e = _mm512_set1_epi16(static_cast<short>(opacity + 1));
+    const __m512i f = _mm512_set1_epi16(static_cast<short>(256 - opacity));
+    const __m512i m5 = _mm512_set1_epi16(0x1F), m6 = _mm512_set1_epi16(0x3F);
     __m512i t[8];
     for (int k = 0; k < 8; ++k) t[k] = _mm512_loadu_si512(colors + 32 * k);
     const __m512i bit6 = _mm512_set1_epi16(0x40), bit7 = _mm512_set1_epi16(0x80);
@@ -66,14 +79,33 @@ Avx512Blit(std::uint16_t* dest, int destPitch, const std::uint8_t* source, int s
             const int n = width - i < 32 ? width - i : 32;
             const __mmask32 lanes = n == 32 ? ~__mmask32{0} : (__mmask32{1} << n) - 1;
             const __m512i idx = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, s + i));
-            const __m512i a = _mm512_permutex2var_epi16(t[0], idx, t[1]);
-            const __m512i b = _mm512_permutex2var_epi16(t[2], idx, t[3]);
-            const __m512i c = _mm512_permutex2var_epi16(t[4], idx, t[5]);
-            const __m512i e = _mm512_permutex2var_epi16(t[6], idx, t[7]);
-            const __mmask32 m6 = _mm512_test_epi16_mask(idx, bit6);
-            const __mmask32 m7 = _mm512_test_epi16_mask(idx, bit7);
-            const __m512i r = _mm512_mask_blend_epi16(m7, _mm512_mask_blend_epi16(m6, a, b),
-                                                      _mm512_mask_blend_epi16(m6, c, e));
+            const __m512i q0 = _mm512_permutex2var_epi16(t[0], idx, t[1]);
+            const __m512i q1 = _mm512_permutex2var_epi16(t[2], idx, t[3]);
+            const __m512i q2 = _mm512_permutex2var_epi16(t[4], idx, t[5]);
+            const __m512i q3 = _mm512_permutex2var_epi16(t[6], idx, t[7]);
+            const __mmask32 h6 = _mm512_test_epi16_mask(idx, bit6);
+            const __mmask32 h7 = _mm512_test_epi16_mask(idx, bit7);
+            __m512i r = _mm512_mask_blend_epi16(h7, _mm512_mask_blend_epi16(h6, q0, q1),
+                                                _mm512_mask_blend_epi16(h6, q2, q3));
+            if (blend) {
+                // Per channel in 16-bit lanes: e x source + f x dest stays below 2^14.
+                const __m512i old = _mm512_maskz_loadu_epi16(lanes, d + i);
+                const __m512i red = _mm512_srli_epi16(
+                    _mm512_add_epi16(_mm512_mullo_epi16(_mm512_srli_epi16(r, 11), e),
+                                     _mm512_mullo_epi16(_mm512_srli_epi16(old, 11), f)),
+                    8);
+                const __m512i green = _mm512_srli_epi16(
+                    _mm512_add_epi16(
+                        _mm512_mullo_epi16(_mm512_and_si512(_mm512_srli_epi16(r, 5), m6), e),
+                        _mm512_mullo_epi16(_mm512_and_si512(_mm512_srli_epi16(old, 5), m6), f)),
+                    8);
+                const __m512i blue = _mm512_srli_epi16(
+                    _mm512_add_epi16(_mm512_mullo_epi16(_mm512_and_si512(r, m5), e),
+                                     _mm512_mullo_epi16(_mm512_and_si512(old, m5), f)),
+                    8);
+                r = _mm512_or_si512(
+                    _mm512_or_si512(_mm512_slli_epi16(red, 11), _mm512_slli_epi16(green, 5)), blue);
+            }
             const __mmask32 store = keyed ? lanes & _mm512_test_epi16_mask(idx, idx) : lanes;
             _mm512_mask_storeu_epi16(d + i, store, r);
         }
@@ -92,14 +124,22 @@ bool HasAvx512Blit() {
 
 void TableBlitPortable(std::uint16_t* dest, int destPitch, const std::uint8_t* source,
                        int sourcePitch, int width, int height, const std::uint16_t* colors,
-                       bool keyed) {
+                       bool keyed, int opacity) {
+    const auto e = static_cast<std::uint32_t>(opacity + 1);
+    const auto f = static_cast<std::uint32_t>(256 - opacity);
     for (int y = 0; y < height; ++y) {
         std::uint16_t* d = dest + static_cast<std::ptrdiff_t>(y) * destPitch;
         const std::uint8_t* s = source + static_cast<std::ptrdiff_t>(y) * sourcePitch;
-        if (keyed)
-            PortableRow<true>(d, s, width, colors);
-        else
-            PortableRow<false>(d, s, width, colors);
+        if (opacity >= 255) {
+            if (keyed)
+                PortableRow<true>(d, s, width, colors);
+            else
+                PortableRow<false>(d, s, width, colors);
+        } else if (keyed) {
+            PortableBlendRow<true>(d, s, width, colors, e, f);
+        } else {
+            PortableBlendRow<false>(d, s, width, colors, e, f);
+        }
     }
 }
 
@@ -112,14 +152,15 @@ bool TableBlitIsVectorised() {
 }
 
 void TableBlit(std::uint16_t* dest, int destPitch, const std::uint8_t* source, int sourcePitch,
-               int width, int height, const std::uint16_t* colors, bool keyed) {
+               int width, int height, const std::uint16_t* colors, bool keyed, int opacity) {
+    opacity = opacity < 0 ? 0 : opacity > 255 ? 255 : opacity;
 #ifdef KESTRA_HAVE_AVX512_BLIT
     if (HasAvx512Blit()) {
-        Avx512Blit(dest, destPitch, source, sourcePitch, width, height, colors, keyed);
+        Avx512Blit(dest, destPitch, source, sourcePitch, width, height, colors, keyed, opacity);
         return;
     }
 #endif
-    TableBlitPortable(dest, destPitch, source, sourcePitch, width, height, colors, keyed);
+    TableBlitPortable(dest, destPitch, source, sourcePitch, width, height, colors, keyed, opacity);
 }
 
 } // namespace kestra
