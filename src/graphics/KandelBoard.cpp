@@ -89,6 +89,14 @@ void WithMode(TDrawMode mode, Fn&& f) {
 // ---------------------------------------------------------------------------
 // Scaling tables
 
+// Floor and ceiling of a / d for d > 0.
+i64 FloorDiv(i64 a, i64 d) {
+    return a >= 0 ? a / d : -((-a + d - 1) / d);
+}
+i64 CeilDiv(i64 a, i64 d) {
+    return -FloorDiv(-a, d);
+}
+
 // Maps destination coordinates [lo, hi) of an axis that starts at destOrigin and
 // spans destSize to source coordinates (d - destOrigin) * srcSize div destSize +
 // srcOrigin, keeping only the run whose source lies in [0, limit). The mapping
@@ -100,25 +108,47 @@ struct TAxisMap {
 
 void MapAxis(i64 lo, i64 hi, i64 destOrigin, i64 destSize, i64 srcOrigin, i64 srcSize, int limit,
              TAxisMap& out) {
+    // With t = d - destOrigin: source >= 0 from t = ceil(-srcOrigin destSize / srcSize),
+    // source < limit below t = ceil((limit - srcOrigin) destSize / srcSize). Factors are
+    // capped at srcSize, beyond which the bound lies outside the axis anyway.
+    i64 tLo = 0, tHi = destSize;
+    if (srcOrigin < 0) tLo = CeilDiv(std::min(-srcOrigin, srcSize) * destSize, srcSize);
+    const i64 room = limit - srcOrigin;
+    if (room < srcSize) tHi = room <= 0 ? 0 : CeilDiv(room * destSize, srcSize);
+    const i64 first = std::max(lo, destOrigin + tLo), last = std::min(hi, destOrigin + tHi);
+    out.First = first;
     out.Source.clear();
-    out.First = lo;
-    if (hi <= lo) return;
-    const i64 num = (lo - destOrigin) * srcSize;
-    i64 q = num / destSize, rem = num % destSize;
+    if (last <= first) return;
+    out.Source.resize(static_cast<std::size_t>(last - first));
+    const i64 num = (first - destOrigin) * srcSize;
+    i64 q = num / destSize + srcOrigin, rem = num % destSize;
     const i64 qStep = srcSize / destSize, rStep = srcSize % destSize;
-    bool started = false;
-    for (i64 d = lo; d < hi; ++d) {
-        const i64 s = q + srcOrigin;
-        if (s >= 0 && s < limit) {
-            if (!started) out.First = d, started = true;
-            out.Source.push_back(static_cast<int>(s));
-        } else if (started) {
-            break;
-        }
+    for (int& source : out.Source) {
+        source = static_cast<int>(q);
         q += qStep;
         rem += rStep;
         if (rem >= destSize) rem -= destSize, ++q;
     }
+}
+
+// The steps k in [0, n) with lo <= start + k step < hi: a run [First, Last), as the
+// value is linear in k.
+struct TStepRange {
+    i64 First, Last;
+};
+TStepRange StepRange(i64 start, i64 step, i64 lo, i64 hi, i64 n) {
+    i64 a, b;
+    if (step == 0) {
+        a = 0;
+        b = start >= lo && start < hi ? n : 0;
+    } else if (step > 0) {
+        a = CeilDiv(lo - start, step);
+        b = CeilDiv(hi - start, step);
+    } else {
+        a = FloorDiv(start - hi, -step) + 1;
+        b = FloorDiv(start - lo, -step) + 1;
+    }
+    return {std::max<i64>(a, 0), std::min(b, n)};
 }
 
 // Sizes in 64 bits; a rectangle of ints can span more than an int holds.
@@ -332,19 +362,25 @@ void TKandelBoard::DrawSheetRotated(int x, int y, const TRect& sourceRect, TKand
     constexpr i64 limit = i64{1} << 52;
     const i64 du = SaturateToInt(std::nearbyint(k / z * 65536.0), limit);
     const i64 dv = SaturateToInt(std::nearbyint(-s / z * 65536.0), limit);
-    const i64 vl = valid.Left, vr = valid.Right, vt = valid.Top, vb = valid.Bottom;
+    const i64 vl = i64{valid.Left} << 16, vr = i64{valid.Right} << 16;
+    const i64 vt = i64{valid.Top} << 16, vb = i64{valid.Bottom} << 16;
+    const i64 n = maxX - minX + 1;
+    const std::uint8_t* pixels = sheet.ScanLine(0);
+    const i64 pitch = sheet.Width();
     WithMode(b.Mode, [&](auto mode) {
         for (i64 dy = minY; dy <= maxY; ++dy) {
             const double rx = static_cast<double>(minX - x), ry = static_cast<double>(dy - y);
-            i64 u = SaturateToInt(
+            const i64 u = SaturateToInt(
                 std::nearbyint(((rx * k + ry * s) / z + ax + sourceRect.Left) * 65536.0), limit);
-            i64 v = SaturateToInt(
+            const i64 v = SaturateToInt(
                 std::nearbyint(((-rx * s + ry * k) / z + ay + sourceRect.Top) * 65536.0), limit);
-            std::uint16_t* line = ScanLine(static_cast<int>(dy));
-            for (i64 dx = minX; dx <= maxX; ++dx, u += du, v += dv) {
-                const i64 su = u >> 16, sv = v >> 16;
-                if (su < vl || su >= vr || sv < vt || sv >= vb) continue;
-                Put<mode.value>(line[dx], sheet.ScanLine(static_cast<int>(sv))[su], b);
+            // The steps whose source point lies inside the valid source area.
+            const TStepRange ru = StepRange(u, du, vl, vr, n), rv = StepRange(v, dv, vt, vb, n);
+            const i64 first = std::max(ru.First, rv.First), last = std::min(ru.Last, rv.Last);
+            std::uint16_t* line = ScanLine(static_cast<int>(dy)) + minX;
+            for (i64 i = first; i < last; ++i) {
+                const i64 su = (u + i * du) >> 16, sv = (v + i * dv) >> 16;
+                Put<mode.value>(line[i], pixels[sv * pitch + su], b);
             }
         }
     });
@@ -366,6 +402,7 @@ void TKandelBoard::DrawSheetWaver(int x, int y, const TRect& sourceRect, TKandel
     if (rows.Source.empty()) return;
     const TBlit b = Prepare(sheet, Brightness);
     const i64 h = sh;
+    i64 mappedLeft = std::numeric_limits<i64>::min();
     WithMode(b.Mode, [&](auto mode) {
         for (std::size_t j = 0; j < rows.Source.size(); ++j) {
             const i64 dy = rows.First + static_cast<i64>(j);
@@ -376,12 +413,21 @@ void TKandelBoard::DrawSheetWaver(int x, int y, const TRect& sourceRect, TKandel
             const auto index = static_cast<int>((phase + scaled / period) & 255);
             const i64 shift = TruncInt(zoom * amplitude * KandelSine(index));
             const i64 rowLeft = left + shift;
-            MapAxis(std::max<i64>(rowLeft, 0), std::min<i64>(rowLeft + dw, Width_), rowLeft, dw,
-                    sourceRect.Left, sw, sheet.Width(), cols);
+            // Rows with the same shift share the column table.
+            if (rowLeft != mappedLeft) {
+                MapAxis(std::max<i64>(rowLeft, 0), std::min<i64>(rowLeft + dw, Width_), rowLeft, dw,
+                        sourceRect.Left, sw, sheet.Width(), cols);
+                mappedLeft = rowLeft;
+            }
             if (cols.Source.empty()) continue;
-            SpanMapped<mode.value>(ScanLine(static_cast<int>(dy)) + cols.First,
-                                   sheet.ScanLine(rows.Source[j]), cols.Source.data(),
-                                   static_cast<int>(cols.Source.size()), b);
+            std::uint16_t* line = ScanLine(static_cast<int>(dy)) + cols.First;
+            const std::uint8_t* sourceRow = sheet.ScanLine(rows.Source[j]);
+            const auto n = static_cast<int>(cols.Source.size());
+            if (dw == sw) // one to one: consecutive source columns
+                TableBlit(line, Width_, sourceRow + cols.Source[0], sheet.Width(), n, 1, b.Colors,
+                          sheet.Transparent, static_cast<int>(b.E) - 1);
+            else
+                SpanMapped<mode.value>(line, sourceRow, cols.Source.data(), n, b);
         }
     });
 }
