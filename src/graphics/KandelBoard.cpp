@@ -26,7 +26,7 @@ i64 SaturateToInt(double v, i64 limit) {
 i64 TruncInt(double v) {
     return SaturateToInt(std::trunc(v), std::numeric_limits<int>::max());
 }
-i64 RoundCorner(double v) {
+i64 RoundInt(double v) {
     return SaturateToInt(std::nearbyint(v), std::numeric_limits<int>::max());
 }
 
@@ -41,11 +41,6 @@ struct TBlit {
     TDrawMode Mode;
 };
 
-inline std::uint16_t Blend(std::uint16_t source, std::uint16_t dest, std::uint32_t e,
-                           std::uint32_t f) {
-    return BlendRgb565(source, dest, e, f);
-}
-
 template <TDrawMode M>
 inline void Put(std::uint16_t& d, std::uint8_t c, const TBlit& b) {
     if constexpr (M == TDrawMode::Copy) {
@@ -55,9 +50,9 @@ inline void Put(std::uint16_t& d, std::uint8_t c, const TBlit& b) {
         const std::uint16_t v = b.Colors[c], old = d;
         d = c != 0 ? v : old;
     } else if constexpr (M == TDrawMode::Blend) {
-        d = Blend(b.Colors[c], d, b.E, b.F);
+        d = BlendRgb565(b.Colors[c], d, b.E, b.F);
     } else {
-        const std::uint16_t old = d, v = Blend(b.Colors[c], old, b.E, b.F);
+        const std::uint16_t old = d, v = BlendRgb565(b.Colors[c], old, b.E, b.F);
         d = c != 0 ? v : old;
     }
 }
@@ -324,10 +319,10 @@ void TKandelBoard::DrawSheetZoomed(int x, int y, const TRect& sourceRect, TKande
             sourceRect, sheet);
         return;
     }
-    const TRect dest{static_cast<int>(RoundCorner(x - zoom * anchorX)),
-                     static_cast<int>(RoundCorner(y - zoom * anchorY)),
-                     static_cast<int>(RoundCorner(x + zoom * anchorX)),
-                     static_cast<int>(RoundCorner(y + zoom * anchorY))};
+    const TRect dest{static_cast<int>(RoundInt(x - zoom * anchorX)),
+                     static_cast<int>(RoundInt(y - zoom * anchorY)),
+                     static_cast<int>(RoundInt(x + zoom * anchorX)),
+                     static_cast<int>(RoundInt(y + zoom * anchorY))};
     StretchSheet(dest, sheet, sourceRect);
 }
 
