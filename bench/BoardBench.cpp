@@ -1,5 +1,6 @@
 // Sheet drawing onto a 320 x 240 board; compare each figure with BM_BoardMemcpyBaseline.
 #include "graphics/KandelBoard.h"
+#include "graphics/KandelSpan.h"
 #include "shell/Random.h"
 
 #include <benchmark/benchmark.h>
@@ -121,5 +122,26 @@ void BM_DrawSheetWaver(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawSheetWaver);
+
+// The loop used where the processor lacks the vector instructions.
+void BM_DrawSheetOpaquePortable(benchmark::State& state) {
+    TBench b(320, 240, 0);
+    for (auto _ : state) {
+        kestra::TableBlitPortable(b.Board.ScanLine(0), 320, b.Sheet.ScanLine(0), 320, 320, 240,
+                                  b.Sheet.Colors.data(), false, 255);
+        Finish(state, b.Board);
+    }
+}
+BENCHMARK(BM_DrawSheetOpaquePortable);
+
+void BM_DrawSheetTransparentPortable(benchmark::State& state) {
+    TBench b(320, 240, 30);
+    for (auto _ : state) {
+        kestra::TableBlitPortable(b.Board.ScanLine(0), 320, b.Sheet.ScanLine(0), 320, 320, 240,
+                                  b.Sheet.Colors.data(), true, 255);
+        Finish(state, b.Board);
+    }
+}
+BENCHMARK(BM_DrawSheetTransparentPortable);
 
 } // namespace

@@ -302,10 +302,16 @@ void TKandelBoard::StretchSheet(const TRect& destRect, TKandelSheet& sheet,
     const TBlit b = Prepare(sheet, Brightness);
     const int n = static_cast<int>(cols.Source.size());
     WithMode(b.Mode, [&](auto mode) {
-        for (std::size_t j = 0; j < rows.Source.size(); ++j)
-            SpanMapped<mode.value>(ScanLine(static_cast<int>(rows.First + static_cast<i64>(j))) +
-                                       cols.First,
-                                   sheet.ScanLine(rows.Source[j]), cols.Source.data(), n, b);
+        for (std::size_t j = 0; j < rows.Source.size(); ++j) {
+            std::uint16_t* line =
+                ScanLine(static_cast<int>(rows.First + static_cast<i64>(j))) + cols.First;
+            // A solid row from the same source row as the one above is that row again.
+            if (mode.value == TDrawMode::Copy && j > 0 && rows.Source[j] == rows.Source[j - 1])
+                std::memcpy(line, line - Width_, static_cast<std::size_t>(n) * 2);
+            else
+                SpanMapped<mode.value>(line, sheet.ScanLine(rows.Source[j]), cols.Source.data(), n,
+                                       b);
+        }
     });
 }
 
