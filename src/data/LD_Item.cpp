@@ -70,7 +70,7 @@ void TVezItemItem::SetAttribute(std::int32_t attribId, bool on) {
     ByteSetPut(Attributes, attribId, on ? 1 : 0, 0);
 }
 
-void TVezItemItem::LimitSets(std::size_t states, std::size_t attributes) {
+void TVezItemItem::LimitSets(std::size_t states, std::size_t attributes) const {
     ByteSetLimit(States, states);
     ByteSetLimit(Attributes, attributes);
 }

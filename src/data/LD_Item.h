@@ -31,7 +31,7 @@ public:
     bool IsWeapon() const { return Kind == 1; }
     bool IsArmour() const { return Kind >= 2 && Kind <= 5; }
     bool IsTwoHanded() const { return Kind == 1 && TwoHanded == 1; }
-    void LimitSets(std::size_t states, std::size_t attributes);
+    void LimitSets(std::size_t states, std::size_t attributes) const;
 
     std::string Name;
     std::string Description;

@@ -29,11 +29,22 @@ void TVezBattleEventTrigger::DescribeChunks(TChunkVisitor& v) {
     v.Int(15, ActorMax, 100);
 }
 
+void TVezBattleEventPageItem::DescribeChunks(TChunkVisitor& v) {
+    v.Record(2, Trigger);
+    DescribeCommands(v, 11, 12);
+}
+
 void TVezMonGroupItem::DescribeChunks(TChunkVisitor& v) {
     v.String(1, Name, true);
     v.List(2, Members);
     v.Count(4, Terrain);
     v.Block(5, Terrain);
+    v.List(11, Pages);
+}
+
+void TVezMonGroupItem::Clear() {
+    TCatalogItem::Clear();
+    Pages.Obtain(1);
 }
 
 bool TVezMonGroupItem::TerrainAllowed(std::int32_t terrainId) const {

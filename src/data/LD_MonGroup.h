@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/Catalog.h"
+#include "data/LD_Event.h"
 
 namespace kestra {
 
@@ -57,10 +58,26 @@ public:
     std::int32_t ActorMax{};
 };
 
+// A battle event page: its trigger and its command list.
+class TVezBattleEventPageItem : public TVezBaseEventPageItem {
+public:
+    explicit TVezBattleEventPageItem(std::int32_t id = 0) : TVezBaseEventPageItem(id) { Clear(); }
+    void DescribeChunks(TChunkVisitor& v) override;
+
+    TVezBattleEventTrigger Trigger;
+};
+
+class TVezBattleEventPage : public TCatalogOf<TVezBattleEventPageItem> {
+public:
+    TVezBattleEventPage() : TCatalogOf("battle event pages") {}
+};
+
 class TVezMonGroupItem : public TCatalogItem {
 public:
     explicit TVezMonGroupItem(std::int32_t id = 0) : TCatalogItem(id) { Clear(); }
     void DescribeChunks(TChunkVisitor& v) override;
+    // A new troop has one default battle event page.
+    void Clear() override;
 
     // True when the troop can be met on the terrain; terrains beyond the stored
     // entries allow it.
@@ -70,6 +87,7 @@ public:
     std::string Name;
     TVezMonGroupMonster Members;
     std::vector<std::uint8_t> Terrain;
+    TVezBattleEventPage Pages; // tested in ID order
 };
 
 class TVezMonGroup : public TCatalogOf<TVezMonGroupItem> {

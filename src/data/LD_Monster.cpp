@@ -76,7 +76,7 @@ void TVezMonsterItem::SetAttribRank(std::int32_t attribId, std::uint8_t rank) {
     ByteSetPut(AttribRanks, attribId, rank, KMonsterAttribFill);
 }
 
-void TVezMonsterItem::LimitSets(std::size_t states, std::size_t attributes) {
+void TVezMonsterItem::LimitSets(std::size_t states, std::size_t attributes) const {
     ByteSetLimit(StateRanks, states);
     ByteSetLimit(AttribRanks, attributes);
 }

@@ -51,7 +51,7 @@ public:
     void SetStateRank(std::int32_t stateId, std::uint8_t rank);
     std::int32_t AttribRank(std::int32_t attribId) const;
     void SetAttribRank(std::int32_t attribId, std::uint8_t rank);
-    void LimitSets(std::size_t states, std::size_t attributes);
+    void LimitSets(std::size_t states, std::size_t attributes) const;
 
     std::string Name;
     std::string Graphic; // battler picture in the "Monster" folder

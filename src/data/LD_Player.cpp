@@ -121,7 +121,7 @@ void TVezPlayerItem::SetAttribRank(std::int32_t attribId, std::uint8_t rank) {
     ByteSetPut(AttribRanks, attribId, rank, KActorRankFill);
 }
 
-void TVezPlayerItem::LimitSets(std::size_t states, std::size_t attributes) {
+void TVezPlayerItem::LimitSets(std::size_t states, std::size_t attributes) const {
     ByteSetLimit(StateRanks, states);
     ByteSetLimit(AttribRanks, attributes);
 }

@@ -53,8 +53,9 @@ public:
     void SetStateRank(std::int32_t stateId, std::uint8_t rank);
     std::int32_t AttribRank(std::int32_t attribId) const;
     void SetAttribRank(std::int32_t attribId, std::uint8_t rank);
-    // Keeps at most as many rank entries as the database has states and attributes.
-    void LimitSets(std::size_t states, std::size_t attributes);
+    // Keeps at most as many rank entries as the database has states and attributes;
+    // only entries of IDs the database lacks are dropped.
+    void LimitSets(std::size_t states, std::size_t attributes) const;
 
     std::string Name;
     std::string Title;
