@@ -16,8 +16,8 @@ public:
     // Cuts the state and attribute arrays after their last non-zero entry.
     void SaveToStream(TByteWriter& writer, bool terminator = true) const override;
 
-    // True when the actor may use or equip the item; actors beyond the stored
-    // entries may.
+    // True when the item's actor set lets the actor use or equip it; actors beyond the
+    // stored entries may. (The usability rules add that any actor may use kind 6.)
     bool UsableBy(std::int32_t actorId) const;
     void SetUsableBy(std::int32_t actorId, bool on);
     // 1 for each state the item deals with; 0 beyond the stored entries.

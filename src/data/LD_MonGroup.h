@@ -41,6 +41,9 @@ public:
         KActorHp = 0x40,
     };
 
+    // A page with no condition flag never runs, whatever its values.
+    bool HasConditions() const { return Flags != 0; }
+
     std::uint8_t Flags{};
     std::int32_t SwitchA{};
     std::int32_t SwitchB{};

@@ -149,6 +149,9 @@ TEST(Tables, InitialValues) {
     EXPECT_EQ(attrib.Rate(-1), 0);
 
     TVezBattleEventTrigger trigger;
+    EXPECT_FALSE(trigger.HasConditions());
+    trigger.Flags = TVezBattleEventTrigger::KActorHp;
+    EXPECT_TRUE(trigger.HasConditions());
     EXPECT_EQ(trigger.FatigueMax, 100);
     EXPECT_EQ(trigger.MonsterMax, 100);
     EXPECT_EQ(trigger.ActorMax, 100);
