@@ -1,5 +1,12 @@
+#include "graphics/GR_ChipSet.h"
 #include "graphics/GR_ChipSetTiles.h"
 
+#include "graphics/KandelPng.h"
+#include "shell/Errors.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
@@ -214,4 +221,208 @@ TEST(ChipSetTiles, PlainTileCellsTileThePictureWithoutOverlap) {
     EXPECT_EQ(UpperTileCell(0), (TTilePoint{288, 128}));
     EXPECT_EQ(UpperTileCell(48), (TTilePoint{384, 0}));
     EXPECT_EQ(UpperTileCell(143), (TTilePoint{464, 240}));
+}
+
+namespace {
+
+// A chip set whose every 8 x 8 quarter says where it lies: its top row holds index
+// qx + 1, its second row index 100 + qy, the rest index 200. Colours are unique per
+// index, so a board pixel reads back as the index drawn there.
+TKandelBitmap NumberedChipSet() {
+    TKandelBitmap bmp;
+    bmp.Reset(TPixelFormat::Indexed8, KChipSetWidth, KChipSetHeight);
+    bmp.PaletteSize = 256;
+    for (int i = 0; i < 256; ++i)
+        bmp.Palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>((i & 31) << 3),
+                                                    static_cast<std::uint8_t>((i >> 5) << 2), 0, 0};
+    for (int y = 0; y < KChipSetHeight; ++y)
+        for (int x = 0; x < KChipSetWidth; ++x)
+            bmp.Row(y)[x] = static_cast<std::uint8_t>(y % 8 == 0   ? x / 8 + 1
+                                                      : y % 8 == 1 ? 100 + y / 8
+                                                                   : 200);
+    return bmp;
+}
+
+int IndexAt(const TKandelBoard& board, int x, int y) {
+    std::uint16_t c = board.ScanLine(y)[x];
+    return (c >> 11) | ((c >> 5) & 63) << 5;
+}
+
+// The quarters a 16 x 16 tile drawn at the board's origin shows.
+TQuarterSet QuartersOnBoard(const TKandelBoard& board, int size) {
+    TQuarterSet q;
+    int half = size / 2, scale = size / 16;
+    for (int i = 0; i < 4; ++i) {
+        int x = (i & 1) * half, y = (i >> 1) * half;
+        q[static_cast<std::size_t>(i)] = {IndexAt(board, x, y) - 1,
+                                          IndexAt(board, x, y + scale) - 100};
+        // The whole quarter is that piece: its last row and column are filler.
+        EXPECT_EQ(IndexAt(board, x + half - 1, y + half - 1), 200);
+        EXPECT_EQ(IndexAt(board, x + half - 1, y), q[static_cast<std::size_t>(i)].X + 1);
+    }
+    return q;
+}
+
+} // namespace
+
+TEST(ChipSetGraphic, EveryAutotileAndWaterCombinationDrawsItsAuthoredPieces) {
+    TVezChipSetGraphic chips;
+    chips.LoadChipSetBitmap(NumberedChipSet(), "numbered");
+    TKandelBoard board;
+    board.SetSize(16, 16);
+    for (int a = 0; a < KAutotileCount; ++a)
+        for (int c = 0; c < KShapeCount; ++c) {
+            board.Clear();
+            chips.DrawTile(board, 0, 0, 4000 + 50 * a + c, 0);
+            const TTilePoint& b = KAutotileBlocks[static_cast<std::size_t>(a)];
+            ASSERT_EQ(QuartersOnBoard(board, 16), Offset(Parse(KAutotileRows[c]), b.X / 8, b.Y / 8))
+                << "autotile " << a << " shape " << c;
+        }
+    const char* const* water[3] = {KWaterARows, KWaterBRows, KWaterCRows};
+    const TQuarterSet corners[3] = {{{{0, 10}, {1, 10}, {0, 11}, {1, 11}}},
+                                    {{{0, 10}, {1, 10}, {0, 11}, {1, 11}}},
+                                    {{{0, 12}, {1, 12}, {0, 13}, {1, 13}}}};
+    // Counter 0, 24, 48, 72: frames 0, 1, 2, 1.
+    const int frameOfStep[4] = {0, 1, 2, 1};
+    for (int t = 0; t < 3; ++t)
+        for (int bits = 0; bits < 16; ++bits)
+            for (int c = 0; c < KShapeCount; ++c)
+                for (int step = 0; step < 4; ++step) {
+                    board.Clear();
+                    chips.DrawTile(board, 0, 0, 1000 * t + 50 * bits + c, 24 * step);
+                    TQuarterSet want = Parse(water[t][c]);
+                    for (std::size_t i = 0; i < 4; ++i)
+                        if (bits >> i & 1) want[i] = corners[t][i];
+                    ASSERT_EQ(QuartersOnBoard(board, 16), Offset(want, 2 * frameOfStep[step], 0))
+                        << "water " << t << " bits " << bits << " shape " << c << " step " << step;
+                }
+}
+
+TEST(ChipSetGraphic, ScaledTilesAndPlainCells) {
+    TVezChipSetGraphic chips;
+    chips.LoadChipSetBitmap(NumberedChipSet(), "numbered");
+    TKandelBoard board;
+    board.SetSize(32, 32);
+    // Four quarters, each stretched to 16 x 16.
+    chips.DrawTile(board, 0, 0, 4051, 0, 32);
+    EXPECT_EQ(QuartersOnBoard(board, 32), AutotileQuarters(1, 1));
+    // A contiguous tile scaled in one piece.
+    board.Clear();
+    chips.DrawTile(board, 0, 0, 4000, 0, 32);
+    EXPECT_EQ(QuartersOnBoard(board, 32), AutotileQuarters(0, 0));
+    // Lower tile 7 and upper tile 50 are the cells the layout names.
+    board.Clear();
+    chips.DrawTile(board, 0, 0, 5007, 0, 16);
+    EXPECT_EQ(IndexAt(board, 0, 0) - 1, LowerTileCell(7).X / 8);
+    EXPECT_EQ(IndexAt(board, 0, 1) - 100, LowerTileCell(7).Y / 8);
+    board.Clear();
+    chips.DrawTile(board, 0, 0, 10050, 0, 16);
+    EXPECT_EQ(IndexAt(board, 8, 8) - 1, UpperTileCell(50).X / 8 + 1);
+    EXPECT_EQ(IndexAt(board, 8, 9) - 100, UpperTileCell(50).Y / 8 + 1);
+    // The water speed halves a frame's length; sequence 1 runs 0, 1, 2, 0.
+    chips.SetWaterAnimation(1, 1);
+    board.Clear();
+    chips.DrawTile(board, 0, 0, 0, 36, 16);
+    EXPECT_EQ(QuartersOnBoard(board, 16), WaterQuarters(0, 0, 0, 0));
+    // Nothing for IDs no chip set holds, for size 0, and off the board.
+    for (int id : {3150, 4600, 5144, 9999, 20000, -3}) {
+        board.Clear();
+        chips.DrawTile(board, 0, 0, id, 0, 16);
+        chips.DrawTile(board, 0, 0, 5000, 0, 0);
+        chips.DrawTile(board, -40, 100000, 5000, 0, 16);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) ASSERT_EQ(board.ScanLine(y)[x], 0) << id;
+    }
+}
+
+TEST(ChipSetGraphic, EmptyAndOpaqueFlags) {
+    TKandelBitmap bmp = NumberedChipSet();
+    auto hole = [&](TTilePoint p) { bmp.Row(p.Y + 5)[p.X + 5] = 0; };
+    hole(KAutotileBlocks[3]);
+    hole(AnimatedColumnOrigin(2));
+    hole(LowerTileCell(5));
+    // Lower tile 9 and upper tile 3 are blank cells.
+    for (TTilePoint p : {LowerTileCell(9), UpperTileCell(3)})
+        for (int y = 0; y < 16; ++y) std::fill_n(bmp.Row(p.Y + y) + p.X, 16, std::uint8_t{0});
+    TVezChipSetGraphic chips;
+    chips.LoadChipSetBitmap(bmp, "holes");
+    EXPECT_TRUE(chips.IsTileOpaque(0));
+    EXPECT_TRUE(chips.IsTileOpaque(2999));
+    EXPECT_TRUE(chips.IsTileOpaque(4000));
+    EXPECT_FALSE(chips.IsTileOpaque(4150));
+    EXPECT_FALSE(chips.IsTileOpaque(4199));
+    EXPECT_TRUE(chips.IsTileOpaque(3050));
+    EXPECT_FALSE(chips.IsTileOpaque(3100));
+    EXPECT_TRUE(chips.IsTileOpaque(5004));
+    EXPECT_FALSE(chips.IsTileOpaque(5005));
+    EXPECT_FALSE(chips.IsTileOpaque(5009));
+    for (int id : {10000, 10050, 5144, 9999, 4600, 3150, 65535, -1})
+        EXPECT_FALSE(chips.IsTileOpaque(id)) << id;
+    EXPECT_TRUE(chips.IsLowerEntryEmpty(18 + 9));
+    EXPECT_FALSE(chips.IsLowerEntryEmpty(18 + 5));
+    EXPECT_TRUE(chips.IsUpperEntryEmpty(3));
+    EXPECT_FALSE(chips.IsUpperEntryEmpty(4));
+
+    // A hole in the water block makes all three water types see-through.
+    bmp.Row(70)[40] = 0;
+    chips.LoadChipSetBitmap(bmp, "water hole");
+    EXPECT_FALSE(chips.IsTileOpaque(1234));
+
+    // A blank cell of a transparent sheet is skipped; an opaque sheet draws index 0.
+    TKandelBoard board;
+    board.SetSize(16, 16);
+    board.FillRect(board.GetBounds(), 255, 255, 255);
+    chips.SetTransparent(true);
+    chips.DrawTile(board, 0, 0, 5009, 0);
+    chips.DrawTile(board, 0, 0, 10003, 0);
+    EXPECT_EQ(board.ScanLine(7)[7], 0xFFFF);
+    chips.SetTransparent(false);
+    chips.DrawTile(board, 0, 0, 10003, 0);
+    EXPECT_EQ(board.ScanLine(7)[7], 0);
+
+    chips.SetTranslucency(3);
+    EXPECT_EQ(chips.Sheet().Opacity, 165);
+    chips.SetTranslucency(0);
+    EXPECT_EQ(chips.Sheet().Opacity, 255);
+    chips.SetTranslucency(50);
+    EXPECT_EQ(chips.Sheet().Opacity, 15);
+}
+
+TEST(ChipSetGraphic, LoadsAPictureByNameOnce) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() /
+                   ("kestra-chipset-" +
+                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::create_directories(dir);
+    std::vector<std::uint8_t> png;
+    WritePng(NumberedChipSet(), png);
+    std::ofstream(dir / "World.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+
+    TVezChipSetGraphic chips;
+    int lookups = 0;
+    chips.FindAsset = [&](const std::string& name, const std::string& folder) {
+        ++lookups;
+        EXPECT_EQ(folder, "ChipSet");
+        return name == "World" ? (dir / "World.png").string() : std::string();
+    };
+    chips.LoadChipSet("World");
+    chips.LoadChipSet("World");
+    EXPECT_EQ(lookups, 1);
+    EXPECT_EQ(chips.PictureName(), "World");
+    TKandelBoard board;
+    board.SetSize(16, 16);
+    chips.DrawTile(board, 0, 0, 4000, 0);
+    EXPECT_EQ(QuartersOnBoard(board, 16), AutotileQuarters(0, 0));
+
+    // A missing picture raises and leaves a blank chip set that a retry loads again.
+    EXPECT_THROW(chips.LoadChipSet("Nowhere"), EFileError);
+    EXPECT_EQ(chips.PictureName(), "");
+    EXPECT_FALSE(chips.IsTileOpaque(4000));
+    board.Clear();
+    chips.DrawTile(board, 0, 0, 5000, 0);
+    EXPECT_EQ(board.ScanLine(3)[3], 0);
+    chips.LoadChipSet("World");
+    EXPECT_EQ(lookups, 3);
+    fs::remove_all(dir);
 }
