@@ -193,13 +193,34 @@ void TChunkVisitor::String(std::int32_t id, std::string& field, bool skipEmpty) 
     Visit(c);
 }
 
-void TChunkVisitor::FixedRaw(std::int32_t id, void* data, std::size_t elemSize, std::size_t count) {
+void TChunkVisitor::FixedRaw(std::int32_t id, void* data, std::size_t elemSize, std::size_t count,
+                             const void* init, bool omitWhenInit) {
     TChunkDesc c;
     c.Id = id;
     c.Kind = EChunkKind::Fixed;
     c.Target = data;
     c.ElemSize = static_cast<std::uint8_t>(elemSize);
     c.ElemCount = count;
+    c.InitFixed = init;
+    c.OmitWhenInit = omitWhenInit && init != nullptr;
+    Visit(c);
+}
+
+void TChunkVisitor::Encoded(std::int32_t id, TChunkCodec& codec) {
+    TChunkDesc c;
+    c.Id = id;
+    c.Kind = EChunkKind::Block;
+    c.Codec = &codec;
+    Visit(c);
+}
+
+void TChunkVisitor::EncodedSize(std::int32_t id, TChunkCodec& codec, std::int32_t def) {
+    TChunkDesc c;
+    c.Id = id;
+    c.Kind = EChunkKind::Integer;
+    c.SizeOf = &codec;
+    c.DefaultInt = def;
+    c.InitInt = def;
     Visit(c);
 }
 
@@ -298,7 +319,7 @@ public:
     void Visit(TChunkDesc& c) override {
         switch (c.Kind) {
         case EChunkKind::Integer:
-            if (!c.IsCount) SetInt(c, c.InitInt);
+            if (!c.IsCount && c.SizeOf == nullptr) SetInt(c, c.InitInt);
             break;
         case EChunkKind::Boolean:
             *static_cast<bool*>(c.Target) = c.InitBool;
@@ -310,10 +331,16 @@ public:
             static_cast<std::string*>(c.Target)->clear();
             break;
         case EChunkKind::Fixed:
-            std::memset(c.Target, 0, c.ElemSize * c.ElemCount);
+            if (c.InitFixed != nullptr)
+                std::memcpy(c.Target, c.InitFixed, c.ElemSize * c.ElemCount);
+            else
+                std::memset(c.Target, 0, c.ElemSize * c.ElemCount);
             break;
         case EChunkKind::Block:
-            c.BlockResize(c.Target, 0);
+            if (c.Codec != nullptr)
+                c.Codec->ClearCodec();
+            else
+                c.BlockResize(c.Target, 0);
             break;
         case EChunkKind::List:
             c.List->Clear();
@@ -333,6 +360,11 @@ void WriteRaw(TByteWriter& w, const TRawChunk& raw) {
     w.WriteBytes(raw.Payload);
 }
 
+std::int32_t ClampSize(std::size_t n) {
+    return static_cast<std::int32_t>(
+        std::min<std::size_t>(n, std::numeric_limits<std::int32_t>::max()));
+}
+
 void WriteLength(TByteWriter& w, std::size_t n) {
     if (n > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EKestraError("chunk too large to write");
@@ -349,10 +381,16 @@ public:
         FlushUnknownBelow(c.Id);
         switch (c.Kind) {
         case EChunkKind::Integer: {
-            std::int32_t v =
-                c.IsCount ? static_cast<std::int32_t>(std::min<std::size_t>(
-                                c.BlockSize(c.Target), std::numeric_limits<std::int32_t>::max()))
-                          : GetInt(c);
+            std::int32_t v;
+            if (c.SizeOf != nullptr) {
+                TByteWriter scratch;
+                c.SizeOf->EncodeTo(scratch);
+                v = ClampSize(scratch.Size());
+            } else if (c.IsCount) {
+                v = ClampSize(c.BlockSize(c.Target));
+            } else {
+                v = GetInt(c);
+            }
             if (v == c.DefaultInt) return;
             WriteVarInt(W, c.Id);
             WriteVarInt(W, v, true);
@@ -383,10 +421,20 @@ public:
             break;
         }
         case EChunkKind::Fixed:
+            if (c.OmitWhenInit && std::memcmp(c.Target, c.InitFixed, c.ElemSize * c.ElemCount) == 0)
+                return;
             WriteVarInt(W, c.Id);
             WriteElems(c.Target, c.ElemSize, c.ElemCount);
             break;
         case EChunkKind::Block:
+            if (c.Codec != nullptr) {
+                TByteWriter scratch;
+                c.Codec->EncodeTo(scratch);
+                WriteVarInt(W, c.Id);
+                WriteLength(W, scratch.Size());
+                W.WriteBytes(scratch.Bytes);
+                break;
+            }
             WriteVarInt(W, c.Id);
             WriteElems(c.BlockResize(c.Target, c.BlockSize(c.Target)), c.ElemSize,
                        c.BlockSize(c.Target));
@@ -450,6 +498,10 @@ public:
     void Visit(TChunkDesc& c) override {
         if (c.Kind == EChunkKind::None) return;
         TChunkRef* ref = FindChunk(c.Id);
+        if (c.SizeOf != nullptr) {
+            if (ref != nullptr) ref->Used = true;
+            return;
+        }
         if (c.IsCount) {
             std::int32_t count = c.InitInt;
             if (ref != nullptr) {
@@ -495,6 +547,10 @@ public:
             }
             break;
         case EChunkKind::Block: {
+            if (c.Codec != nullptr) {
+                c.Codec->DecodeFrom(in);
+                break;
+            }
             std::size_t n = len / c.ElemSize;
             auto span = in.ReadSpan(n * c.ElemSize);
             void* data = c.BlockResize(c.Target, n);
@@ -550,6 +606,15 @@ void TCatalogBaseItem::Clear() {
 
 void TCatalogBaseItem::LoadFromStream(TByteReader& reader) {
     Clear();
+    LoadChunks(reader, true);
+}
+
+void TCatalogBaseItem::LoadUnterminated(TByteReader& reader) {
+    Clear();
+    LoadChunks(reader, false);
+}
+
+void TCatalogBaseItem::LoadChunks(TByteReader& reader, bool terminated) {
     // First pass: locate every chunk. A broken chunk stops the scan; the chunks before
     // it are still loaded, then the error is passed on.
     std::vector<TChunkRef> chunks;
@@ -557,7 +622,7 @@ void TCatalogBaseItem::LoadFromStream(TByteReader& reader) {
     try {
         while (!reader.AtEnd()) {
             std::int32_t id = ReadVarInt(reader);
-            if (id == 0) break;
+            if (id == 0 && terminated) break;
             std::size_t at = reader.Position();
             std::int32_t len = ReadVarInt(reader);
             if (len < 0 || static_cast<std::size_t>(len) > reader.Remaining())
@@ -715,6 +780,11 @@ bool TCatalog::Equals(const TCatalog& other) const {
 
 void TCatalog::FailLookup(std::int32_t id) const {
     throw ELookupError(TableName + ": no item with ID " + std::to_string(id));
+}
+
+void TCatalog::FailIndex(std::size_t index) const {
+    throw ELookupError(TableName + ": no item at index " + std::to_string(index) + " of " +
+                       std::to_string(Items.size()));
 }
 
 } // namespace kestra

@@ -109,6 +109,16 @@ enum class EChunkKind : std::uint8_t {
 class TCatalog;
 class TCatalogBaseItem;
 
+// A field stored as one block chunk in an encoding of its own (event command lists,
+// move routes). DecodeFrom gets a window of exactly the chunk's payload.
+class TChunkCodec {
+public:
+    virtual ~TChunkCodec() = default;
+    virtual void ClearCodec() = 0;
+    virtual void EncodeTo(TByteWriter& writer) const = 0;
+    virtual void DecodeFrom(TByteReader& reader) = 0;
+};
+
 // One chunk as DescribeChunks hands it to a visitor. Built by the typed helpers of
 // TChunkVisitor; records normally never touch it directly.
 struct TChunkDesc {
@@ -135,6 +145,15 @@ struct TChunkDesc {
     // container. Written from the container; on reading, the container is cut to
     // min(count, its size) after all chunks of the record are read.
     bool IsCount = false;
+    // Fixed: the initial value (same layout as the field; null means zero) and whether
+    // the chunk is left out on writing while the field equals it.
+    const void* InitFixed = nullptr;
+    bool OmitWhenInit = false;
+    // Block: an object that encodes itself into the payload (Target unused). Integer:
+    // with SizeOf set, a chunk holding that object's encoded byte length, computed on
+    // writing and not used on reading (the payload's real length governs).
+    TChunkCodec* Codec = nullptr;
+    TChunkCodec* SizeOf = nullptr;
     // List / Record
     TCatalog* List = nullptr;
     TCatalogBaseItem* Record = nullptr;
@@ -186,6 +205,20 @@ public:
         FixedRaw(id, field.data(), sizeof(T), N);
     }
 
+    // The same with an initial value for Clear; with `omitWhenInit` the chunk is not
+    // written while the field equals it.
+    template <class T>
+    void Fixed(std::int32_t id, T& field, const T& init, bool omitWhenInit = false) {
+        static_assert(std::is_integral_v<T> && !std::is_same_v<T, bool>);
+        FixedRaw(id, &field, sizeof(T), 1, &init, omitWhenInit);
+    }
+    template <class T, std::size_t N>
+    void Fixed(std::int32_t id, std::array<T, N>& field, const std::array<T, N>& init,
+               bool omitWhenInit = false) {
+        static_assert(std::is_integral_v<T> && !std::is_same_v<T, bool>);
+        FixedRaw(id, field.data(), sizeof(T), N, init.data(), omitWhenInit);
+    }
+
     // Resizable block of integers, little-endian. On reading, the vector gets the chunk
     // length divided by the element size (a ragged tail is dropped); Clear empties it.
     template <class T>
@@ -225,11 +258,16 @@ public:
         Visit(c);
     }
 
+    // A block chunk encoded by `codec`, and an integer chunk holding its byte length.
+    void Encoded(std::int32_t id, TChunkCodec& codec);
+    void EncodedSize(std::int32_t id, TChunkCodec& codec, std::int32_t def = 0);
+
     void List(std::int32_t id, TCatalog& list);
     void Record(std::int32_t id, TCatalogBaseItem& record);
 
 private:
-    void FixedRaw(std::int32_t id, void* data, std::size_t elemSize, std::size_t count);
+    void FixedRaw(std::int32_t id, void* data, std::size_t elemSize, std::size_t count,
+                  const void* init = nullptr, bool omitWhenInit = false);
 };
 
 // A chunk kept verbatim because the record does not describe its ID.
@@ -257,6 +295,9 @@ public:
     // Clear, then read chunks up to ID 0 or the end of the window (an implicit
     // terminator). Chunks may come in any order; a later duplicate wins.
     virtual void LoadFromStream(TByteReader& reader);
+    // The same for a window that holds chunks up to its end with no terminator, where
+    // ID 0 is an ordinary chunk (the top level of a database).
+    void LoadUnterminated(TByteReader& reader);
     // Writes the described chunks (omitting defaults) and the kept unknown chunks in
     // ascending ID order, then the terminator unless `terminator` is false.
     virtual void SaveToStream(TByteWriter& writer, bool terminator = true) const;
@@ -271,6 +312,8 @@ public:
     const std::vector<TRawChunk>& UnknownChunks() const { return Unknown; }
 
 private:
+    void LoadChunks(TByteReader& reader, bool terminated);
+
     std::vector<TRawChunk> Unknown;
 };
 
@@ -308,12 +351,16 @@ public:
     // window that ends before the last item, raises EStreamReadError and leaves the list
     // empty. Items are sorted by ID; of two entries with one ID the later wins.
     virtual void LoadFromStream(TByteReader& reader);
+    // The same for a window that holds chunks up to its end with no terminator, where
+    // ID 0 is an ordinary chunk (the top level of a database).
+    void LoadUnterminated(TByteReader& reader);
     virtual void SaveToStream(TByteWriter& writer) const;
     void CopyFrom(const TCatalog& other);
     bool Equals(const TCatalog& other) const;
 
     const std::string& Name() const { return TableName; }
     [[noreturn]] void FailLookup(std::int32_t id) const;
+    [[noreturn]] void FailIndex(std::size_t index) const;
 
 protected:
     virtual std::unique_ptr<TCatalogItem> NewItem(std::int32_t id) const = 0;
@@ -331,6 +378,12 @@ public:
     using TCatalog::TCatalog;
 
     T* ItemAt(std::size_t index) const { return static_cast<T*>(TCatalog::ItemAt(index)); }
+    // The item at a 0-based index; out of range raises ELookupError naming the table.
+    T& At(std::size_t index) const {
+        T* item = ItemAt(index);
+        if (item == nullptr) FailIndex(index);
+        return *item;
+    }
     T* Find(std::int32_t id) const { return static_cast<T*>(FindItem(id)); }
     T& Obtain(std::int32_t id) { return static_cast<T&>(ObtainItem(id)); }
     T& Append() { return static_cast<T&>(AppendItem()); }

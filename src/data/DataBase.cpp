@@ -1,0 +1,54 @@
+#include "data/DataBase.h"
+
+#include <filesystem>
+
+namespace kestra {
+
+namespace {
+
+// Gives every described list its item 1.
+class TFirstItemVisitor final : public TChunkVisitor {
+public:
+    void Visit(TChunkDesc& c) override {
+        if (c.Kind == EChunkKind::List) c.List->ObtainItem(1);
+    }
+};
+
+} // namespace
+
+void TVezDataBase::Clear() {
+    TCatalogBaseItem::Clear();
+    TFirstItemVisitor v;
+    DescribeChunks(v);
+}
+
+void TVezDataBase::LoadFromFile(const std::string& path) {
+    std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    std::error_code ec;
+    auto time = std::filesystem::last_write_time(path, ec);
+    LoadFromBytes(bytes, path);
+    FileSize = static_cast<std::int64_t>(bytes.size());
+    FileTime = ec ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
+}
+
+void TVezDataBase::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
+    Clear();
+    FileSize = 0;
+    FileTime = 0;
+    TByteReader r(bytes, name);
+    ReadFileHeader(r, KDataBaseMagic);
+    LoadUnterminated(r);
+}
+
+std::vector<std::uint8_t> TVezDataBase::SaveToBytes() const {
+    TByteWriter w;
+    WriteLString(w, KDataBaseMagic);
+    SaveToStream(w, false);
+    return std::move(w.Bytes);
+}
+
+void TVezDataBase::SaveToFile(const std::string& path) const {
+    WriteWholeFile(path, SaveToBytes());
+}
+
+} // namespace kestra
