@@ -93,6 +93,7 @@ void TVezMap::DescribeChunks(TChunkVisitor& v) {
     v.Int(0x26, VerticalSpeed);
     DescribeLayer(v, 0x47, Lower);
     DescribeLayer(v, 0x48, Upper);
+    v.List(0x51, Events);
     v.Int(0x5B, SaveCount);
 }
 
@@ -140,6 +141,33 @@ void TVezMap::SaveToFile(const std::string& path) {
     std::vector<std::uint8_t> bytes = SaveToBytes();
     WriteWholeFile(path, bytes);
     Modified = false;
+}
+
+TVezChipSetGraphic& TVezMap::ChipSetGraphic() {
+    if (!ChipSetGraphic_) ChipSetGraphic_ = std::make_unique<TVezChipSetGraphic>();
+    return *ChipSetGraphic_;
+}
+
+TVezCharSetGraphic& TVezMap::CharSetGraphic() {
+    if (!CharSetGraphic_) CharSetGraphic_ = std::make_unique<TVezCharSetGraphic>();
+    return *CharSetGraphic_;
+}
+
+void TVezMap::AttachGraphics(const TVezChipSet& chipSets) {
+    const TVezChipSetItem& record = chipSets.Get(ChipSet);
+    TVezChipSetGraphic& tiles = ChipSetGraphic();
+    tiles.SetWaterAnimation(record.WaterSequence, record.WaterSpeed);
+    tiles.LoadChipSet(record.Graphic);
+    TVezCharSetGraphic& characters = CharSetGraphic();
+    characters.ClearUsed();
+    for (std::size_t e = 0; e < Events.Count(); ++e) {
+        const TVezEventItem& event = *Events.ItemAt(e);
+        for (std::size_t p = 0; p < event.Pages.Count(); ++p) {
+            const std::string& graphic = event.Pages.ItemAt(p)->Graphic;
+            if (!graphic.empty()) characters.Use(graphic, false);
+        }
+    }
+    characters.Purge();
 }
 
 std::string MapFileName(std::int32_t mapId) {

@@ -2,8 +2,13 @@
 // Map unit files ("Map%.4d.lmu", magic "VezMapUnit"): a map's size, chip set,
 // wrapping, panorama, two tile layers and its events.
 #include "data/Catalog.h"
+#include "data/LD_ChipSet.h"
+#include "data/LD_Event.h"
+#include "graphics/GR_CharSet.h"
+#include "graphics/GR_ChipSet.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -76,6 +81,7 @@ public:
     std::int32_t VerticalSpeed = 0;
     TVezMapLayer Lower{0};
     TVezMapLayer Upper{10000};
+    TVezEvent Events;
     std::int32_t SaveCount = 0;
 
     void DescribeChunks(TChunkVisitor& visitor) override;
@@ -91,8 +97,20 @@ public:
     void SaveToFile(const std::string& path) override;
     std::vector<std::uint8_t> SaveToBytes();
 
+    // The map's tile renderer and character-set cache, made on first use.
+    TVezChipSetGraphic& ChipSetGraphic();
+    TVezCharSetGraphic& CharSetGraphic();
+    // After a load: hands the chip set record of the map's chip set ID to the tile
+    // renderer (an ID not in the table raises ELookupError), then refreshes the
+    // character-set cache with the graphic of every page of every event. A page
+    // naming a missing or broken character set gets a blank one that draws nothing.
+    void AttachGraphics(const TVezChipSet& chipSets);
+
 private:
     void DescribeLayer(TChunkVisitor& visitor, std::int32_t id, TVezMapLayer& layer);
+
+    std::unique_ptr<TVezChipSetGraphic> ChipSetGraphic_;
+    std::unique_ptr<TVezCharSetGraphic> CharSetGraphic_;
 };
 
 // "Map0012.lmu" for 12; at least four digits.

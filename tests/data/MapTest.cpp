@@ -192,3 +192,42 @@ TEST(MapUnit, FileNamesAndCaseInsensitiveLookup) {
     }
     fs::remove_all(dir);
 }
+
+TEST(MapUnit, EventsLoadAndFeedTheGraphicsCaches) {
+    TVezMap map;
+    map.ChipSet = 2;
+    TVezEventItem& guard = map.Events.Obtain(1);
+    guard.X = 4;
+    guard.Pages.ItemAt(0)->Graphic = "Guard";
+    guard.Pages.Obtain(2).Graphic = "Ghost";
+    TVezEventItem& sign = map.Events.Obtain(5);
+    sign.Name = "sign";
+    std::vector<std::uint8_t> bytes = map.SaveToBytes();
+
+    TVezMap back;
+    back.LoadFromBytes(bytes, "events.lmu");
+    ASSERT_EQ(back.Events.Count(), 2u);
+    EXPECT_EQ(back.Events.Get(1).X, 4);
+    EXPECT_EQ(back.Events.Get(1).Pages.Get(2).Graphic, "Ghost");
+    EXPECT_EQ(back.Events.Get(5).Name, "sign");
+
+    TVezChipSet chipSets;
+    TVezChipSetItem& record = chipSets.Obtain(2);
+    record.WaterSequence = 1;
+    record.WaterSpeed = 1;
+    std::vector<std::string> asked;
+    back.CharSetGraphic().FindAsset = [&](const std::string& name, const std::string&) {
+        asked.push_back(name);
+        return std::string(); // neither picture exists
+    };
+    back.AttachGraphics(chipSets);
+    EXPECT_EQ(back.ChipSetGraphic().WaterSequence(), 1);
+    EXPECT_EQ(back.ChipSetGraphic().WaterSpeed(), 1);
+    EXPECT_EQ(asked, (std::vector<std::string>{"Guard", "Ghost"}));
+    // Missing character sets are cached blank and used, so the map still shows.
+    ASSERT_EQ(back.CharSetGraphic().Count(), 2u);
+    EXPECT_TRUE(back.CharSetGraphic().IsUsed(back.CharSetGraphic().IndexOf("Ghost")));
+
+    back.ChipSet = 3;
+    EXPECT_THROW(back.AttachGraphics(chipSets), ELookupError);
+}

@@ -24,6 +24,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             sum += kestra::LowerEntryOf(lower) + kestra::UpperEntryOf(upper);
             sum += kestra::TilePieces(lower, x * 7, x & 1, y & 1).Count;
         }
+    // Every chip set ID resolves (to a blank picture); page graphics that name no file
+    // are cached blank.
+    kestra::TVezChipSet chipSets;
+    chipSets.Obtain(map.ChipSet);
+    try {
+        map.AttachGraphics(chipSets);
+    } catch (const kestra::EKestraError&) {
+        return 0;
+    }
+    kestra::TKandelBoard board;
+    board.SetSize(64, 64);
+    for (std::size_t e = 0; e < map.Events.Count() && e < 16; ++e) {
+        const kestra::TVezEventItem& event = *map.Events.ItemAt(e);
+        const kestra::TVezEventPageItem& page = *event.Pages.ItemAt(0);
+        int index = map.CharSetGraphic().IndexOf(page.Graphic);
+        map.CharSetGraphic().DrawCharacter(board, event.X, event.Y, page.Transparent, page.Pattern,
+                                           page.Direction, page.GraphicIndex, index);
+        map.ChipSetGraphic().DrawTile(board, event.X, event.Y, map.Lower.TileAt(event.X, event.Y),
+                                      page.Pattern, page.MoveSpeed % 64);
+    }
     // A loaded map writes and reads back.
     std::vector<std::uint8_t> again = map.SaveToBytes();
     kestra::TVezMap copy;
