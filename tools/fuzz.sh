@@ -14,7 +14,6 @@ run_one() { # name seconds corpus-out
   local seeds=tests/fuzz/corpus/${name#fuzz_}
   mkdir -p "$out" "$seeds"
   local log; log=$(mktemp)
-  # The targets are built in the fuzz folder's own binary directory.
   local bin=build/fuzz/tests/fuzz/$name
   [ -x "$bin" ] || bin=build/fuzz/$name
   if ! "$bin" -max_total_time="$secs" -max_len=65536 -rss_limit_mb=2048 \
