@@ -95,6 +95,66 @@ bool TVezChipSetGraphic::IsUpperEntryEmpty(int entry) const {
     return entry < 0 || entry >= KUpperEntryCount || UpperEmpty[static_cast<std::size_t>(entry)];
 }
 
+namespace {
+
+// Copies a w x w square of palette indexes through the colour table; Keyed leaves
+// the pixels of index 0.
+template <bool Keyed, int W>
+void CopySquare(std::uint16_t* dst, std::size_t dstStride, const std::uint8_t* src,
+                std::size_t srcStride, const std::uint16_t* colors) {
+    for (int r = 0; r < W; ++r, dst += dstStride, src += srcStride)
+        for (int i = 0; i < W; ++i) {
+            std::uint8_t c = src[i];
+            if (!Keyed)
+                dst[i] = colors[c];
+            else if (c != 0)
+                dst[i] = colors[c];
+        }
+}
+
+template <bool Keyed>
+void CopyPieces(TKandelBoard& board, int x, int y, TKandelSheet& sheet, const TTilePieces& p) {
+    const std::size_t dstStride = static_cast<std::size_t>(board.Width());
+    const std::size_t srcStride = static_cast<std::size_t>(sheet.Width());
+    const std::uint16_t* colors = sheet.Colors.data();
+    if (p.Count == 1) {
+        CopySquare<Keyed, 16>(board.ScanLine(y) + x, dstStride,
+                              sheet.ScanLine(p.Source[0].Y) + p.Source[0].X, srcStride, colors);
+        return;
+    }
+    for (std::size_t i = 0; i < 4; ++i)
+        CopySquare<Keyed, 8>(
+            board.ScanLine(y + static_cast<int>(i >> 1) * 8) + x + static_cast<int>(i & 1) * 8,
+            dstStride, sheet.ScanLine(p.Source[i].Y) + p.Source[i].X, srcStride, colors);
+}
+
+} // namespace
+
+bool TVezChipSetGraphic::DrawDirect(TKandelBoard& board, int x, int y, const TTilePieces& pieces,
+                                    bool opaque) {
+    // Only the plain case: full opacity, the whole tile on the board, every piece
+    // inside the picture. Everything else is the board's business.
+    if (Picture.Opacity < 255 || x < 0 || y < 0 || x > board.Width() - KTileSize ||
+        y > board.Height() - KTileSize)
+        return false;
+    const int piece = pieces.Count == 1 ? KTileSize : 8;
+    for (int i = 0; i < pieces.Count; ++i) {
+        const TTilePoint& s = pieces.Source[static_cast<std::size_t>(i)];
+        if (s.X < 0 || s.Y < 0 || s.X + piece > Picture.Width() || s.Y + piece > Picture.Height())
+            return false;
+    }
+    // The board rebuilds a sheet's table for its brightness the same way.
+    if (Picture.Brightness != board.Brightness) {
+        Picture.Brightness = board.Brightness;
+        Picture.UpdateColors();
+    }
+    if (Picture.Transparent && !opaque)
+        CopyPieces<true>(board, x, y, Picture, pieces);
+    else
+        CopyPieces<false>(board, x, y, Picture, pieces);
+    return true;
+}
+
 void TVezChipSetGraphic::DrawTile(TKandelBoard& board, int x, int y, int tileId, int counter,
                                   int size) {
     if (size <= 0) return;
@@ -106,6 +166,13 @@ void TVezChipSetGraphic::DrawTile(TKandelBoard& board, int x, int y, int tileId,
             return;
     }
     TTilePieces pieces = TilePieces(tileId, counter, WaterSequence_, WaterSpeed_);
+    if (pieces.Count == 0) return;
+    if (DirectCopy && size == KTileSize) {
+        bool opaque = kind.Kind == TTileKind::Upper
+                          ? UpperOpaque[static_cast<std::size_t>(kind.Number)]
+                          : LowerOpaque[static_cast<std::size_t>(LowerEntryOf(tileId))];
+        if (DrawDirect(board, x, y, pieces, opaque)) return;
+    }
     if (pieces.Count == 1) {
         const TTilePoint& s = pieces.Source[0];
         board.StretchSheet(RectOfSize(x, y, size, size), Picture,

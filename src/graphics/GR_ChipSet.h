@@ -51,8 +51,14 @@ public:
 
     TKandelSheet& Sheet() { return Picture; }
 
+    // Solid 16 x 16 tiles wholly on the board are copied by the renderer itself;
+    // false sends every tile through the board's general scaled drawing. Both give
+    // the same pixels.
+    bool DirectCopy = true;
+
 private:
     void ComputeFlags();
+    bool DrawDirect(TKandelBoard& board, int x, int y, const TTilePieces& pieces, bool opaque);
 
     TKandelSheet Picture;
     std::string Name;
@@ -61,6 +67,7 @@ private:
     std::array<bool, KLowerEntryCount> LowerOpaque{};
     std::array<bool, KLowerEntryCount> LowerEmpty{};
     std::array<bool, KUpperEntryCount> UpperEmpty{};
+    std::array<bool, KUpperEntryCount> UpperOpaque{};
 };
 
 } // namespace kestra
