@@ -31,11 +31,6 @@ constexpr const char* KExtensionFont = "f12.pcf.gz";
 
 } // namespace
 
-std::size_t Cp932CharLength(std::string_view text, std::size_t pos) {
-    if (pos + 1 < text.size() && IsCp932LeadByte(static_cast<std::uint8_t>(text[pos]))) return 2;
-    return 1;
-}
-
 std::uint16_t SjisToJis(std::uint16_t sjis) {
     int s1 = sjis >> 8, s2 = sjis & 0xFF;
     if (!IsCp932LeadByte(static_cast<std::uint8_t>(s1)) || s2 < 0x40 || s2 == 0x7F || s2 > 0xFC)

@@ -6,6 +6,8 @@
 // page's extensions that JIS X 0208 lacks (circled numbers, Roman numerals, the
 // IBM kanji) from the efont Unicode font, so no character of the code page is
 // dropped. Glyphs are pure 1-bit masks: no anti-aliasing.
+#include "shell/Cp932.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -21,16 +23,6 @@ enum class TFontFace : std::uint8_t { Gothic, Mincho };
 using TGlyphMask = std::array<std::uint8_t, 144>;
 
 inline constexpr int KGlyphSize = 12;
-
-// True for the first byte of a double-byte code page 932 character, whatever
-// the process locale says.
-constexpr bool IsCp932LeadByte(std::uint8_t b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-// Length in bytes of the character starting at text[pos]: 2 for a lead byte
-// followed by another byte, else 1 (a lead byte at the very end counts alone).
-std::size_t Cp932CharLength(std::string_view text, std::size_t pos);
 
 // Shift-JIS double-byte code to the JIS X 0208 code ((row + 0x20) << 8 | cell + 0x20);
 // 0 when the code lies outside the 94 x 94 grid.
