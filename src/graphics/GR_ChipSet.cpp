@@ -11,6 +11,18 @@ TVezChipSetGraphic::TVezChipSetGraphic() {
     ComputeFlags();
 }
 
+TAssetFinder PictureFinder(TAssetLookup& assets) {
+    return [&assets](const std::string& name, const std::string& folder) {
+        auto path = assets.FindAssetFile(name, folder, KPictureExtensions);
+        return path ? path->string() : std::string();
+    };
+}
+
+void TVezChipSetGraphic::SetChipSet(const TVezChipSetItem& record) {
+    SetWaterAnimation(record.WaterSequence, record.WaterSpeed);
+    LoadChipSet(record.Graphic);
+}
+
 void TVezChipSetGraphic::SetWaterAnimation(int sequence, int speed) {
     WaterSequence_ = sequence;
     WaterSpeed_ = speed;
