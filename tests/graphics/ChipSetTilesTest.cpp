@@ -437,8 +437,8 @@ TEST(ChipSetGraphic, DirectCopyGivesTheBoardsPixels) {
     auto next = [&] { return (seed = seed * 134775813u + 1) >> 24; };
     for (int i = 0; i < 256; ++i)
         bmp.Palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(next()),
-                                                     static_cast<std::uint8_t>(next()),
-                                                     static_cast<std::uint8_t>(next()), 0};
+                                                    static_cast<std::uint8_t>(next()),
+                                                    static_cast<std::uint8_t>(next()), 0};
     for (int y = 0; y < KChipSetHeight; ++y)
         for (int x = 0; x < KChipSetWidth; ++x) {
             bool holes = ((x / 16) * 7 + (y / 16) * 3) % 10 == 0;
