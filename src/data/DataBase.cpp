@@ -6,6 +6,17 @@ namespace kestra {
 
 namespace {
 
+std::size_t HighestId(const TCatalog& table) {
+    if (table.Count() == 0) return 0;
+    std::int32_t id = table.ItemAt(table.Count() - 1)->Id;
+    return id > 0 ? static_cast<std::size_t>(id) : 0;
+}
+
+template <class Table>
+void LimitSets(const Table& table, std::size_t states, std::size_t attributes) {
+    for (std::size_t i = 0; i < table.Count(); ++i) table.ItemAt(i)->LimitSets(states, attributes);
+}
+
 // Gives every described list its item 1.
 class TFirstItemVisitor final : public TChunkVisitor {
 public:
@@ -20,6 +31,15 @@ void TVezDataBase::Clear() {
     TCatalogBaseItem::Clear();
     TFirstItemVisitor v;
     DescribeChunks(v);
+}
+
+void TVezDataBase::SaveToStream(TByteWriter& writer, bool terminator) const {
+    const std::size_t states = HighestId(States), attributes = HighestId(Attributes);
+    LimitSets(Actors, states, attributes);
+    LimitSets(Skills, states, attributes);
+    LimitSets(Items, states, attributes);
+    LimitSets(Monsters, states, attributes);
+    TCatalogBaseItem::SaveToStream(writer, terminator);
 }
 
 void TVezDataBase::LoadFromFile(const std::string& path) {
