@@ -1,5 +1,6 @@
 #include "graphics/GR_ChipSet.h"
 
+#include "graphics/KandelSpan.h"
 #include "shell/Errors.h"
 
 #include <algorithm>
@@ -109,35 +110,17 @@ bool TVezChipSetGraphic::IsUpperEntryEmpty(int entry) const {
 
 namespace {
 
-// Copies a w x w square of palette indexes through the colour table; Keyed leaves
-// the pixels of index 0.
-template <bool Keyed, int W>
-void CopySquare(std::uint16_t* dst, std::size_t dstStride, const std::uint8_t* src,
-                std::size_t srcStride, const std::uint16_t* colors) {
-    for (int r = 0; r < W; ++r, dst += dstStride, src += srcStride)
-        for (int i = 0; i < W; ++i) {
-            std::uint8_t c = src[i];
-            if (!Keyed)
-                dst[i] = colors[c];
-            else if (c != 0)
-                dst[i] = colors[c];
-        }
-}
-
-template <bool Keyed>
-void CopyPieces(TKandelBoard& board, int x, int y, TKandelSheet& sheet, const TTilePieces& p) {
-    const std::size_t dstStride = static_cast<std::size_t>(board.Width());
-    const std::size_t srcStride = static_cast<std::size_t>(sheet.Width());
-    const std::uint16_t* colors = sheet.Colors.data();
-    if (p.Count == 1) {
-        CopySquare<Keyed, 16>(board.ScanLine(y) + x, dstStride,
-                              sheet.ScanLine(p.Source[0].Y) + p.Source[0].X, srcStride, colors);
-        return;
+// Draws the pieces of a tile wholly on the board at full opacity.
+void CopyPieces(TKandelBoard& board, int x, int y, TKandelSheet& sheet, const TTilePieces& p,
+                bool keyed) {
+    const int piece = p.Count == 1 ? KTileSize : KTileSize / 2;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(p.Count); ++i) {
+        const int dx = x + static_cast<int>(i & 1) * piece,
+                  dy = y + static_cast<int>(i >> 1) * piece;
+        TableBlit(board.ScanLine(dy) + dx, board.Width(),
+                  sheet.ScanLine(p.Source[i].Y) + p.Source[i].X, sheet.Width(), piece, piece,
+                  sheet.Colors.data(), keyed, 255);
     }
-    for (std::size_t i = 0; i < 4; ++i)
-        CopySquare<Keyed, 8>(
-            board.ScanLine(y + static_cast<int>(i >> 1) * 8) + x + static_cast<int>(i & 1) * 8,
-            dstStride, sheet.ScanLine(p.Source[i].Y) + p.Source[i].X, srcStride, colors);
 }
 
 } // namespace
@@ -160,10 +143,7 @@ bool TVezChipSetGraphic::DrawDirect(TKandelBoard& board, int x, int y, const TTi
         Picture.Brightness = board.Brightness;
         Picture.UpdateColors();
     }
-    if (Picture.Transparent && !opaque)
-        CopyPieces<true>(board, x, y, Picture, pieces);
-    else
-        CopyPieces<false>(board, x, y, Picture, pieces);
+    CopyPieces(board, x, y, Picture, pieces, Picture.Transparent && !opaque);
     return true;
 }
 
