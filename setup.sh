@@ -44,15 +44,16 @@ case "$cmd" in
     ;;
   test)
     install_deps
+    before=$(git status --porcelain 2>/dev/null || true)
     tools/check-format.sh
     configure build/test Debug -DKESTRA_SANITIZE=ON
     cmake --build build/test -j "$jobs"
     export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
     (cd build/test && ctest --output-on-failure --timeout 300 -j "$jobs")
     tools/fuzz.sh smoke
-    if git rev-parse --git-dir >/dev/null 2>&1; then
-      git diff --quiet || { echo "setup: the build changed tracked files"; git diff --stat; exit 1; }
-    fi
+    # The build and the tests must not write into the source tree.
+    after=$(git status --porcelain 2>/dev/null || true)
+    [ "$before" = "$after" ] || { echo "setup: the build changed the source tree:"; diff <(echo "$before") <(echo "$after"); exit 1; }
     ;;
   *) echo "usage: $0 play|test|deps" >&2; exit 2 ;;
 esac

@@ -14,7 +14,9 @@ run_one() { # name seconds corpus-out
   local seeds=tests/fuzz/corpus/${name#fuzz_}
   mkdir -p "$out" "$seeds"
   local log; log=$(mktemp)
-  if ! build/fuzz/"$name" -max_total_time="$secs" -max_len=65536 -rss_limit_mb=2048 \
+  local bin=build/fuzz/tests/fuzz/$name
+  [ -x "$bin" ] || bin=build/fuzz/$name
+  if ! "$bin" -max_total_time="$secs" -max_len=65536 -rss_limit_mb=2048 \
     -timeout=10 -print_final_stats=1 "$out" "$seeds" >"$log" 2>&1; then
     tail -n 60 "$log"; echo "fuzz: $name failed"; return 1
   fi

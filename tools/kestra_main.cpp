@@ -1,11 +1,11 @@
 // The player program. Until the game shell is in place it opens the window and
 // shows a test pattern; with --frames N it stops after N frames.
 #include "platform/SdlWindow.h"
+#include "shell/GameConfig.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -26,14 +26,21 @@ void DrawTestPattern(std::vector<std::uint16_t>& pixels, int width, int height, 
 } // namespace
 
 int main(int argc, char** argv) {
-    long frames = -1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
-            frames = std::atol(argv[++i]);
-        else if (std::strcmp(argv[i], "--headless") == 0) {
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-        }
+    kestra::TCommandLine commandLine;
+    try {
+        commandLine = kestra::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const kestra::ECommandLineError& e) {
+        std::fprintf(stderr, "kestra: %s\n", e.what());
+        return 2;
+    }
+    if (commandLine.Help) {
+        std::fputs(kestra::CommandLineHelp("kestra").c_str(), stdout);
+        return 0;
+    }
+    long frames = commandLine.Frames ? static_cast<long>(*commandLine.Frames) : -1;
+    if (commandLine.Headless) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
         !std::getenv("SDL_VIDEODRIVER")) {

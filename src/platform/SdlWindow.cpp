@@ -1,6 +1,7 @@
 #include "platform/SdlWindow.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <stdexcept>
 
 namespace kestra::platform {
@@ -10,6 +11,7 @@ struct SdlWindow::Impl {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int width = 0, height = 0;
+    std::vector<SdlEventSink*> sinks;
 };
 
 SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoomed)
@@ -55,8 +57,18 @@ WindowEvents SdlWindow::PumpEvents() {
         if (event.type == SDL_QUIT) result.Quit = true;
         if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE)
             result.Escape = true;
+        for (SdlEventSink* sink : impl_->sinks) sink->OnSdlEvent(event);
     }
     return result;
+}
+
+void SdlWindow::AddEventSink(SdlEventSink* sink) {
+    if (std::find(impl_->sinks.begin(), impl_->sinks.end(), sink) == impl_->sinks.end())
+        impl_->sinks.push_back(sink);
+}
+
+void SdlWindow::RemoveEventSink(SdlEventSink* sink) {
+    std::erase(impl_->sinks, sink);
 }
 
 std::uint64_t SdlWindow::Milliseconds() {

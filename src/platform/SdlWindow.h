@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/SdlEventSink.h"
 
 namespace kestra::platform {
 
@@ -22,7 +25,11 @@ public:
 
     // Copies a width x height RGB565 picture (pitch in bytes) to the window.
     void Present(const std::uint16_t* pixels, int pitchBytes);
+    // Takes every pending event from the queue and hands each to the sinks.
     WindowEvents PumpEvents();
+    // Sinks are not owned; remove one before destroying it.
+    void AddEventSink(SdlEventSink* sink);
+    void RemoveEventSink(SdlEventSink* sink);
     static std::uint64_t Milliseconds();
     static void Delay(std::uint32_t ms);
 

@@ -1,0 +1,71 @@
+#pragma once
+// Frame pacing of the display: an absolute schedule (base time plus frame count
+// times the frame time) re-anchored every second, a lag measure that lets the
+// game skip drawing when it falls behind, and the frame wait that pumps window
+// messages. Clock, sleeping and messages come from the host, so the schedule runs
+// the same over SDL, in headless runs and against a test clock.
+#include <cstdint>
+
+namespace kestra {
+
+class IKandelDrawHost {
+public:
+    virtual ~IKandelDrawHost() = default;
+    // A monotonic millisecond clock.
+    virtual std::uint64_t Milliseconds() = 0;
+    // Sleeps about ms milliseconds; may return early when a window message arrives.
+    virtual void Sleep(std::uint32_t ms) = 0;
+    // Handles pending window messages; raises EKandelDrawAbort when the
+    // application is closing (and EKandelDrawReset for the reset key).
+    virtual void PumpMessages() = 0;
+    // The application has the focus; while it has not, the game pauses.
+    virtual bool IsApplicationActive() = 0;
+    // Blocks until a window message is pending (or a short time-out passes).
+    virtual void WaitForMessage() = 0;
+};
+
+class TKandelDraw {
+public:
+    // Headless: no sleeping, no pause while inactive, and GetLag always 0, so a
+    // run depends only on its inputs.
+    explicit TKandelDraw(IKandelDrawHost& host, bool headless = false);
+
+    int FrameRate() const { return frameRate_; }
+    void SetFrameRate(int framesPerSecond); // values of 0 or less are ignored
+    int MaxLag() const { return maxLag_; }
+    void SetMaxLag(int frames); // values below 2 become 1
+    bool Headless() const { return headless_; }
+
+    // Whole frames the game is behind its schedule (nearest, halves to even).
+    int GetLag() const;
+    // The frame loop draws only while the lag is below half the allowed lag (at
+    // least one frame, so a MaxLag of 1 still draws when on time).
+    bool DrawAllowed() const;
+    // Restarts the schedule at now.
+    void ResetTiming();
+    // Waits until the next frame is due, pumping messages; pauses while the
+    // application is inactive.
+    void WaitFrame();
+    void PumpMessages() { host_.PumpMessages(); }
+
+    // Frame waits so far; nested loops keep their timing through WaitFrame, so
+    // tests count these rather than the system frame counter.
+    std::uint64_t FramesWaited() const { return framesWaited_; }
+
+private:
+    // Milliseconds since the display was created.
+    double Now() const;
+    double Due() const { return base_ + static_cast<double>(count_) * frameTime_; }
+
+    IKandelDrawHost& host_;
+    bool headless_;
+    std::uint64_t created_;
+    int frameRate_ = 20;
+    int maxLag_ = 4;
+    double frameTime_ = 50.0;
+    double base_ = 0.0; // schedule start, ms since creation
+    int count_ = 0;     // frames since base_
+    std::uint64_t framesWaited_ = 0;
+};
+
+} // namespace kestra

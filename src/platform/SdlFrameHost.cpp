@@ -1,0 +1,60 @@
+#include "platform/SdlFrameHost.h"
+
+#include "platform/SdlWindow.h"
+#include "shell/Errors.h"
+
+#include <SDL.h>
+
+namespace kestra::platform {
+
+SdlFrameHost::SdlFrameHost(SdlWindow& window) : window_(window) {
+    window_.AddEventSink(this);
+}
+
+SdlFrameHost::~SdlFrameHost() {
+    window_.RemoveEventSink(this);
+}
+
+std::uint64_t SdlFrameHost::Milliseconds() {
+    return SDL_GetTicks64();
+}
+
+void SdlFrameHost::Sleep(std::uint32_t ms) {
+    SDL_Delay(ms);
+}
+
+void SdlFrameHost::PumpMessages() {
+    if (window_.PumpEvents().Quit) quit_ = true;
+    if (quit_) throw EKandelDrawAbort();
+}
+
+void SdlFrameHost::WaitForMessage() {
+    // A null event leaves the message in the queue for the next pump.
+    SDL_WaitEventTimeout(nullptr, 100);
+}
+
+void SdlFrameHost::OnSdlEvent(const SDL_Event& event) {
+    if (event.type == SDL_QUIT) quit_ = true;
+    if (event.type != SDL_WINDOWEVENT) return;
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        focused_ = true;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        focused_ = false;
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        minimized_ = true;
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+        minimized_ = false;
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        quit_ = true;
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace kestra::platform

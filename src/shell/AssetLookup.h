@@ -1,0 +1,67 @@
+#pragma once
+// Finding the files that game data names: asset folders of the game directory
+// first, then of the runtime package; names match without regard to ASCII case,
+// and names in code page 932 are tried converted to UTF-8 and as raw bytes.
+#include "shell/Cp932.h"
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestra {
+
+inline constexpr std::array<std::string_view, 3> KPictureExtensions = {"bmp", "png", "xyz"};
+inline constexpr std::array<std::string_view, 2> KMusicExtensions = {"mid", "wav"};
+inline constexpr std::array<std::string_view, 1> KSoundExtensions = {"wav"};
+inline constexpr std::array<std::string_view, 2> KMovieExtensions = {"avi", "mpg"};
+
+// Code page 932 to UTF-8; nullopt when the bytes are not valid code page 932.
+using TNameConverter = std::function<std::optional<std::string>(std::string_view)>;
+
+class TAssetLookup {
+public:
+    // Roots end in "/" (packageDir may be empty: no package). toUtf8 may be empty:
+    // names are then tried as raw bytes only.
+    TAssetLookup(std::string gameDir, std::string packageDir, TNameConverter toUtf8 = {});
+
+    // The file for a base name from game data, or nullopt when there is none (also
+    // for an empty name). Names may reach into subfolders with "\" or "/", but a
+    // name with an empty, "." or ".." component never matches.
+    std::optional<std::filesystem::path>
+    FindAssetFile(std::string_view baseName, std::string_view folder,
+                  std::span<const std::string_view> extensions);
+
+    // A file directly in the game directory ("KESTRA.ldb", "Save01.lsd"), any case.
+    std::optional<std::filesystem::path> FindGameFile(std::string_view name);
+
+    // Directory listings are remembered while the directory's modification time is
+    // unchanged; this forgets them all.
+    void ClearCache() { listings_.clear(); }
+
+private:
+    std::optional<std::filesystem::path> Resolve(const std::string& root, std::string_view folder,
+                                                 const std::vector<std::string>& components,
+                                                 bool cp932);
+    std::optional<std::string> FindEntry(const std::string& dir, std::string_view name, bool cp932,
+                                         bool wantDirectory);
+    const std::vector<std::string>& Listing(const std::string& dir);
+
+    std::string gameDir_, packageDir_;
+    TNameConverter toUtf8_;
+    struct TListing {
+        std::filesystem::file_time_type Stamp;
+        std::vector<std::string> Names;
+    };
+    std::map<std::string, TListing> listings_;
+};
+
+// The file starts with the four bytes "RIFF"; any failure answers false.
+bool IsRiffFile(const std::filesystem::path& path);
+
+} // namespace kestra

@@ -1,0 +1,262 @@
+#include "shell/GameConfig.h"
+
+#include "shell/IniFile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <limits>
+
+namespace kestra {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+template <typename T>
+T ParseNumber(std::string_view option, std::string_view text) {
+    T value{};
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size())
+        throw ECommandLineError(std::string(option) + ": '" + std::string(text) +
+                                "' is not a number from 0 to " +
+                                std::to_string(std::numeric_limits<T>::max()));
+    return value;
+}
+
+std::string WithSlash(std::string path) {
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path;
+}
+
+// An XDG base directory: the variable when it holds an absolute path, else
+// $HOME + fallback; empty when neither is known.
+std::string XdgDir(const TEnvLookup& env, const char* variable, const char* homeFallback) {
+    if (auto v = env(variable); v && !v->empty() && v->front() == '/') return *v;
+    if (auto home = env("HOME"); home && !home->empty()) return *home + homeFallback;
+    return {};
+}
+
+} // namespace
+
+std::string TCommandLine::Word(std::size_t i) const {
+    return i >= 1 && i <= Words.size() ? Words[i - 1] : std::string();
+}
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    TCommandLine cl;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || !arg.starts_with("--")) {
+            cl.Words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        auto flag = [&] {
+            if (inlineValue) throw ECommandLineError(name + " takes no value");
+        };
+        auto value = [&]() -> std::string {
+            if (inlineValue) return *inlineValue;
+            if (i + 1 >= args.size()) throw ECommandLineError(name + " needs a value");
+            return args[++i];
+        };
+        auto path = [&]() -> fs::path {
+            std::string v = value();
+            if (v.empty()) throw ECommandLineError(name + " needs a non-empty path");
+            return v;
+        };
+        if (name == "--help") {
+            flag();
+            cl.Help = true;
+        } else if (name == "--headless") {
+            flag();
+            cl.Headless = true;
+        } else if (name == "--game") {
+            cl.GameDir = path();
+        } else if (name == "--seed") {
+            cl.Seed = ParseNumber<std::uint32_t>(name, value());
+        } else if (name == "--frames") {
+            cl.Frames = ParseNumber<std::uint64_t>(name, value());
+        } else if (name == "--input") {
+            cl.InputScript = path();
+        } else if (name == "--hash-log") {
+            cl.HashLog = path();
+        } else if (name == "--screenshot") {
+            std::string v = value();
+            auto colon = v.find(':');
+            if (colon == std::string::npos || colon + 1 == v.size())
+                throw ECommandLineError("--screenshot: '" + v + "' is not FRAME:PATH");
+            cl.Screenshots.push_back(
+                {ParseNumber<std::uint64_t>("--screenshot frame", v.substr(0, colon)),
+                 v.substr(colon + 1)});
+        } else {
+            throw ECommandLineError("unknown option " + name + " (see --help)");
+        }
+    }
+    return cl;
+}
+
+std::string CommandLineHelp(std::string_view programName) {
+    std::string p(programName);
+    return "usage: " + p +
+           " [options] [BattleTest|TestPlay [HideTitle [Window [TROOP]]]]\n"
+           "\n"
+           "Words (exact case, in this order):\n"
+           "  1  BattleTest: fight troop TROOP and quit; TestPlay: test play with F9 debug\n"
+           "  2  HideTitle: no title picture and no title music\n"
+           "  3  Window: play in a window instead of full screen\n"
+           "  4  the troop number of a battle test\n"
+           "  (use '-' or any other word to leave a place unset)\n"
+           "\n"
+           "Options:\n"
+           "  --game DIR              the game directory (default: the current directory)\n"
+           "  --headless              no window, no sound, no waiting between frames\n"
+           "  --seed N                seed of the random generator (default: the clock)\n"
+           "  --frames N              stop after N frames\n"
+           "  --input FILE            take the input from a script instead of the devices\n"
+           "  --screenshot FRAME:PATH save the picture of frame FRAME (repeatable)\n"
+           "  --hash-log PATH         write a hash of every frame's picture to PATH\n"
+           "  --help                  show this text\n"
+           "\n"
+           "Environment: KESTRA_RTP (runtime package directory), XDG_CONFIG_HOME,\n"
+           "XDG_DATA_HOME, TMPDIR.\n";
+}
+
+std::int32_t ParseTroopNumber(std::string_view word) {
+    std::int32_t value = 0;
+    auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (word.empty() || ec != std::errc() || ptr != word.data() + word.size())
+        throw EKestraError("battle test: the troop number '" + std::string(word) +
+                           "' is not a valid integer");
+    return value;
+}
+
+TEnvLookup ProcessEnvironment() {
+    return [](const std::string& name) -> std::optional<std::string> {
+        const char* v = std::getenv(name.c_str());
+        if (!v) return std::nullopt;
+        return std::string(v);
+    };
+}
+
+std::string FindRuntimePackagePath(const TEnvLookup& env) {
+    if (auto v = env("KESTRA_RTP"); v && !v->empty()) return WithSlash(*v);
+    std::string config = XdgDir(env, "XDG_CONFIG_HOME", "/.config");
+    if (config.empty()) return {};
+    TIniFile ini = TIniFile::Load(fs::path(config) / "kestra" / "config.ini");
+    auto v = ini.Find("Kestra", "RuntimePackagePath");
+    if (!v) v = ini.Find("", "RuntimePackagePath");
+    return v ? WithSlash(*v) : std::string();
+}
+
+fs::path TitleIniPath(const std::string& gameDir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(gameDir, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string fallback = "KESTRA.ini";
+    for (const std::string& exe : names) {
+        std::string folded = FoldAsciiCase(exe);
+        if (folded.size() <= 4 || !folded.ends_with(".exe")) continue;
+        std::string wanted = folded.substr(0, folded.size() - 4) + ".ini";
+        for (const std::string& ini : names)
+            if (FoldAsciiCase(ini) == wanted) return fs::path(gameDir) / ini;
+    }
+    for (const std::string& ini : names)
+        if (FoldAsciiCase(ini) == "kestra.ini") return fs::path(gameDir) / ini;
+    return fs::path(gameDir) / fallback;
+}
+
+TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& env,
+                           const std::function<bool(const fs::path&)>& isWritable) {
+    TGameConfig c;
+    std::error_code ec;
+    fs::path dir = commandLine.GameDir ? *commandLine.GameDir : fs::current_path(ec);
+    if (ec) throw EFileError("cannot find the current directory: " + ec.message());
+    // Symbolic links are kept: the folder name the user sees names the save folder.
+    fs::path absolute = fs::absolute(dir, ec).lexically_normal();
+    if (absolute.filename().empty() && absolute.has_relative_path())
+        absolute = absolute.parent_path();
+    if (ec || !fs::is_directory(absolute, ec))
+        throw EFileError(dir.string() + ": the game directory does not exist");
+    c.GameDir = WithSlash(absolute.string());
+    c.GameFolderName = absolute.filename().string();
+    if (c.GameFolderName.empty()) c.GameFolderName = "root";
+
+    const std::string first = commandLine.Word(1);
+    c.BattleTestMode = first == "BattleTest";
+    c.TestPlayMode = c.BattleTestMode || first == "TestPlay";
+    c.ShowLogos = !c.TestPlayMode;
+    c.ShowTitle = commandLine.Word(2) != "HideTitle";
+    c.WindowMode = commandLine.Word(3) == "Window";
+    c.ExeReadOnly = !isWritable(absolute);
+
+    fs::path gameIni = fs::path(c.GameDir) / "KESTRA.ini";
+    if (!fs::exists(gameIni, ec)) {
+        // The same file under another case.
+        for (fs::directory_iterator it(c.GameDir, ec), end; !ec && it != end; it.increment(ec))
+            if (FoldAsciiCase(it->path().filename().string()) == "kestra.ini") {
+                gameIni = it->path();
+                break;
+            }
+    }
+    c.FullPackageFlag = TIniFile::Load(gameIni).ReadBool("KESTRA", "FullPackageFlag", false);
+    c.GameTitle =
+        TIniFile::Load(TitleIniPath(c.GameDir)).ReadString("KESTRA", "GameTitle", "Untitled");
+    c.RuntimePackagePath = FindRuntimePackagePath(env);
+    if (!c.FullPackageFlag && c.RuntimePackagePath.empty())
+        throw ERuntimePackageMissing(
+            "The runtime package was not found. Set KESTRA_RTP to its directory, or write "
+            "RuntimePackagePath=DIR under [Kestra] in ~/.config/kestra/config.ini.");
+    return c;
+}
+
+std::string GetSaveDir(const TGameConfig& config, const TEnvLookup& env) {
+    if (!config.ExeReadOnly) return config.GameDir;
+    std::string data = XdgDir(env, "XDG_DATA_HOME", "/.local/share");
+    if (data.empty())
+        throw EFileError("the game directory " + config.GameDir +
+                         " is read-only and neither XDG_DATA_HOME nor HOME is set");
+    fs::path dir = fs::path(data) / "kestra" / config.GameFolderName;
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec)
+        throw EFileError(dir.string() + ": cannot create the save directory (" + ec.message() +
+                         ")");
+    return WithSlash(dir.string());
+}
+
+std::string GetTempWorkDir(const TEnvLookup& env) {
+    std::string base = "/tmp";
+    if (auto t = env("TMPDIR"); t && !t->empty()) base = *t;
+    std::string user = "user";
+    for (const char* name : {"USER", "LOGNAME"})
+        if (auto u = env(name);
+            u && !u->empty() && u->find('/') == std::string::npos && *u != "." && *u != "..") {
+            user = *u;
+            break;
+        }
+    fs::path mine = fs::path(base) / ("kestra-" + user);
+    fs::path dir = mine / "KES_TEMP";
+    std::error_code ec;
+    if (fs::create_directory(mine, ec))
+        fs::permissions(mine, fs::perms::owner_all, fs::perm_options::replace, ec);
+    fs::create_directories(dir, ec);
+    if (ec)
+        throw EFileError(dir.string() + ": cannot create the work directory (" + ec.message() +
+                         ")");
+    return WithSlash(dir.string());
+}
+
+} // namespace kestra

@@ -1,0 +1,99 @@
+#pragma once
+// Start-up configuration: the command line, the game's ini files and the
+// per-user settings, and the directories every other unit uses.
+#include "shell/Errors.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestra {
+
+// A command-line option with a bad or missing value, or an unknown option.
+class ECommandLineError : public EKestraError {
+public:
+    using EKestraError::EKestraError;
+};
+
+// The runtime package is required and no path to it is configured.
+class ERuntimePackageMissing : public EKestraError {
+public:
+    using EKestraError::EKestraError;
+};
+
+struct TScreenshotRequest {
+    std::uint64_t Frame = 0;
+    std::filesystem::path Path;
+};
+
+// Positional words keep their meaning and order (1 "BattleTest"/"TestPlay",
+// 2 "HideTitle", 3 "Window", 4 the troop number); options start with "--" and may
+// stand anywhere. After a lone "--" every argument is a word.
+struct TCommandLine {
+    std::vector<std::string> Words;
+    std::optional<std::filesystem::path> GameDir;
+    bool Headless = false;
+    std::optional<std::uint32_t> Seed;
+    std::optional<std::uint64_t> Frames;
+    std::optional<std::filesystem::path> InputScript;
+    std::vector<TScreenshotRequest> Screenshots;
+    std::optional<std::filesystem::path> HashLog;
+    bool Help = false;
+
+    // The i-th word (1-based); a missing word is the empty string.
+    std::string Word(std::size_t i) const;
+};
+
+// args excludes the program name. Raises ECommandLineError.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args);
+std::string CommandLineHelp(std::string_view programName);
+
+// The troop number of a battle test (the fourth word). Raises EKestraError.
+std::int32_t ParseTroopNumber(std::string_view word);
+
+// Reads an environment variable; nullopt when unset.
+using TEnvLookup = std::function<std::optional<std::string>(const std::string&)>;
+TEnvLookup ProcessEnvironment();
+
+// The process-wide start-up values.
+struct TGameConfig {
+    std::string GameDir;            // absolute, ends in "/"
+    std::string GameFolderName;     // last component of GameDir
+    std::string RuntimePackagePath; // empty, or ends in "/"
+    bool BattleTestMode = false;
+    bool TestPlayMode = false;
+    bool ShowLogos = true;
+    bool ShowTitle = true;
+    bool WindowMode = false;
+    bool FullPackageFlag = false;
+    bool ExeReadOnly = false;           // the game directory is not writable
+    std::string GameTitle = "Untitled"; // bytes in the game's code page
+};
+
+// Builds the configuration. isWritable answers for the game directory. Raises
+// EFileError when the game directory is missing and ERuntimePackageMissing when
+// the package is required but not configured.
+TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& env,
+                           const std::function<bool(const std::filesystem::path&)>& isWritable);
+
+// KESTRA_RTP, else RuntimePackagePath in $XDG_CONFIG_HOME/kestra/config.ini
+// (default ~/.config), in section [Kestra] or before any section; "/" appended.
+std::string FindRuntimePackagePath(const TEnvLookup& env);
+
+// The ini holding GameTitle: named after the game's Windows executable
+// (Game.exe -> Game.ini, any case) when the directory has one, else KESTRA.ini.
+std::filesystem::path TitleIniPath(const std::string& gameDir);
+
+// The game directory when writable, else $XDG_DATA_HOME/kestra/<GameFolderName>/
+// (default ~/.local/share), created when missing. Ends in "/".
+std::string GetSaveDir(const TGameConfig& config, const TEnvLookup& env);
+
+// A per-user work folder under $TMPDIR (default /tmp): .../kestra-<user>/KES_TEMP/,
+// created owner-only. Ends in "/".
+std::string GetTempWorkDir(const TEnvLookup& env);
+
+} // namespace kestra

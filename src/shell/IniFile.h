@@ -1,0 +1,43 @@
+#pragma once
+// Profile (ini) files read the way Windows reads them: section and key names
+// compare without regard to ASCII case, values are trimmed, the first of
+// duplicate sections or keys wins, and integers are read from the leading digits.
+// Values stay bytes in the game's code page.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestra {
+
+class TIniFile {
+public:
+    TIniFile() = default;
+    explicit TIniFile(std::string_view text);
+    // A missing file reads as an empty one; an unreadable or oversized file raises
+    // EFileError naming it.
+    static TIniFile Load(const std::filesystem::path& path);
+
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view fallback) const;
+    // Leading optional sign and decimal digits, saturated to 32 bits; a present key
+    // without digits reads as 0.
+    std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                             std::int32_t fallback) const;
+    // An integer other than 0.
+    bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
+
+private:
+    struct TEntry {
+        std::string Section, Key, Value; // Section and Key folded to lower case
+    };
+    std::vector<TEntry> entries_;
+};
+
+// ASCII-only case folding; bytes of 0x80 and above are left alone.
+std::string FoldAsciiCase(std::string_view s);
+
+} // namespace kestra
