@@ -6,16 +6,11 @@
 
 #include "data/DataBase.h"
 #include "state/LGD_GameState.h"
+#include "state/Saturate.h"
 
 namespace kestra {
 
-namespace {
-
-std::int32_t Clamp32(std::int64_t v, std::int64_t lo, std::int64_t hi) {
-    return static_cast<std::int32_t>(std::clamp(v, lo, hi));
-}
-
-} // namespace
+namespace {} // namespace
 
 TLcfgPartyInfo::TLcfgPartyInfo(TLcfgGameState& game) : Game(game) {
     Clear();
@@ -139,8 +134,8 @@ void TLcfgPartyInfo::GainItem(std::int32_t id, std::int64_t n) {
     if (id < 1 || id > 0xFFFF || n <= 0) return;
     std::size_t i = FindEntry(id);
     if (i < ItemIds.size()) {
-        ItemAmounts[i] =
-            static_cast<std::uint8_t>(std::min<std::int64_t>(KMaxItemAmount, ItemAmounts[i] + n));
+        ItemAmounts[i] = static_cast<std::uint8_t>(
+            std::min<std::int64_t>(KMaxItemAmount, SatAdd(ItemAmounts[i], n)));
         return;
     }
     auto at = static_cast<std::size_t>(std::lower_bound(ItemIds.begin(), ItemIds.end(), id) -
@@ -155,7 +150,7 @@ void TLcfgPartyInfo::GainItem(std::int32_t id, std::int64_t n) {
 void TLcfgPartyInfo::LoseItem(std::int32_t id, std::int64_t n) {
     std::size_t i = FindEntry(id);
     if (n <= 0 || i >= ItemIds.size()) return;
-    std::int64_t left = std::max<std::int64_t>(0, ItemAmounts[i] - n);
+    std::int64_t left = std::max<std::int64_t>(0, SatSub(ItemAmounts[i], n));
     ItemUses[i] = 0;
     if (left > 0) {
         ItemAmounts[i] = static_cast<std::uint8_t>(left);
@@ -267,11 +262,11 @@ bool TLcfgPartyInfo::UsableNow(std::int32_t id) const {
 // ---- gold, timer, turns ----
 
 void TLcfgPartyInfo::GainGold(std::int64_t n) {
-    Gold = Clamp32(static_cast<std::int64_t>(Gold) + n, 0, KMaxGold);
+    Gold = Clamp32(SatAdd(Gold, n), 0, KMaxGold);
 }
 
 void TLcfgPartyInfo::LoseGold(std::int64_t n) {
-    Gold = Clamp32(static_cast<std::int64_t>(Gold) - n, 0, KMaxGold);
+    Gold = Clamp32(SatSub(Gold, n), 0, KMaxGold);
 }
 
 void TLcfgPartyInfo::SetTimer(std::int64_t seconds) {

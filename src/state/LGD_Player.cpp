@@ -6,14 +6,11 @@
 
 #include "data/DataBase.h"
 #include "state/LGD_GameState.h"
+#include "state/Saturate.h"
 
 namespace kestra {
 
 namespace {
-
-std::int32_t Clamp32(std::int64_t v, std::int64_t lo, std::int64_t hi) {
-    return static_cast<std::int32_t>(std::clamp(v, lo, hi));
-}
 
 // The experience curve; levels are at most KMaxActorLevel + 1, so the loop is short,
 // and the step is kept finite so that trunc() stays defined.
@@ -285,7 +282,7 @@ void TLcfgPlayerItem::LowerPointsToMaxima() {
 }
 
 void TLcfgPlayerItem::GainExperience(std::int64_t amount, std::vector<std::string>* announce) {
-    Experience = Clamp32(static_cast<std::int64_t>(Experience) + amount, 0, KMaxExperience);
+    Experience = Clamp32(SatAdd(Experience, amount), 0, KMaxExperience);
     std::int32_t old = Level;
     std::int32_t top = MaxReachableLevel();
     while (Level < top && Experience >= ExpForLevel(static_cast<std::int64_t>(Level) + 1)) ++Level;
@@ -305,16 +302,17 @@ void TLcfgPlayerItem::GainExperience(std::int64_t amount, std::vector<std::strin
 }
 
 void TLcfgPlayerItem::LoseExperience(std::int64_t amount) {
-    Experience = Clamp32(static_cast<std::int64_t>(Experience) - amount, 0, KMaxExperience);
+    Experience = Clamp32(SatSub(Experience, amount), 0, KMaxExperience);
     while (Level > 1 && Experience < ExpForLevel(Level)) --Level;
     LowerPointsToMaxima();
 }
 
 void TLcfgPlayerItem::ChangeLevel(std::int64_t n, std::vector<std::string>* announce) {
     if (n > 0) {
-        GainExperience(static_cast<std::int64_t>(ExpForLevel(Level + n)) - Experience, announce);
+        GainExperience(static_cast<std::int64_t>(ExpForLevel(SatAdd(Level, n))) - Experience,
+                       announce);
     } else if (n < 0) {
-        std::int64_t target = std::max<std::int64_t>(1, Level + n);
+        std::int64_t target = std::max<std::int64_t>(1, SatAdd(Level, n));
         LoseExperience(static_cast<std::int64_t>(Experience) - ExpForLevel(target));
     }
 }
@@ -322,7 +320,7 @@ void TLcfgPlayerItem::ChangeLevel(std::int64_t n, std::vector<std::string>* anno
 void TLcfgPlayerItem::ChangeBonus(int param, std::int64_t delta) {
     if (param < 0 || param >= KParameterCount) return;
     auto& b = Bonus[static_cast<std::size_t>(param)];
-    b = Clamp32(static_cast<std::int64_t>(b) + delta, -KMaxParameterBonus, KMaxParameterBonus);
+    b = Clamp32(SatAdd(b, delta), -KMaxParameterBonus, KMaxParameterBonus);
     LowerPointsToMaxima();
 }
 

@@ -5,16 +5,11 @@
 #include "data/DataBase.h"
 #include "shell/Random.h"
 #include "state/LGD_GameState.h"
+#include "state/Saturate.h"
 
 namespace kestra {
 
-namespace {
-
-std::int32_t Clamp32(std::int64_t v, std::int64_t lo, std::int64_t hi) {
-    return static_cast<std::int32_t>(std::clamp(v, lo, hi));
-}
-
-} // namespace
+namespace {} // namespace
 
 std::int32_t TLcfgUnitItem::StateCount() const {
     return static_cast<std::int32_t>(Game->DataBase().States.Count());
@@ -192,7 +187,7 @@ std::int32_t TLcfgUnitItem::ChangeModifier(int param, std::int64_t delta) {
     if (mod == nullptr) return 0;
     std::int64_t base = BaseOf(param);
     std::int32_t before = *mod;
-    *mod = Clamp32(static_cast<std::int64_t>(*mod) + delta, -(base / 2), base);
+    *mod = Clamp32(SatAdd(*mod, delta), -(base / 2), base);
     return *mod - before;
 }
 
@@ -201,14 +196,14 @@ std::int32_t TLcfgUnitItem::ChangeModifier(int param, std::int64_t delta) {
 std::int32_t TLcfgUnitItem::ChangeHP(std::int64_t delta) {
     if (HP <= 0) return 0;
     std::int32_t before = HP;
-    HP = Clamp32(static_cast<std::int64_t>(HP) + delta, 1, std::max(1, MaxHP()));
+    HP = Clamp32(SatAdd(HP, delta), 1, std::max(1, MaxHP()));
     return HP - before;
 }
 
 std::int32_t TLcfgUnitItem::Damage(std::int64_t amount, bool mayKill) {
     if (HP <= 0) return 0;
     std::int32_t before = HP;
-    HP = Clamp32(static_cast<std::int64_t>(HP) - amount, 0, std::max(0, MaxHP()));
+    HP = Clamp32(SatSub(HP, amount), 0, std::max(0, MaxHP()));
     if (HP == 0) {
         if (mayKill)
             AddState(KDeathState);
@@ -220,7 +215,7 @@ std::int32_t TLcfgUnitItem::Damage(std::int64_t amount, bool mayKill) {
 
 std::int32_t TLcfgUnitItem::ChangeMP(std::int64_t delta) {
     std::int32_t before = MP;
-    MP = Clamp32(static_cast<std::int64_t>(MP) + delta, 0, std::max(0, MaxMP()));
+    MP = Clamp32(SatAdd(MP, delta), 0, std::max(0, MaxMP()));
     return MP - before;
 }
 

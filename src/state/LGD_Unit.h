@@ -3,6 +3,7 @@
 // their turn counters, battle modifiers, attribute-rank shifts and the action of the
 // turn. Parameters are numbered 0 max HP, 1 max MP, 2 attack, 3 defence,
 // 4 intelligence, 5 agility.
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -106,7 +107,9 @@ public:
     std::int32_t ChangeHP(std::int64_t delta);
     std::int32_t Damage(std::int64_t amount, bool mayKill);
     std::int32_t ChangeMP(std::int64_t delta);
-    std::int32_t SpendMP(std::int64_t amount) { return ChangeMP(-amount); }
+    std::int32_t SpendMP(std::int64_t amount) {
+        return ChangeMP(amount == INT64_MIN ? INT64_MAX : -amount);
+    }
     // Battle modifier of parameter 2..5, kept so that the effective value stays between
     // half and double the base. Returns the change.
     std::int32_t ChangeModifier(int param, std::int64_t delta);
