@@ -237,3 +237,29 @@ TEST(SaveTime, DayCountsStartOn30December1899) {
     double now = LocalDayCount();
     EXPECT_GT(now, DayCount(2020, 1, 1, 0, 0, 0));
 }
+
+TEST_F(SaveFiles, LoadingRepairsWhatTheDataBaseDoesNotBack) {
+    TLcfgGameState foreign(Env());
+    foreign.Reset();
+    foreign.Actors.Obtain(9).Level = 3; // no such actor record
+    foreign.PartyInfo.Members = {9, 1, 1, 2, 3, 4};
+    foreign.PartyInfo.Gold = -5;
+    foreign.Actors.Get(2).Level = 500;
+    foreign.Actors.Remove(3);
+    Bytes file = Magic();
+    AddChunk(file, 108, [&] {
+        TByteWriter w;
+        foreign.Actors.SaveToStream(w);
+        return w.Bytes;
+    }());
+    AddChunk(file, 109, foreign.PartyInfo.Encode());
+    Save.LoadFromBytes(file, "Save05.lsd");
+    const auto& s = Save.State;
+    EXPECT_EQ(s.Actors.Find(9), nullptr);
+    EXPECT_EQ(s.Actors.Count(), DataBase.Actors.Count());
+    EXPECT_EQ(s.Actors.Get(3).Level, 1); // set up from its record
+    EXPECT_EQ(s.Actors.Get(2).Level, 50);
+    EXPECT_EQ(s.PartyInfo.Members, (std::vector<std::uint16_t>{1, 2}));
+    EXPECT_EQ(s.PartyInfo.Gold, 0);
+    EXPECT_NO_THROW(Save.SaveToBytes());
+}
