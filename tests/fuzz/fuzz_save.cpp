@@ -3,6 +3,7 @@
 // writing and reloading unchanged.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "data/DataBase.h"
@@ -10,19 +11,21 @@
 
 namespace {
 
+std::unique_ptr<kestra::TVezDataBase> MakeDataBase() {
+    auto d = std::make_unique<kestra::TVezDataBase>();
+    for (std::int32_t id = 1; id <= 3; ++id) {
+        d->Actors.Obtain(id).Name = "A";
+        d->Items.Obtain(id).Kind = static_cast<std::uint8_t>(id);
+        d->States.Obtain(id).Priority = 40 + 10 * id;
+        d->Skills.Obtain(id);
+    }
+    d->System.Party = {1, 2};
+    return d;
+}
+
 const kestra::TVezDataBase& FuzzDataBase() {
-    static const kestra::TVezDataBase db = [] {
-        kestra::TVezDataBase d;
-        for (std::int32_t id = 1; id <= 3; ++id) {
-            d.Actors.Obtain(id).Name = "A";
-            d.Items.Obtain(id).Kind = static_cast<std::uint8_t>(id);
-            d.States.Obtain(id).Priority = 40 + 10 * id;
-            d.Skills.Obtain(id);
-        }
-        d.System.Party = {1, 2};
-        return d;
-    }();
-    return db;
+    static const std::unique_ptr<kestra::TVezDataBase> db = MakeDataBase();
+    return *db;
 }
 
 kestra::TLcfgSaveData MakeSave() {
