@@ -491,23 +491,17 @@ void TLcfgPlayerItem::SetFace(const std::string& name, std::int32_t index) {
 }
 
 bool TLcfgPlayerItem::FieldStateDamage(std::int32_t steps) {
-    bool flash = false;
-    std::vector<std::pair<std::int32_t, std::int32_t>> hp, mp;
+    // Collected first: damage can add the death state and so change the held states.
+    std::vector<std::int32_t> hpLoss, mpLoss;
     ForHeldStates([&](std::int32_t, const TVezStatusItem& s) {
         if (s.HpStepInterval > 0 && steps % s.HpStepInterval == 0)
-            hp.emplace_back(s.HpPerInterval, 0);
+            hpLoss.push_back(s.HpPerInterval);
         if (s.MpStepInterval > 0 && steps % s.MpStepInterval == 0)
-            mp.emplace_back(s.MpPerInterval, 0);
+            mpLoss.push_back(s.MpPerInterval);
     });
-    for (const auto& d : hp) {
-        Damage(d.first, false);
-        flash = true;
-    }
-    for (const auto& d : mp) {
-        SpendMP(d.first);
-        flash = true;
-    }
-    return flash;
+    for (std::int32_t amount : hpLoss) Damage(amount, false);
+    for (std::int32_t amount : mpLoss) SpendMP(amount);
+    return !hpLoss.empty() || !mpLoss.empty();
 }
 
 // ---- the list ----

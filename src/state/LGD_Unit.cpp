@@ -171,10 +171,24 @@ std::int32_t* TLcfgUnitItem::ModifierOf(int param) {
     }
 }
 
+std::int32_t TLcfgUnitItem::ModifierValue(int param) const {
+    switch (param) {
+    case 2:
+        return AttackMod;
+    case 3:
+        return DefenceMod;
+    case 4:
+        return IntelligenceMod;
+    case 5:
+        return AgilityMod;
+    default:
+        return 0;
+    }
+}
+
 std::int32_t TLcfgUnitItem::Effective(int param) const {
-    auto* self = const_cast<TLcfgUnitItem*>(this);
     std::int32_t v =
-        Clamp32(static_cast<std::int64_t>(BaseOf(param)) + *self->ModifierOf(param), 1, 9999);
+        Clamp32(static_cast<std::int64_t>(BaseOf(param)) + ModifierValue(param), 1, 9999);
     bool halved = false;
     ForHeldStates([&](std::int32_t, const TVezStatusItem& s) {
         if (s.Halve[static_cast<std::size_t>(param - 2)]) halved = true;

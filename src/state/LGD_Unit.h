@@ -148,6 +148,7 @@ protected:
     std::int32_t Effective(int param) const;
     std::int32_t BaseOf(int param) const;
     std::int32_t* ModifierOf(int param);
+    std::int32_t ModifierValue(int param) const;
     bool ShiftAttributeRank(std::int32_t attr, int step);
     // value x the largest rate at the target's rank of the carried attributes of each
     // kind (physical, then magical), each applied only when such an attribute exists.
