@@ -233,3 +233,58 @@ TEST_F(Actors, OverridesOfNameAndGraphicsFallBack) {
     alex.SetWalkGraphic("Walk", 1, true);
     EXPECT_EQ(alex.WalkGraphic().Transparency, 3);
 }
+
+TEST_F(Actors, SkillsAndItemsAreUsableByScene) {
+    auto& alex = Actor(1);
+    auto& teleport = DataBase.Skills.Get(1);
+    teleport.SkillKind = 1;
+    auto& fire = DataBase.Skills.Get(2);
+    fire.Scope = 0;
+    fire.MpCost = 3;
+    alex.MP = 3;
+
+    State.System.Scene = KSceneMenu;
+    EXPECT_FALSE(alex.CanUseSkill(1)); // only the escape destination is listed
+    State.Teleport.AddDestination(4, 1, 1, false, 0);
+    EXPECT_TRUE(alex.CanUseSkill(1));
+    State.System.TeleportAllowed = false;
+    EXPECT_FALSE(alex.CanUseSkill(1));
+    EXPECT_FALSE(alex.CanUseSkill(2)); // aims at enemies: nothing to do in the menu
+    EXPECT_FALSE(alex.CanUseSkill(0));
+
+    State.System.Scene = KSceneBattle;
+    EXPECT_TRUE(alex.CanUseSkill(2));
+    alex.MP = 2;
+    EXPECT_FALSE(alex.CanUseSkill(2));
+    alex.MP = 3;
+    auto& silence = DataBase.States.Get(KSlow);
+    silence.Limit2On = true;
+    silence.Limit2 = 3; // intelligence influence 3 and more is sealed
+    alex.AddState(KSlow);
+    EXPECT_FALSE(alex.CanUseSkill(2));
+
+    State.PartyInfo.GainItem(KPotion, 1);
+    EXPECT_TRUE(alex.CanUseItem(KPotion));
+    DataBase.Items.Get(KPotion).NotInBattle = true;
+    EXPECT_FALSE(alex.CanUseItem(KPotion));
+    State.System.Scene = KSceneMenu;
+    EXPECT_TRUE(alex.CanUseItem(KPotion));
+    State.System.Scene = KSceneField;
+    EXPECT_FALSE(alex.CanUseItem(KPotion));
+}
+
+TEST_F(Actors, InBattleAStateThatStopsActingDropsTheChosenAction) {
+    auto& alex = Actor(1);
+    State.System.Scene = KSceneBattle;
+    alex.Action.Kind = TLcfgUnitActItem::KBasic;
+    alex.Charged = true;
+    alex.AddState(KDazed);
+    EXPECT_EQ(alex.Action.Kind, TLcfgUnitActItem::KNone);
+    EXPECT_FALSE(alex.Charged);
+    alex.AttackMod = 5;
+    alex.Damage(INT64_MAX, true);
+    EXPECT_EQ(alex.AttackMod, 0); // dead: battle modifiers cleared
+    alex.EndOfBattleReset();
+    EXPECT_EQ(alex.HasState(KDazed), 0); // battle-only
+    EXPECT_EQ(alex.HasState(KDeathState), 1);
+}
