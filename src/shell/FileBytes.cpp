@@ -1,5 +1,6 @@
 #include "shell/FileBytes.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "shell/Errors.h"
@@ -7,6 +8,8 @@
 namespace kestra {
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) throw EFileError(path + ": is a directory");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw EFileError(path + ": cannot open the file");
     in.seekg(0, std::ios::end);
