@@ -40,7 +40,7 @@ case "$cmd" in
     install_deps
     configure build/release Release
     cmake --build build/release -j "$jobs"
-    exec build/release/kestra "$@"
+    exec build/release/kestra --game build/release/demo "$@"
     ;;
   test)
     install_deps

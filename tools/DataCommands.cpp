@@ -13,7 +13,6 @@
 #include <typeindex>
 
 #include "DataJson.h"
-#include "Json.h"
 #include "ToolCommands.h"
 #include "data/DataBase.h"
 #include "data/LD_Map.h"
@@ -21,6 +20,7 @@
 #include "platform/Cp932.h"
 #include "shell/Cp932.h"
 #include "shell/Errors.h"
+#include "shell/Json.h"
 
 namespace kestra::tool {
 

@@ -6,9 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "Json.h"
+#include "shell/Json.h"
 
 namespace kestra::tool {
+
+using kestra::TJson;
 
 // Game text (code page 932) as UTF-8. A byte that is not part of a character becomes
 // U+F700 + byte, so the conversion back gives the same bytes.

@@ -1,4 +1,4 @@
-#include "Json.h"
+#include "shell/Json.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,7 +7,7 @@
 
 #include "shell/Errors.h"
 
-namespace kestra::tool {
+namespace kestra {
 
 TJson TJson::Bool(bool v) {
     TJson j;
@@ -540,4 +540,4 @@ std::string WriteJson(const TJson& value) {
     return out;
 }
 
-} // namespace kestra::tool
+} // namespace kestra

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace kestra::tool {
+namespace kestra {
 
 inline constexpr int KMaxJsonDepth = 64;
 
@@ -70,4 +70,4 @@ TJson ParseJson(std::string_view text, const std::string& source);
 // stay on one line. Ends with a newline.
 std::string WriteJson(const TJson& value);
 
-} // namespace kestra::tool
+} // namespace kestra
