@@ -3,10 +3,9 @@
 #include "shell/Errors.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
+#include <optional>
 
 namespace kestra {
 
@@ -155,9 +154,7 @@ TVezCharSetGraphic& TVezMap::CharSetGraphic() {
 
 void TVezMap::AttachGraphics(const TVezChipSet& chipSets) {
     const TVezChipSetItem& record = chipSets.Get(ChipSet);
-    TVezChipSetGraphic& tiles = ChipSetGraphic();
-    tiles.SetWaterAnimation(record.WaterSequence, record.WaterSpeed);
-    tiles.LoadChipSet(record.Graphic);
+    ChipSetGraphic().SetChipSet(record);
     TVezCharSetGraphic& characters = CharSetGraphic();
     characters.ClearUsed();
     for (std::size_t e = 0; e < Events.Count(); ++e) {
@@ -176,36 +173,11 @@ std::string MapFileName(std::int32_t mapId) {
     return name;
 }
 
-std::string FindFileIgnoringCase(const std::string& directory, const std::string& name) {
-    namespace fs = std::filesystem;
-    if (name.empty() || name.find('/') != std::string::npos) return {};
-    std::error_code ec;
-    fs::path dir = directory.empty() ? fs::path(".") : fs::path(directory);
-    fs::path exact = dir / name;
-    if (fs::is_regular_file(exact, ec)) return exact.string();
-    auto fold = [](std::string s) {
-        for (char& ch : s)
-            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        return s;
-    };
-    std::string wanted = fold(name);
-    // Directory order is arbitrary; take the smallest matching name so the choice
-    // between "MAP0001.LMU" and "map0001.lmu" does not depend on it.
-    std::string best;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string entry = it->path().filename().string();
-        if (fold(entry) != wanted || !it->is_regular_file(ec)) continue;
-        if (best.empty() || entry < best) best = entry;
-    }
-    return best.empty() ? std::string() : (dir / best).string();
-}
-
-void LoadMapFromGameDir(TVezMap& map, const std::string& gameDir, std::int32_t mapId) {
+void LoadMapFromGameDir(TVezMap& map, TAssetLookup& assets, std::int32_t mapId) {
     std::string name = MapFileName(mapId);
-    std::string path = FindFileIgnoringCase(gameDir, name);
-    if (path.empty())
-        throw EFileError((std::filesystem::path(gameDir) / name).string() + ": map file not found");
-    map.LoadFromFile(path);
+    std::optional<std::filesystem::path> path = assets.FindGameFile(name);
+    if (!path) throw EFileError(name + ": map file not found in the game directory");
+    map.LoadFromFile(path->string());
     map.SetId(mapId);
 }
 

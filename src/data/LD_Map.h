@@ -6,6 +6,7 @@
 #include "data/LD_Event.h"
 #include "graphics/GR_CharSet.h"
 #include "graphics/GR_ChipSet.h"
+#include "shell/AssetLookup.h"
 
 #include <cstdint>
 #include <memory>
@@ -116,12 +117,9 @@ private:
 // "Map0012.lmu" for 12; at least four digits.
 std::string MapFileName(std::int32_t mapId);
 
-// The path of `name` inside `directory`, compared without regard to ASCII case
-// ("MAP0001.LMU" answers for "Map0001.lmu"); an exact match wins. Empty when absent.
-std::string FindFileIgnoringCase(const std::string& directory, const std::string& name);
-
-// Loads map N from the game directory (case-insensitive name) and gives it ID N.
-// A missing file raises EFileError naming the expected file.
-void LoadMapFromGameDir(TVezMap& map, const std::string& gameDir, std::int32_t mapId);
+// Loads map N from the game directory (the name in any case: "MAP0001.LMU" answers
+// for "Map0001.lmu") and gives it ID N. A missing file raises EFileError naming the
+// expected file.
+void LoadMapFromGameDir(TVezMap& map, TAssetLookup& assets, std::int32_t mapId);
 
 } // namespace kestra

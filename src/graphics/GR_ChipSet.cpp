@@ -1,5 +1,6 @@
 #include "graphics/GR_ChipSet.h"
 
+#include "graphics/KandelSpan.h"
 #include "shell/Errors.h"
 
 #include <algorithm>
@@ -9,6 +10,18 @@ namespace kestra {
 TVezChipSetGraphic::TVezChipSetGraphic() {
     Picture.SetSize(KChipSetWidth, KChipSetHeight);
     ComputeFlags();
+}
+
+TAssetFinder PictureFinder(TAssetLookup& assets) {
+    return [&assets](const std::string& name, const std::string& folder) {
+        auto path = assets.FindAssetFile(name, folder, KPictureExtensions);
+        return path ? path->string() : std::string();
+    };
+}
+
+void TVezChipSetGraphic::SetChipSet(const TVezChipSetItem& record) {
+    SetWaterAnimation(record.WaterSequence, record.WaterSpeed);
+    LoadChipSet(record.Graphic);
 }
 
 void TVezChipSetGraphic::SetWaterAnimation(int sequence, int speed) {
@@ -95,6 +108,45 @@ bool TVezChipSetGraphic::IsUpperEntryEmpty(int entry) const {
     return entry < 0 || entry >= KUpperEntryCount || UpperEmpty[static_cast<std::size_t>(entry)];
 }
 
+namespace {
+
+// Draws the pieces of a tile wholly on the board at full opacity.
+void CopyPieces(TKandelBoard& board, int x, int y, TKandelSheet& sheet, const TTilePieces& p,
+                bool keyed) {
+    const int piece = p.Count == 1 ? KTileSize : KTileSize / 2;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(p.Count); ++i) {
+        const int dx = x + static_cast<int>(i & 1) * piece,
+                  dy = y + static_cast<int>(i >> 1) * piece;
+        TableBlit(board.ScanLine(dy) + dx, board.Width(),
+                  sheet.ScanLine(p.Source[i].Y) + p.Source[i].X, sheet.Width(), piece, piece,
+                  sheet.Colors.data(), keyed, 255);
+    }
+}
+
+} // namespace
+
+bool TVezChipSetGraphic::DrawDirect(TKandelBoard& board, int x, int y, const TTilePieces& pieces,
+                                    bool opaque) {
+    // Only the plain case: full opacity, the whole tile on the board, every piece
+    // inside the picture. Everything else is the board's business.
+    if (Picture.Opacity < 255 || x < 0 || y < 0 || x > board.Width() - KTileSize ||
+        y > board.Height() - KTileSize)
+        return false;
+    const int piece = pieces.Count == 1 ? KTileSize : 8;
+    for (int i = 0; i < pieces.Count; ++i) {
+        const TTilePoint& s = pieces.Source[static_cast<std::size_t>(i)];
+        if (s.X < 0 || s.Y < 0 || s.X + piece > Picture.Width() || s.Y + piece > Picture.Height())
+            return false;
+    }
+    // The board rebuilds a sheet's table for its brightness the same way.
+    if (Picture.Brightness != board.Brightness) {
+        Picture.Brightness = board.Brightness;
+        Picture.UpdateColors();
+    }
+    CopyPieces(board, x, y, Picture, pieces, Picture.Transparent && !opaque);
+    return true;
+}
+
 void TVezChipSetGraphic::DrawTile(TKandelBoard& board, int x, int y, int tileId, int counter,
                                   int size) {
     if (size <= 0) return;
@@ -106,6 +158,13 @@ void TVezChipSetGraphic::DrawTile(TKandelBoard& board, int x, int y, int tileId,
             return;
     }
     TTilePieces pieces = TilePieces(tileId, counter, WaterSequence_, WaterSpeed_);
+    if (pieces.Count == 0) return;
+    if (DirectCopy && size == KTileSize) {
+        bool opaque = kind.Kind == TTileKind::Upper
+                          ? UpperOpaque[static_cast<std::size_t>(kind.Number)]
+                          : LowerOpaque[static_cast<std::size_t>(LowerEntryOf(tileId))];
+        if (DrawDirect(board, x, y, pieces, opaque)) return;
+    }
     if (pieces.Count == 1) {
         const TTilePoint& s = pieces.Source[0];
         board.StretchSheet(RectOfSize(x, y, size, size), Picture,

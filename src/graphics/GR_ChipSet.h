@@ -2,10 +2,12 @@
 // The chip set renderer: the current chip set picture, its per-tile flags, and the
 // drawing of any tile ID (water, animated tiles, autotiles, lower and upper tiles)
 // at any size onto a board.
+#include "data/LD_ChipSet.h"
 #include "graphics/GR_ChipSetTiles.h"
 #include "graphics/KandelBitmap.h"
 #include "graphics/KandelBoard.h"
 #include "graphics/KandelSheet.h"
+#include "shell/AssetLookup.h"
 
 #include <array>
 #include <functional>
@@ -16,6 +18,9 @@ namespace kestra {
 // The path of a picture by name in an asset folder ("ChipSet", "CharSet"), or empty
 // when there is none. The owner supplies the game's asset lookup.
 using TAssetFinder = std::function<std::string(const std::string& name, const std::string& folder)>;
+// A finder over the game's asset folders with the picture extensions; the lookup
+// must outlive it.
+TAssetFinder PictureFinder(TAssetLookup& assets);
 
 class TVezChipSetGraphic {
 public:
@@ -23,6 +28,8 @@ public:
 
     TAssetFinder FindAsset;
 
+    // Stores the record's water animation and loads its picture (LoadChipSet).
+    void SetChipSet(const TVezChipSetItem& record);
     // Water animation settings of the chip set record in use.
     void SetWaterAnimation(int sequence, int speed);
     int WaterSequence() const { return WaterSequence_; }
@@ -51,8 +58,14 @@ public:
 
     TKandelSheet& Sheet() { return Picture; }
 
+    // Solid 16 x 16 tiles wholly on the board are copied by the renderer itself;
+    // false sends every tile through the board's general scaled drawing. Both give
+    // the same pixels.
+    bool DirectCopy = true;
+
 private:
     void ComputeFlags();
+    bool DrawDirect(TKandelBoard& board, int x, int y, const TTilePieces& pieces, bool opaque);
 
     TKandelSheet Picture;
     std::string Name;
@@ -61,6 +74,7 @@ private:
     std::array<bool, KLowerEntryCount> LowerOpaque{};
     std::array<bool, KLowerEntryCount> LowerEmpty{};
     std::array<bool, KUpperEntryCount> UpperEmpty{};
+    std::array<bool, KUpperEntryCount> UpperOpaque{};
 };
 
 } // namespace kestra

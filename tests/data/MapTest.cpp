@@ -178,14 +178,19 @@ TEST(MapUnit, FileNamesAndCaseInsensitiveLookup) {
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
     }
+    TAssetLookup assets(dir.string() + "/", "");
     TVezMap map;
-    LoadMapFromGameDir(map, dir.string(), 7);
+    LoadMapFromGameDir(map, assets, 7);
     EXPECT_EQ(map.Id, 7);
     EXPECT_EQ(map.ChipSet, 3);
-    EXPECT_EQ(FindFileIgnoringCase(dir.string(), "map0007.lmu"), (dir / "MAP0007.LMU").string());
-    EXPECT_EQ(FindFileIgnoringCase(dir.string(), "../MAP0007.LMU"), "");
+    // Pictures come from their asset folder with the picture extensions.
+    fs::create_directories(dir / "CharSet");
+    std::ofstream(dir / "CharSet" / "HERO.PNG") << "x";
+    TAssetFinder find = PictureFinder(assets);
+    EXPECT_EQ(find("hero", "CharSet"), (dir / "CharSet" / "HERO.PNG").string());
+    EXPECT_EQ(find("hero", "ChipSet"), "");
     try {
-        LoadMapFromGameDir(map, dir.string(), 8);
+        LoadMapFromGameDir(map, assets, 8);
         ADD_FAILURE() << "missing map loaded";
     } catch (const EFileError& e) {
         EXPECT_NE(std::string(e.what()).find("Map0008.lmu"), std::string::npos);

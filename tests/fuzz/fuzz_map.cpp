@@ -37,6 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     board.SetSize(64, 64);
     for (std::size_t e = 0; e < map.Events.Count() && e < 16; ++e) {
         const kestra::TVezEventItem& event = *map.Events.ItemAt(e);
+        // A stored page list may be empty.
+        if (event.Pages.Count() == 0) continue;
         const kestra::TVezEventPageItem& page = *event.Pages.ItemAt(0);
         int index = map.CharSetGraphic().IndexOf(page.Graphic);
         map.CharSetGraphic().DrawCharacter(board, event.X, event.Y, page.Transparent, page.Pattern,

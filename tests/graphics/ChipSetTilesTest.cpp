@@ -426,3 +426,56 @@ TEST(ChipSetGraphic, LoadsAPictureByNameOnce) {
     EXPECT_EQ(lookups, 3);
     fs::remove_all(dir);
 }
+
+TEST(ChipSetGraphic, DirectCopyGivesTheBoardsPixels) {
+    // Random indexes; a tenth of the cells hold transparent pixels, so both the keyed
+    // and the solid copies run.
+    TKandelBitmap bmp;
+    bmp.Reset(TPixelFormat::Indexed8, KChipSetWidth, KChipSetHeight);
+    bmp.PaletteSize = 256;
+    std::uint32_t seed = 99;
+    auto next = [&] { return (seed = seed * 134775813u + 1) >> 24; };
+    for (int i = 0; i < 256; ++i)
+        bmp.Palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(next()),
+                                                    static_cast<std::uint8_t>(next()),
+                                                    static_cast<std::uint8_t>(next()), 0};
+    for (int y = 0; y < KChipSetHeight; ++y)
+        for (int x = 0; x < KChipSetWidth; ++x) {
+            bool holes = ((x / 16) * 7 + (y / 16) * 3) % 10 == 0;
+            std::uint32_t v = next();
+            bmp.Row(y)[x] = static_cast<std::uint8_t>(holes && v % 3 == 0 ? 0 : 1 + v % 255);
+        }
+    std::vector<int> ids;
+    for (int id = 0; id < 3000; id += 7) ids.push_back(id);
+    for (int id = 3000; id < 3150; id += 3) ids.push_back(id);
+    for (int id = 4000; id < 4600; ++id) ids.push_back(id);
+    for (int id = 5000; id < 5144; ++id) ids.push_back(id);
+    for (int id = 10000; id < 10150; ++id) ids.push_back(id);
+
+    TVezChipSetGraphic direct, general;
+    direct.LoadChipSetBitmap(bmp, "random");
+    general.LoadChipSetBitmap(bmp, "random");
+    general.DirectCopy = false;
+    TKandelBoard a, b;
+    a.SetSize(40, 40);
+    b.SetSize(40, 40);
+    for (bool transparent : {true, false})
+        for (int brightness : {100, 160}) {
+            direct.SetTransparent(transparent);
+            general.SetTransparent(transparent);
+            a.Brightness = b.Brightness = brightness;
+            for (std::size_t n = 0; n < ids.size(); ++n) {
+                // Inside the board, on its edge, and partly off it.
+                int x = static_cast<int>(n % 5) * 7 - 4, y = static_cast<int>(n % 3) * 12;
+                int counter = static_cast<int>(n * 13 % 100);
+                a.FillRect(a.GetBounds(), 40, 90, 200);
+                b.FillRect(b.GetBounds(), 40, 90, 200);
+                direct.DrawTile(a, x, y, ids[n], counter);
+                general.DrawTile(b, x, y, ids[n], counter);
+                for (int row = 0; row < 40; ++row)
+                    ASSERT_TRUE(std::equal(a.ScanLine(row), a.ScanLine(row) + 40, b.ScanLine(row)))
+                        << "tile " << ids[n] << " at " << x << "," << y << " row " << row
+                        << " transparent " << transparent << " brightness " << brightness;
+            }
+        }
+}
