@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/Catalog.h"
@@ -566,6 +567,32 @@ void FillSky(TCanvas& c, std::uint8_t top, std::uint8_t bottom, int split) {
     c.Rect(0, split, c.W, c.H - split, bottom);
 }
 
+// Capital letters of a 5 x 7 pixel font, one row per byte (bit 4 is the left column).
+void BlockText(TCanvas& c, int x, int y, std::string_view text, int scale, std::uint8_t col) {
+    struct TGlyph {
+        char Letter;
+        std::uint8_t Rows[7];
+    };
+    static constexpr TGlyph KGlyphs[] = {
+        {'A', {0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}},
+        {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}},
+        {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}},
+        {'R', {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11}},
+        {'S', {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E}},
+        {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
+    };
+    for (char ch : text) {
+        for (const auto& g : KGlyphs) {
+            if (g.Letter != ch) continue;
+            for (int row = 0; row < 7; ++row)
+                for (int col2 = 0; col2 < 5; ++col2)
+                    if (g.Rows[row] & (0x10 >> col2))
+                        c.Rect(x + col2 * scale, y + row * scale, scale, scale, col);
+        }
+        x += 6 * scale;
+    }
+}
+
 void Pictures(const std::filesystem::path& dir) {
     {
         TCanvas t(320, 240, Sky);
@@ -590,6 +617,7 @@ void Pictures(const std::filesystem::path& dir) {
         // Title banner.
         t.Rect(60, 14, 200, 24, WindowDeep);
         t.Frame(60, 14, 200, 24, Gold);
+        BlockText(t, 109, 16, "KESTRA", 3, Gold);
         Save(t, dir / "Title" / "Title.png");
     }
     {
