@@ -39,8 +39,8 @@ case "$cmd" in
   play)
     install_deps
     configure build/release Release
-    cmake --build build/release -j "$jobs" --target kestra kestra-data
-    exec build/release/kestra "$@"
+    cmake --build build/release -j "$jobs" --target kestra kestra-data kestra-demo
+    exec build/release/kestra --game build/release/demo "$@"
     ;;
   test)
     install_deps

@@ -18,6 +18,12 @@ struct TToolCommand {
 int RunImageCommand(const TArgs& args);
 extern const char* const KImageUsage;
 
+// `dump FILE`, `pack JSON OUT`.
+int RunDumpCommand(const TArgs& args);
+int RunPackCommand(const TArgs& args);
+extern const char* const KDumpUsage;
+extern const char* const KPackUsage;
+
 // Thrown for a malformed command line; main prints the usage.
 struct EUsage {
     std::string Message;

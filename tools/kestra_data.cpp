@@ -10,6 +10,8 @@ namespace {
 using kestra::tool::TToolCommand;
 
 const TToolCommand KCommands[] = {
+    {"dump", kestra::tool::KDumpUsage, kestra::tool::RunDumpCommand},
+    {"pack", kestra::tool::KPackUsage, kestra::tool::RunPackCommand},
     {"image", kestra::tool::KImageUsage, kestra::tool::RunImageCommand},
 };
 
