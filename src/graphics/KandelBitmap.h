@@ -2,6 +2,7 @@
 // A decoded image as the codecs deliver it and sheets copy it.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kestra {
@@ -57,5 +58,13 @@ struct TKandelBitmap {
 // 16384 pixels and no more than 64 Mi pixels in all.
 inline constexpr int KMaxImageSide = 16384;
 inline constexpr std::int64_t KMaxImagePixels = 1LL << 26;
+
+// Raises EUnsupportedFormat naming the file when width x height exceeds the limits
+// above; sizes below 1 are left to the caller.
+void CheckImageSize(std::int64_t width, std::int64_t height, const std::string& name);
+
+// The bitmap with 1- and 4-bit indexes widened to one byte each; Indexed8 and Rgb24
+// come back unchanged.
+TKandelBitmap ExpandToIndexed8(const TKandelBitmap& bitmap);
 
 } // namespace kestra

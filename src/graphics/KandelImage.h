@@ -1,17 +1,29 @@
 #pragma once
-// The image reader: BMP, PNG and XYZ files decoded into a TKandelBitmap.
-#include "graphics/KandelBitmap.h"
-
+// Image files of any of the supported formats, recognised by their first bytes.
 #include <cstdint>
+#include <span>
 #include <string>
-#include <vector>
+
+#include "graphics/KandelBitmap.h"
 
 namespace kestra {
 
-// Reads and decodes an image file; errors name the file.
-void ReadImageFile(const std::string& path, TKandelBitmap& bitmap);
-// Decodes an image held in memory; name is used in error messages.
-void ReadImage(const std::vector<std::uint8_t>& bytes, TKandelBitmap& bitmap,
-               const std::string& name);
+enum class TImageFileType : std::uint8_t { Bmp, Png, Xyz };
+
+// 0x89 "PNG" means PNG, "XYZ1" XYZ, anything else is handed to the BMP reader.
+TImageFileType DetectImageType(std::span<const std::uint8_t> data);
+const char* ImageTypeName(TImageFileType type);
+
+// Largest image file read into memory.
+inline constexpr std::uint64_t KMaxImageFileBytes = 256ull << 20;
+
+// Decodes an image held in memory; `name` starts the error messages. Raises the
+// readers' errors, and EInvalidGraphic when the image has no pixels. `bitmap` is
+// changed only on success. Returns the type found.
+TImageFileType ReadImage(std::span<const std::uint8_t> data, TKandelBitmap& bitmap,
+                         const std::string& name);
+
+// Reads and decodes an image file; EFileError when it cannot be read.
+TImageFileType ReadImageFile(const std::string& path, TKandelBitmap& bitmap);
 
 } // namespace kestra
