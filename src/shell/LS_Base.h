@@ -59,6 +59,8 @@ public:
 
     // Back to the start state; the base clears both transition boards.
     virtual void Reset();
+    // One frame of the scene's logic; the frame loop calls it once per pass.
+    virtual void Update() {}
     // Composes the scene's current picture onto the display board.
     virtual void Draw() = 0;
 
