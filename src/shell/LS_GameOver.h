@@ -12,7 +12,7 @@ public:
     TVezGameOverScene(TSceneHost& host, IVezTitleGame& game);
     void Reset() override;
     void Draw() override;
-    void Update();
+    void Update() override;
 
     bool Started() const { return started_; }
 

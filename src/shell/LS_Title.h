@@ -56,7 +56,7 @@ public:
     void Reset() override;
     void Draw() override;
     // Once per frame while the scene number is the title.
-    void Update();
+    void Update() override;
 
     bool Started() const { return started_; }
     bool FirstEntry() const { return firstEntry_; }
