@@ -1,6 +1,7 @@
 #include "shell/GameMain.h"
 
 #include "shell/Errors.h"
+#include "shell/GameTitleLink.h"
 
 #include <new>
 

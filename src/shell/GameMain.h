@@ -33,6 +33,8 @@
 
 namespace kestra {
 
+class TGameTitleLink;
+
 // INTERIM: the two values of the system state the shell needs. The game-state
 // object replaces this struct; until then the shell keeps them here.
 struct TInterimSystemState {
@@ -102,6 +104,9 @@ public:
     std::unique_ptr<TMultiInput> Input;
     // Slots for the map tree, current map, database, game state, message pool and
     // message window go here, in that order, as those objects are built.
+    // The title scenes' view of the game (system graphic, sounds, names); set by
+    // InstallTitleScenes, outlives the scenes.
+    std::unique_ptr<TGameTitleLink> TitleLink;
     std::array<std::unique_ptr<TVezScene>, KSceneCount> Scenes;
     std::unique_ptr<TPlaceholderScene> Placeholder;
 
