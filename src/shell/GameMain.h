@@ -86,7 +86,7 @@ public:
     TScriptedInput* Script() { return script_; }
 
 private:
-    IGamePlatform& platform_;
+    [[maybe_unused]] IGamePlatform& platform_;
 
 public:
     // Process-wide objects, declared in creation order so that they are
