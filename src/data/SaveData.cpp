@@ -1,0 +1,263 @@
+#include "data/SaveData.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "data/DataBase.h"
+#include "data/LD_MapTree.h"
+
+namespace kestra {
+
+namespace {
+
+std::string SlotFileName(std::int32_t slot) {
+    char name[16];
+    std::snprintf(name, sizeof(name), "Save%.2d.lsd", static_cast<int>(slot));
+    return name;
+}
+
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// Days from 1 January 1970 of a proleptic Gregorian date.
+std::int64_t DaysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
+    y -= m <= 2 ? 1 : 0;
+    std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    std::int64_t yoe = y - era * 400;
+    std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+// 30 December 1899 is 25569 days before 1 January 1970.
+constexpr std::int64_t KDayCountEpochOffset = 25569;
+
+} // namespace
+
+// ---- header ----
+
+void TLcfgSaveHeader::DescribeChunks(TChunkVisitor& v) {
+    v.Real(1, Time);
+    v.String(11, LeaderName, true);
+    v.Int(12, LeaderLevel);
+    v.Int(13, LeaderHP);
+    for (int i = 0; i < 4; ++i) {
+        v.String(21 + 2 * i, Faces[static_cast<std::size_t>(i)], true);
+        v.Int(22 + 2 * i, FaceIndices[static_cast<std::size_t>(i)]);
+    }
+}
+
+std::string TLcfgSaveHeader::FaceFile(int member) const {
+    return member >= 0 && member < 4 ? Faces[static_cast<std::size_t>(member)] : std::string();
+}
+
+std::int32_t TLcfgSaveHeader::FaceIndex(int member) const {
+    return member >= 0 && member < 4 ? FaceIndices[static_cast<std::size_t>(member)] : 0;
+}
+
+double DayCount(int year, int month, int day, int hour, int minute, int second) {
+    auto days = DaysFromCivil(year, month, day) + KDayCountEpochOffset;
+    return static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
+}
+
+double LocalDayCount() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (const std::tm* t = std::localtime(&now)) local = *t;
+    return DayCount(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                    local.tm_min, local.tm_sec);
+}
+
+// ---- the save file ----
+
+TLcfgSaveData::TLcfgSaveData(TLcfgEnvironment env, std::string saveDir, TSaveFileWriter writer,
+                             TDayClock clock)
+    : State(std::move(env)), SaveDir(std::move(saveDir)), Writer(std::move(writer)),
+      Clock(std::move(clock)) {
+    State.Reset();
+}
+
+std::optional<std::filesystem::path> TLcfgSaveData::SlotPath(std::int32_t slot) const {
+    if (slot < 1 || slot > 99) return std::nullopt;
+    std::string wanted = SlotFileName(slot);
+    std::filesystem::path dir =
+        SaveDir.empty() ? std::filesystem::path(".") : std::filesystem::path(SaveDir);
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name != wanted && SameIgnoringAsciiCase(name, wanted) && it->is_regular_file(ec))
+            return it->path();
+    }
+    return dir / wanted;
+}
+
+void TLcfgSaveData::Reset() {
+    Header.Clear();
+    State.Reset();
+    State.ApplyToDevices();
+}
+
+TLcfgPlace TLcfgSaveData::NewGame() {
+    Reset();
+    const TVezMapTree* tree = State.Env.MapTree;
+    if (tree == nullptr || tree->Start.Places[0].MapId == 0)
+        throw EKestraError("the map tree sets no start position for the party");
+    const auto& start = tree->Start.Places[0];
+    return {start.MapId, start.X, start.Y};
+}
+
+void TLcfgSaveData::RebuildHeader() {
+    Header.Clear();
+    Header.Time = Clock ? Clock() : 0.0;
+    const auto& party = State.PartyInfo;
+    for (std::int32_t i = 0; i < party.MemberCount() && i < 4; ++i) {
+        const auto* m = party.Member(i);
+        if (m == nullptr) continue;
+        if (i == 0) {
+            Header.LeaderName = m->GetName();
+            Header.LeaderLevel = m->Level;
+            Header.LeaderHP = m->HP;
+        }
+        auto face = m->Face();
+        Header.Faces[static_cast<std::size_t>(i)] = face.Name;
+        Header.FaceIndices[static_cast<std::size_t>(i)] = face.Index;
+    }
+}
+
+std::vector<std::uint8_t> TLcfgSaveData::Serialise() const {
+    TByteWriter w;
+    WriteLString(w, KSaveMagic);
+    auto chunk = [&w](std::int32_t id, const auto& object) {
+        TByteWriter scratch;
+        object.SaveToStream(scratch);
+        WriteVarInt(w, id);
+        WriteVarInt(w, static_cast<std::int32_t>(scratch.Size()));
+        w.WriteBytes(scratch.Bytes);
+    };
+    chunk(KSaveChunkHeader, Header);
+    chunk(KSaveChunkSystem, State.System);
+    chunk(KSaveChunkActors, State.Actors);
+    chunk(KSaveChunkPartyInfo, State.PartyInfo);
+    chunk(KSaveChunkTeleport, State.Teleport);
+    return std::move(w.Bytes);
+}
+
+std::vector<std::uint8_t> TLcfgSaveData::SaveToBytes() {
+    RebuildHeader();
+    return Serialise();
+}
+
+void TLcfgSaveData::Save(std::int32_t slot) {
+    auto path = SlotPath(slot);
+    if (!path) throw EFileError("save slot " + std::to_string(slot) + " does not exist");
+    auto& sys = State.System;
+    const std::int32_t oldCount = sys.SaveCount, oldSlot = sys.LastSaveSlot;
+    TLcfgSaveHeader oldHeader;
+    oldHeader.CopyFrom(Header);
+    try {
+        if (sys.SaveCount < INT32_MAX) ++sys.SaveCount;
+        sys.LastSaveSlot = slot;
+        auto bytes = SaveToBytes();
+        Writer(*path, bytes);
+    } catch (...) {
+        sys.SaveCount = oldCount;
+        sys.LastSaveSlot = oldSlot;
+        Header.CopyFrom(oldHeader);
+        throw;
+    }
+}
+
+void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string& name,
+                          TLcfgGameState* state, TLcfgSaveHeader& header, bool headerOnly) {
+    TByteReader r(bytes, name);
+    ReadFileHeader(r, KSaveMagic);
+    while (!r.AtEnd()) {
+        std::int32_t id = ReadVarInt(r);
+        std::size_t at = r.Position();
+        std::int32_t len = ReadVarInt(r);
+        if (len < 0 || static_cast<std::size_t>(len) > r.Remaining())
+            r.FailAt(at, "chunk " + std::to_string(id) + " claims " + std::to_string(len) +
+                             " bytes, " + std::to_string(r.Remaining()) + " are left");
+        TByteReader payload = r.Sub(static_cast<std::size_t>(len));
+        if (id == KSaveChunkHeader) {
+            header.LoadFromStream(payload);
+            if (headerOnly) return;
+            continue;
+        }
+        if (headerOnly || state == nullptr) continue;
+        switch (id) {
+        case KSaveChunkSystem:
+            state->System.LoadFromStream(payload);
+            break;
+        case KSaveChunkActors:
+            state->Actors.LoadFromStream(payload);
+            break;
+        case KSaveChunkPartyInfo:
+            state->PartyInfo.LoadFromStream(payload);
+            break;
+        case KSaveChunkTeleport:
+            state->Teleport.LoadFromStream(payload);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void TLcfgSaveData::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
+    // The scratch tree reaches no device, so parsing has no effect outside it.
+    TLcfgEnvironment quiet;
+    quiet.DataBase = State.Env.DataBase;
+    quiet.MapTree = State.Env.MapTree;
+    TLcfgGameState scratch(quiet);
+    scratch.Reset();
+    TLcfgSaveHeader header;
+    Parse(bytes, name, &scratch, header, false);
+    scratch.Normalise();
+
+    State.CopyFrom(scratch);
+    Header.CopyFrom(header);
+    State.ApplyToDevices();
+}
+
+TLcfgSaveHeader TLcfgSaveData::ReadHeaderFromBytes(std::span<const std::uint8_t> bytes,
+                                                   const std::string& name) {
+    TLcfgSaveHeader header;
+    Parse(bytes, name, nullptr, header, true);
+    return header;
+}
+
+bool TLcfgSaveData::Load(std::int32_t slot) {
+    auto path = SlotPath(slot);
+    std::error_code ec;
+    if (!path || !std::filesystem::is_regular_file(*path, ec)) return false;
+    auto bytes = ReadWholeFile(path->string());
+    LoadFromBytes(bytes, path->string());
+    return true;
+}
+
+std::optional<TLcfgSaveHeader> TLcfgSaveData::ReadHeader(std::int32_t slot) const {
+    auto path = SlotPath(slot);
+    std::error_code ec;
+    if (!path || !std::filesystem::is_regular_file(*path, ec)) return std::nullopt;
+    try {
+        auto bytes = ReadWholeFile(path->string());
+        return ReadHeaderFromBytes(bytes, path->string());
+    } catch (const EKestraError&) {
+        return std::nullopt;
+    }
+}
+
+std::vector<std::optional<TLcfgSaveHeader>> TLcfgSaveData::ListHeaders(std::int32_t count) const {
+    std::vector<std::optional<TLcfgSaveHeader>> list;
+    for (std::int32_t slot = 1; slot <= count; ++slot) list.push_back(ReadHeader(slot));
+    return list;
+}
+
+} // namespace kestra

@@ -1,0 +1,119 @@
+#pragma once
+// Save files "Save%.2d.lsd": the magic "VezSaveData", then one top-level chunk per
+// game-state object (IDs 100..114, ascending), each an ID, a length and the object's
+// own encoding, up to the end of the file with no terminator.
+//
+// Saving builds the whole file in memory and hands it to a writer that replaces the
+// old file atomically; a failed save leaves the old file and the state as they were.
+// Loading parses into a separate state tree and takes it over only when the whole file
+// was read. Reading a header for the save list touches nothing but the header.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "data/Catalog.h"
+#include "state/LGD_GameState.h"
+
+namespace kestra {
+
+inline constexpr const char* KSaveMagic = "VezSaveData";
+inline constexpr std::int32_t KSaveSlotCount = 15;
+
+// Top-level chunk IDs. Those of objects not kept here yet (screen, pictures, the hero,
+// the three vehicles, map state, panorama, interpreter, common events) are skipped on
+// reading and not written.
+enum : std::int32_t {
+    KSaveChunkHeader = 100,
+    KSaveChunkSystem = 101,
+    KSaveChunkActors = 108,
+    KSaveChunkPartyInfo = 109,
+    KSaveChunkTeleport = 110,
+    KSaveChunkLast = 114,
+};
+
+// What the save list shows.
+class TLcfgSaveHeader : public TCatalogBaseItem {
+public:
+    TLcfgSaveHeader() { Clear(); }
+    void DescribeChunks(TChunkVisitor& v) override;
+
+    // Face file and index of party member 0..3; empty and 0 otherwise.
+    std::string FaceFile(int member) const;
+    std::int32_t FaceIndex(int member) const;
+
+    // Days since 30 December 1899, local time; the time of day is the fraction.
+    double Time;
+    std::string LeaderName;
+    std::int32_t LeaderLevel, LeaderHP;
+    std::array<std::string, 4> Faces;
+    std::array<std::int32_t, 4> FaceIndices;
+};
+
+// Replaces the file at `path` with `bytes` so that a reader sees either the old or the
+// new contents; raises EFileError naming the path on failure.
+using TSaveFileWriter =
+    std::function<void(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)>;
+// The current local time as a day count (see TLcfgSaveHeader::Time).
+using TDayClock = std::function<double()>;
+
+// The wall clock in the day-count format.
+double LocalDayCount();
+// The day count of a local calendar date and time.
+double DayCount(int year, int month, int day, int hour, int minute, int second);
+
+class TLcfgSaveData {
+public:
+    // `saveDir` ends in "/" (or is empty for the current directory).
+    TLcfgSaveData(TLcfgEnvironment env, std::string saveDir, TSaveFileWriter writer,
+                  TDayClock clock = LocalDayCount);
+
+    // The file of slot N: an existing file whose name matches "Save%.2d.lsd" in any
+    // case, else the name in that exact case. Null for a slot outside 1..99.
+    std::optional<std::filesystem::path> SlotPath(std::int32_t slot) const;
+
+    // Every object cleared, the actors set up from the database, then the devices told.
+    void Reset();
+    // Reset, then the party's start position from the map tree; raises EKestraError
+    // when the map tree has none. The field scene places the party there.
+    TLcfgPlace NewGame();
+
+    // Counts the save and records the slot, then writes. On failure the file and the
+    // counters stay as they were and the error is raised.
+    void Save(std::int32_t slot);
+    // False when the slot has no file; errors are raised and leave the state unchanged.
+    bool Load(std::int32_t slot);
+    // The header of a slot, or nullopt when the file is missing or unreadable.
+    std::optional<TLcfgSaveHeader> ReadHeader(std::int32_t slot) const;
+    // The headers of slots 1..count, nullopt for the gaps.
+    std::vector<std::optional<TLcfgSaveHeader>>
+    ListHeaders(std::int32_t count = KSaveSlotCount) const;
+
+    // The file image of the current state, the header rebuilt first.
+    std::vector<std::uint8_t> SaveToBytes();
+    // A full load from a file image into a fresh tree, taken over only on success.
+    void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name);
+    // The header of a file image; errors are raised. Nothing else is touched.
+    static TLcfgSaveHeader ReadHeaderFromBytes(std::span<const std::uint8_t> bytes,
+                                               const std::string& name);
+
+    TLcfgGameState State;
+    TLcfgSaveHeader Header;
+
+private:
+    void RebuildHeader();
+    std::vector<std::uint8_t> Serialise() const;
+    // Reads the chunks of a file image into the tree and header; with `headerOnly`
+    // every chunk but the header is skipped and reading stops after it.
+    static void Parse(std::span<const std::uint8_t> bytes, const std::string& name,
+                      TLcfgGameState* state, TLcfgSaveHeader& header, bool headerOnly);
+
+    std::string SaveDir;
+    TSaveFileWriter Writer;
+    TDayClock Clock;
+};
+
+} // namespace kestra

@@ -1,0 +1,77 @@
+#pragma once
+// The one record tree of a running game and what it reaches outside itself. The save
+// file (data/SaveData) owns a tree and writes and reads it; every object of the tree
+// refers to its siblings and to the environment through the tree.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "state/LGD_PartyInfo.h"
+#include "state/LGD_Player.h"
+#include "state/LGD_System.h"
+#include "state/LGD_Teleport.h"
+
+namespace kestra {
+
+class ITonica;
+class TVezDataBase;
+class TVezMapTree;
+
+// The pictures the game state describes but does not draw: the system-graphic
+// renderer, the message face and the four face pictures of the party members. The
+// graphics side implements it; the state calls it after every change and after a load.
+class ILcfgPictures {
+public:
+    virtual ~ILcfgPictures() = default;
+    virtual void SystemGraphicChanged(const std::string& file, std::int32_t background,
+                                      std::int32_t font) = 0;
+    // An empty file clears the picture.
+    virtual void MessageFaceChanged(const std::string& file, std::int32_t index, bool mirrored) = 0;
+    virtual void MemberFaceChanged(int slot, const std::string& file, std::int32_t index) = 0;
+};
+
+// A file of an asset folder for a name from game data, or "" when there is none.
+using TLcfgAssetFinder = std::function<std::string(std::string_view name, std::string_view folder)>;
+
+struct TLcfgEnvironment {
+    const TVezDataBase* DataBase = nullptr; // required
+    const TVezMapTree* MapTree = nullptr;   // required for a new game and teleports
+    ITonica* Sound = nullptr;               // null: silent
+    TLcfgAssetFinder FindAsset;             // empty: no files are found
+    ILcfgPictures* Pictures = nullptr;      // null: nothing is drawn
+    std::function<void()> RestartFrameTiming;
+    // The party travels in the airship (the vehicles set this up); empty: never.
+    std::function<bool()> InAirship;
+};
+
+class TLcfgGameState {
+public:
+    explicit TLcfgGameState(TLcfgEnvironment env);
+    TLcfgGameState(const TLcfgGameState&) = delete;
+    TLcfgGameState& operator=(const TLcfgGameState&) = delete;
+
+    const TVezDataBase& DataBase() const { return *Env.DataBase; }
+    bool InAirship() const { return Env.InAirship && Env.InAirship(); }
+    std::uint8_t Scene() const { return System.Scene; }
+
+    // The state of a new game: every object cleared, one actor per database actor set
+    // up from its record, the starting party, an empty teleport list.
+    void Reset();
+    // Repairs what a save file may lack or hold out of range: actors of the database
+    // missing from the file are set up from their records, stored numbers are clamped,
+    // the escape destination exists.
+    void Normalise();
+    // Takes over every saved object of `other` (a tree over the same database).
+    void CopyFrom(const TLcfgGameState& other);
+    // Tells the sound library and the pictures about the whole state.
+    void ApplyToDevices();
+
+    TLcfgEnvironment Env;
+    TLcfgSystem System;
+    TLcfgPlayer Actors;
+    TLcfgPartyInfo PartyInfo;
+    TLcfgTeleport Teleport;
+};
+
+} // namespace kestra
