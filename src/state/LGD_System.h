@@ -13,23 +13,11 @@
 
 #include "data/Catalog.h"
 #include "data/LD_System.h"
+#include "shell/SceneNumbers.h"
 
 namespace kestra {
 
 class TLcfgGameState;
-
-// Scene numbers held in the scene byte.
-enum : std::uint8_t {
-    KSceneField = 0,
-    KSceneMenu = 1,
-    KSceneBattle = 2,
-    KSceneShop = 3,
-    KSceneName = 4,
-    KSceneSaveFile = 5,
-    KSceneTitle = 6,
-    KSceneGameOver = 7,
-    KSceneDebug = 8,
-};
 
 // Switch and variable IDs above these are ignored by the setters, so an ID taken from
 // a command parameter or a variable cannot make the arrays grow without bound.
