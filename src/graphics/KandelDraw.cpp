@@ -1,4 +1,5 @@
 #include "graphics/KandelDraw.h"
+#include "shell/Errors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +8,44 @@ namespace kestra {
 
 TKandelDraw::TKandelDraw(IKandelDrawHost& host, bool headless)
     : host_(host), headless_(headless), created_(host.Milliseconds()) {
+    Board.SetSize(320, 240);
     ResetTiming();
+}
+
+void TKandelDraw::Initialize() {
+    initialized_ = true;
+    host_.ApplyScreenMode(fullScreen_, zoom_);
+    ResetTiming();
+}
+
+void TKandelDraw::SetFullScreen(bool fullScreen) {
+    if (fullScreen == fullScreen_) return;
+    fullScreen_ = fullScreen;
+    if (!initialized_) return;
+    host_.ApplyScreenMode(fullScreen_, zoom_);
+    ResetTiming();
+}
+
+void TKandelDraw::SetScreenZoom(bool zoom) {
+    if (zoom == zoom_) return;
+    zoom_ = zoom;
+    if (!initialized_) return;
+    host_.ApplyScreenMode(fullScreen_, zoom_);
+    ResetTiming();
+}
+
+void TKandelDraw::RequestReset() {
+    throw EKandelDrawReset();
+}
+
+void TKandelDraw::PumpMessages() {
+    host_.PumpMessages();
+    if (closeRequested_) throw EKandelDrawAbort();
+    THotKeys keys = host_.TakeHotKeys();
+    if (!HotKeysEnabled) return;
+    if (keys.ToggleScreenMode) ToggleScreenMode();
+    if (keys.ToggleZoom) SetScreenZoom(!zoom_);
+    if (keys.Reset) RequestReset();
 }
 
 void TKandelDraw::SetFrameRate(int framesPerSecond) {
@@ -42,8 +80,10 @@ void TKandelDraw::ResetTiming() {
 
 void TKandelDraw::WaitFrame() {
     ++framesWaited_;
+    if (OnFrame) OnFrame(framesWaited_);
     if (headless_) {
-        host_.PumpMessages();
+        host_.AdvanceClock(frameTime_);
+        PumpMessages();
         return;
     }
     for (;;) {
@@ -51,7 +91,7 @@ void TKandelDraw::WaitFrame() {
         if (GetLag() > maxLag_) ResetTiming(); // too far behind: give up catching up
         const double t0 = Now();
         for (;;) {
-            host_.PumpMessages();
+            PumpMessages();
             double now = Now(), due = Due();
             if (now > due) break;
             // The frame is due once the clock has passed the due time.

@@ -4,9 +4,19 @@
 // game skip drawing when it falls behind, and the frame wait that pumps window
 // messages. Clock, sleeping and messages come from the host, so the schedule runs
 // the same over SDL, in headless runs and against a test clock.
+#include "graphics/KandelBoard.h"
+
 #include <cstdint>
+#include <functional>
 
 namespace kestra {
+
+// Hot keys the window saw since they were last taken.
+struct THotKeys {
+    bool ToggleScreenMode = false; // F4 without Alt, or Alt+Enter
+    bool ToggleZoom = false;       // F5
+    bool Reset = false;            // F12
+};
 
 class IKandelDrawHost {
 public:
@@ -22,6 +32,14 @@ public:
     virtual bool IsApplicationActive() = 0;
     // Blocks until a window message is pending (or a short time-out passes).
     virtual void WaitForMessage() = 0;
+
+    // Shows the board; full screen integer-scaled and centred.
+    virtual void Present(const TKandelBoard&) {}
+    // Window (1x, or 2x when zoomed) or full screen.
+    virtual void ApplyScreenMode(bool /*fullScreen*/, bool /*zoom*/) {}
+    virtual THotKeys TakeHotKeys() { return {}; }
+    // Headless runs: a frame's time has passed on a simulated clock.
+    virtual void AdvanceClock(double /*ms*/) {}
 };
 
 class TKandelDraw {
@@ -29,6 +47,9 @@ public:
     // Headless: no sleeping, no pause while inactive, and GetLag always 0, so a
     // run depends only on its inputs.
     explicit TKandelDraw(IKandelDrawHost& host, bool headless = false);
+
+    // The main board, 320 x 240.
+    TKandelBoard Board;
 
     int FrameRate() const { return frameRate_; }
     void SetFrameRate(int framesPerSecond); // values of 0 or less are ignored
@@ -46,7 +67,30 @@ public:
     // Waits until the next frame is due, pumping messages; pauses while the
     // application is inactive.
     void WaitFrame();
-    void PumpMessages() { host_.PumpMessages(); }
+    // Window messages, then the hot keys (while HotKeysEnabled); raises
+    // EKandelDrawAbort once a close was requested or the window closed, and
+    // EKandelDrawReset for F12.
+    void PumpMessages();
+    void Present() { host_.Present(Board); }
+
+    bool FullScreen() const { return fullScreen_; }
+    void SetFullScreen(bool fullScreen);
+    void ToggleScreenMode() { SetFullScreen(!fullScreen_); }
+    bool ScreenZoom() const { return zoom_; }
+    void SetScreenZoom(bool zoom);
+    // Applies the screen mode for the first time.
+    void Initialize();
+    [[noreturn]] void RequestReset();
+    // Closing only sets a flag; the next pump raises EKandelDrawAbort, so code
+    // running on after the request never uses freed objects.
+    void RequestClose() { closeRequested_ = true; }
+    bool CloseRequested() const { return closeRequested_; }
+
+    // Hot keys act only while the game's main loop runs.
+    bool HotKeysEnabled = false;
+    // Called at the start of every frame wait with the number of that frame
+    // (from 1); the board then holds the frame's picture.
+    std::function<void(std::uint64_t)> OnFrame;
 
     // Frame waits so far; nested loops keep their timing through WaitFrame, so
     // tests count these rather than the system frame counter.
@@ -66,6 +110,10 @@ private:
     double base_ = 0.0; // schedule start, ms since creation
     int count_ = 0;     // frames since base_
     std::uint64_t framesWaited_ = 0;
+    bool fullScreen_ = false;
+    bool zoom_ = false;
+    bool initialized_ = false;
+    bool closeRequested_ = false;
 };
 
 } // namespace kestra

@@ -33,8 +33,44 @@ void SdlFrameHost::WaitForMessage() {
     SDL_WaitEventTimeout(nullptr, 100);
 }
 
+void SdlFrameHost::Present(const TKandelBoard& board) {
+    if (board.Width() <= 0 || board.Height() <= 0) return;
+    window_.Present(board.ScanLine(0), board.Pitch());
+}
+
+void SdlFrameHost::ApplyScreenMode(bool fullScreen, bool zoom) {
+    window_.SetMode(fullScreen, zoom);
+}
+
+THotKeys SdlFrameHost::TakeHotKeys() {
+    THotKeys keys = hotKeys_;
+    hotKeys_ = {};
+    return keys;
+}
+
 void SdlFrameHost::OnSdlEvent(const SDL_Event& event) {
     if (event.type == SDL_QUIT) quit_ = true;
+    // Auto-repeat would reset the game over and over while F12 is held.
+    if (event.type == SDL_KEYDOWN && !event.key.repeat) {
+        bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+        switch (event.key.keysym.scancode) {
+        case SDL_SCANCODE_F4:
+            if (!alt) hotKeys_.ToggleScreenMode = true;
+            break;
+        case SDL_SCANCODE_RETURN:
+        case SDL_SCANCODE_KP_ENTER:
+            if (alt) hotKeys_.ToggleScreenMode = true;
+            break;
+        case SDL_SCANCODE_F5:
+            hotKeys_.ToggleZoom = true;
+            break;
+        case SDL_SCANCODE_F12:
+            hotKeys_.Reset = true;
+            break;
+        default:
+            break;
+        }
+    }
     if (event.type != SDL_WINDOWEVENT) return;
     switch (event.window.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:

@@ -22,12 +22,16 @@ public:
     bool IsApplicationActive() override { return focused_ && !minimized_; }
     void WaitForMessage() override;
     void OnSdlEvent(const SDL_Event& event) override;
+    void Present(const TKandelBoard& board) override;
+    void ApplyScreenMode(bool fullScreen, bool zoom) override;
+    THotKeys TakeHotKeys() override;
 
 private:
     SdlWindow& window_;
     bool focused_ = true; // until the window system says otherwise
     bool minimized_ = false;
     bool quit_ = false;
+    THotKeys hotKeys_;
 };
 
 } // namespace kestra::platform

@@ -11,6 +11,7 @@ struct SdlWindow::Impl {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int width = 0, height = 0;
+    bool fullScreen = false;
     std::vector<SdlEventSink*> sinks;
 };
 
@@ -29,6 +30,10 @@ SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoome
     if (!impl_->renderer)
         throw std::runtime_error(std::string("cannot create a renderer: ") + SDL_GetError());
     SDL_RenderSetLogicalSize(impl_->renderer, width, height);
+    // Whole-number scaling keeps every board pixel square; the rest is black border.
+    SDL_RenderSetIntegerScale(impl_->renderer, SDL_TRUE);
+    SDL_DisableScreenSaver();
+    SDL_ShowCursor(SDL_DISABLE);
     impl_->texture = SDL_CreateTexture(impl_->renderer, SDL_PIXELFORMAT_RGB565,
                                        SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!impl_->texture)
@@ -37,6 +42,8 @@ SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoome
 }
 
 SdlWindow::~SdlWindow() {
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_EnableScreenSaver();
     if (impl_->texture) SDL_DestroyTexture(impl_->texture);
     if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
     if (impl_->window) SDL_DestroyWindow(impl_->window);
@@ -48,6 +55,29 @@ void SdlWindow::Present(const std::uint16_t* pixels, int pitchBytes) {
     SDL_RenderClear(impl_->renderer);
     SDL_RenderCopy(impl_->renderer, impl_->texture, nullptr, nullptr);
     SDL_RenderPresent(impl_->renderer);
+}
+
+void SdlWindow::SetMode(bool fullScreen, bool zoomed) {
+    if (fullScreen != impl_->fullScreen) {
+        if (SDL_SetWindowFullscreen(impl_->window,
+                                    fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+            throw std::runtime_error(std::string("cannot change the screen mode: ") +
+                                     SDL_GetError());
+        impl_->fullScreen = fullScreen;
+    }
+    if (!fullScreen) {
+        int scale = zoomed ? 2 : 1;
+        SDL_SetWindowSize(impl_->window, impl_->width * scale, impl_->height * scale);
+        SDL_SetWindowPosition(impl_->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+}
+
+bool SdlWindow::FullScreen() const {
+    return impl_->fullScreen;
+}
+
+void SdlWindow::SetTitle(const std::string& title) {
+    SDL_SetWindowTitle(impl_->window, title.c_str());
 }
 
 WindowEvents SdlWindow::PumpEvents() {

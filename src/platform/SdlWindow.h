@@ -23,8 +23,15 @@ public:
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
 
-    // Copies a width x height RGB565 picture (pitch in bytes) to the window.
+    // Copies a width x height RGB565 picture (pitch in bytes) to the window,
+    // scaled by the largest whole factor that fits and centred.
     void Present(const std::uint16_t* pixels, int pitchBytes);
+    // Window of 1x (or 2x when zoomed) the picture, or desktop full screen.
+    // Throws std::runtime_error when SDL refuses.
+    void SetMode(bool fullScreen, bool zoomed);
+    bool FullScreen() const;
+    // The caption, UTF-8.
+    void SetTitle(const std::string& title);
     // Takes every pending event from the queue and hands each to the sinks.
     WindowEvents PumpEvents();
     // Sinks are not owned; remove one before destroying it.

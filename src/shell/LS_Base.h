@@ -5,24 +5,12 @@
 // of which runs its own frames through the host.
 #include "graphics/KandelBoard.h"
 #include "shell/Random.h"
+#include "shell/SceneNumbers.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace kestra {
-
-// Scene numbers: the byte of the system state that selects the running scene.
-enum TSceneNumber : std::uint8_t {
-    KSceneField = 0,
-    KSceneMenu = 1,
-    KSceneBattle = 2,
-    KSceneShop = 3,
-    KSceneName = 4,
-    KSceneSaveFile = 5,
-    KSceneTitle = 6,
-    KSceneGameOver = 7,
-    KSceneDebug = 8,
-};
 
 inline constexpr int KScreenWidth = 320;
 inline constexpr int KScreenHeight = 240;
@@ -59,6 +47,8 @@ public:
 
     // Back to the start state; the base clears both transition boards.
     virtual void Reset();
+    // One frame of the scene's logic; the frame loop calls it once per pass.
+    virtual void Update() {}
     // Composes the scene's current picture onto the display board.
     virtual void Draw() = 0;
 

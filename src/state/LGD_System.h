@@ -13,7 +13,7 @@
 
 #include "data/Catalog.h"
 #include "data/LD_System.h"
-#include "shell/LS_Base.h" // the scene numbers
+#include "shell/SceneNumbers.h"
 
 namespace kestra {
 

@@ -1,0 +1,186 @@
+#include "shell/GameMain.h"
+
+#include "shell/Errors.h"
+#include "shell/GameTitleLink.h"
+
+#include <new>
+
+namespace kestra {
+
+namespace {
+
+// Hot keys act only while the main loop runs.
+class THotKeyScope {
+public:
+    explicit THotKeyScope(TKandelDraw& display) : display_(display) {
+        display_.HotKeysEnabled = true;
+    }
+    ~THotKeyScope() { display_.HotKeysEnabled = false; }
+    THotKeyScope(const THotKeyScope&) = delete;
+    THotKeyScope& operator=(const THotKeyScope&) = delete;
+
+private:
+    TKandelDraw& display_;
+};
+
+} // namespace
+
+TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
+    : platform_(platform), Config(LoadGameConfig(commandLine, platform.Environment(),
+                                                 [&platform](const std::filesystem::path& dir) {
+                                                     return platform.IsWritableDirectory(dir);
+                                                 })),
+      battleTestWord_(commandLine.Word(4)) {
+    Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath,
+                                            platform.NameConverter());
+    Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
+                                                commandLine.Frames);
+
+    DisplayHost =
+        std::make_unique<TScriptedHotKeyHost>(platform.CreateDisplayHost(Config.GameTitle, true));
+    Display = std::make_unique<TKandelDraw>(*DisplayHost, platform.Headless());
+    Display->SetFrameRate(KGameFrameRate);
+    Display->SetMaxLag(KMaxLagFrames);
+    Display->SetScreenZoom(true);
+    Display->SetFullScreen(!Config.WindowMode && !platform.Headless());
+    Display->OnFrame = [this](std::uint64_t frame) {
+        if (Sound) Sound->AdvanceFrame();
+        if (Recorder->Record(frame, Display->Board)) throw EKandelDrawAbort();
+    };
+    Display->Initialize();
+
+    Sound = platform.CreateTonica();
+    Sound->Create();
+    Sound->InitMidi();
+    Sound->InitWave();
+
+    RandomGenerator = std::make_unique<TRandom>(
+        commandLine.Seed ? *commandLine.Seed
+                         : static_cast<std::uint32_t>(platform.WallClockMilliseconds()));
+
+    if (commandLine.InputScript) {
+        auto script =
+            std::make_unique<TScriptedInput>(TScriptedInput::FromFile(*commandLine.InputScript));
+        script_ = script.get();
+        InputDevice = std::move(script);
+    } else {
+        InputDevice = platform.CreateInputDevice();
+        script_ = dynamic_cast<TScriptedInput*>(InputDevice.get());
+    }
+    DisplayHost->Attach(script_);
+    Input = std::make_unique<TMultiInput>(*InputDevice);
+
+    Placeholder =
+        std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
+}
+
+TGameMain::~TGameMain() {
+    if (Sound) Sound->Release();
+    if (DisplayHost) DisplayHost->Attach(nullptr);
+}
+
+TVezScene& TGameMain::SceneFor(std::uint8_t number) {
+    if (number < KSceneCount && Scenes[number]) return *Scenes[number];
+    return *Placeholder;
+}
+
+void TGameMain::SetScene(std::uint8_t number, std::unique_ptr<TVezScene> scene) {
+    if (number >= KSceneCount) throw EKestraError("scene number out of range");
+    Scenes[number] = std::move(scene);
+}
+
+void TGameMain::Run() {
+    for (;;) {
+        try {
+            THotKeyScope hotKeys(*Display);
+            KandelDrawMain();
+            return;
+        } catch (const EKandelDrawReset&) {
+            // F12: the next pass resets the whole game.
+        }
+    }
+}
+
+void TGameMain::KandelDrawMain() {
+    ResetGame();
+    for (;;) {
+        if (Config.BattleTestMode && State.SceneNumber != KSceneBattle) {
+            Display->RequestClose();
+            return;
+        }
+        const std::uint8_t scene = State.SceneNumber;
+        ++State.FrameCounter;
+        Input->Update();
+        SceneFor(scene).Update();
+        // A new scene starts at once: no drawing and no wait for the old one.
+        if (State.SceneNumber != scene) continue;
+        if (Display->DrawAllowed()) {
+            SceneFor(scene).Draw();
+            Display->Present();
+        }
+        Display->WaitFrame();
+    }
+}
+
+void TGameMain::ResetGame() {
+    Sound->StopMusic();
+    Sound->StopSound();
+    TKandelBoard& board = Display->Board;
+    board.Clear();
+    board.Brightness = 0;
+    Display->Present();
+    // Every scene but the debug scene starts over.
+    for (int n = 0; n < KSceneCount; ++n)
+        if (n != KSceneDebug && Scenes[static_cast<std::size_t>(n)])
+            Scenes[static_cast<std::size_t>(n)]->Reset();
+    Placeholder->Reset();
+    // The screen stays black while F12 is held.
+    Input->Update();
+    while (InputDevice->FunctionKeyDown(12)) {
+        Display->WaitFrame();
+        Input->Update();
+    }
+    for (int i = 0; i < KResetSettleFrames; ++i) Display->WaitFrame();
+    if (Config.BattleTestMode) {
+        BattleTestTroop = ParseTroopNumber(battleTestWord_);
+        State.SceneNumber = KSceneBattle;
+    } else {
+        State.SceneNumber = KSceneTitle;
+    }
+}
+
+void TGameMain::LeaveFullScreen() noexcept {
+    try {
+        if (Display) Display->SetFullScreen(false);
+    } catch (const std::exception&) {
+        // The message box must still be shown.
+    }
+}
+
+int RunGame(const TCommandLine& commandLine, IGamePlatform& platform) {
+    std::unique_ptr<TGameMain> game;
+    std::string title = "Kestra";
+    auto fail = [&](std::string_view message) {
+        if (game) game->LeaveFullScreen();
+        platform.ShowErrorMessage(title, message);
+        return 1;
+    };
+    try {
+        game = std::make_unique<TGameMain>(commandLine, platform);
+        title = game->Config.GameTitle;
+        game->Run();
+        return 0;
+    } catch (const EKandelDrawAbort&) {
+        return 0;
+    } catch (const EKandelDrawReset&) {
+        return fail("a reset was requested before the game was running");
+    } catch (const EVezBattleEnd&) {
+        return fail("a battle ended outside the battle scene");
+    } catch (const std::bad_alloc&) {
+        return fail("Out of memory: the system has not enough memory or resources left.");
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    }
+}
+
+} // namespace kestra

@@ -1,0 +1,123 @@
+#pragma once
+// The owner of the process-wide objects and the frame loop.
+//
+// Creation order (destruction is the reverse):
+//   start-up configuration and asset lookup,
+//   frame recorder (hash log, screenshots, frame limit),
+//   display (its window side from the platform, the 320 x 240 board),
+//   sound (Create, InitMidi, InitWave),
+//   random generator (seeded from --seed, else from the platform's clock),
+//   input device (an input script when given, else the platform's devices) and
+//   the logical buttons,
+//   map tree, current map, database, game state, message pool, message window
+//   (slots filled as those objects exist),
+//   the nine scenes in the order field, menu, battle, shop, name, save file,
+//   title, game over, debug, and the placeholder scene.
+// Sound is released before anything is destroyed.
+#include "graphics/KandelDraw.h"
+#include "media/MultiInput.h"
+#include "media/ScriptedInput.h"
+#include "media/Tonica.h"
+#include "shell/AssetLookup.h"
+#include "shell/FrameRecorder.h"
+#include "shell/GameConfig.h"
+#include "shell/GamePlatform.h"
+#include "shell/HeadlessPlatform.h"
+#include "shell/LS_Base.h"
+#include "shell/PlaceholderScene.h"
+#include "shell/Random.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace kestra {
+
+class TGameTitleLink;
+
+// INTERIM: the two values of the system state the shell needs. The game-state
+// object replaces this struct; until then the shell keeps them here.
+struct TInterimSystemState {
+    std::uint8_t SceneNumber = KSceneTitle;
+    std::uint32_t FrameCounter = 0;
+};
+
+inline constexpr int KSceneCount = 9;
+inline constexpr int KMaxLagFrames = 20;
+inline constexpr int KGameFrameRate = 60;
+// Frames that pass after F12 is released before the game starts again.
+inline constexpr int KResetSettleFrames = 20;
+
+class TGameMain : public TSceneHost {
+public:
+    // Builds every process-wide object in the order above. The platform must
+    // outlive the game. Raises what configuration and loading raise.
+    TGameMain(const TCommandLine& commandLine, IGamePlatform& platform);
+    ~TGameMain() override;
+    TGameMain(const TGameMain&) = delete;
+    TGameMain& operator=(const TGameMain&) = delete;
+
+    // Runs until the window closes, the frame limit is reached or an error
+    // escapes. F12 unwinds to here and the game starts again.
+    void Run();
+    // One entry of the main loop: ResetGame, then frames until an exception.
+    void KandelDrawMain();
+    // Back to the start state: silence, a black board, every scene reset, the
+    // wait for F12 to be released plus KResetSettleFrames, then the title (or the
+    // battle test).
+    void ResetGame();
+    // Leaves full screen so that a message box can be seen.
+    void LeaveFullScreen() noexcept;
+
+    // TSceneHost
+    TKandelBoard& Board() override { return Display->Board; }
+    bool CanDraw() override { return Display->DrawAllowed(); }
+    void Present() override { Display->Present(); }
+    void WaitFrame() override { Display->WaitFrame(); }
+    void FlushInput() override { Input->Flush(); }
+    TRandom& Random() override { return *RandomGenerator; }
+
+    // The scene that runs for a scene number: the built one, else the placeholder.
+    TVezScene& SceneFor(std::uint8_t number);
+    // Puts a scene into its slot (tests, and the issues that build the scenes).
+    void SetScene(std::uint8_t number, std::unique_ptr<TVezScene> scene);
+
+    // The input script when the run has one.
+    TScriptedInput* Script() { return script_; }
+
+private:
+    [[maybe_unused]] IGamePlatform& platform_;
+
+public:
+    // Process-wide objects, declared in creation order so that they are
+    // destroyed in reverse.
+    TGameConfig Config;
+    std::unique_ptr<TAssetLookup> Assets;
+    TInterimSystemState State;
+    std::int32_t BattleTestTroop = 0;
+    std::unique_ptr<TFrameRecorder> Recorder;
+    std::unique_ptr<TScriptedHotKeyHost> DisplayHost;
+    std::unique_ptr<TKandelDraw> Display;
+    std::unique_ptr<ITonica> Sound;
+    std::unique_ptr<TRandom> RandomGenerator;
+    std::unique_ptr<IInputDevice> InputDevice;
+    std::unique_ptr<TMultiInput> Input;
+    // Slots for the map tree, current map, database, game state, message pool and
+    // message window go here, in that order, as those objects are built.
+    // The title scenes' view of the game (system graphic, sounds, names); set by
+    // InstallTitleScenes, outlives the scenes.
+    std::unique_ptr<TGameTitleLink> TitleLink;
+    std::array<std::unique_ptr<TVezScene>, KSceneCount> Scenes;
+    std::unique_ptr<TPlaceholderScene> Placeholder;
+
+private:
+    std::string battleTestWord_;       // the fourth command-line word
+    TScriptedInput* script_ = nullptr; // InputDevice when it is a script
+};
+
+// The top handler: builds the game, runs it and turns whatever escapes into an
+// exit code. The window closing and the frame limit end with 0; an error leaves
+// full screen, shows its message with the game's title and ends with 1.
+int RunGame(const TCommandLine& commandLine, IGamePlatform& platform);
+
+} // namespace kestra

@@ -1,0 +1,45 @@
+#pragma once
+// What the game needs from the machine it runs on: the display's window side,
+// the input devices, sound, message boxes, the clock and the file names. The SDL
+// platform implements it for a desktop; the headless platform for tests.
+#include "graphics/KandelDraw.h"
+#include "media/InputDevice.h"
+#include "media/Tonica.h"
+#include "shell/AssetLookup.h"
+#include "shell/GameConfig.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kestra {
+
+class IGamePlatform {
+public:
+    virtual ~IGamePlatform() = default;
+
+    // No window, no audio device, no pacing.
+    virtual bool Headless() const = 0;
+    // The display's window side; titleCp932 is the caption in the game's code page.
+    // The window shows once the display applies its first screen mode.
+    virtual std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
+                                                               bool zoom) = 0;
+    // Keyboard, joystick and mouse. Created after the display host.
+    virtual std::unique_ptr<IInputDevice> CreateInputDevice() = 0;
+    // Never fails: without a device the sound runs silent.
+    virtual std::unique_ptr<ITonica> CreateTonica() = 0;
+    // An error message with the game's title; both in the game's code page.
+    virtual void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) = 0;
+
+    // The clock for the random seed and the time stamps of saved games:
+    // milliseconds since 1970-01-01 UTC.
+    virtual std::int64_t WallClockMilliseconds() = 0;
+
+    virtual TNameConverter NameConverter() = 0;
+    virtual bool IsWritableDirectory(const std::filesystem::path& dir) = 0;
+    virtual TEnvLookup Environment() = 0;
+};
+
+} // namespace kestra

@@ -1,0 +1,57 @@
+#include "shell/HeadlessPlatform.h"
+
+#include <cstdio>
+#include <system_error>
+
+namespace kestra {
+
+TScriptedHotKeyHost::TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner)
+    : inner_(std::move(inner)) {}
+
+THotKeys TScriptedHotKeyHost::TakeHotKeys() {
+    THotKeys keys = inner_->TakeHotKeys();
+    // A press belongs to one input update; later pumps of the same update must
+    // not act on it again.
+    if (script_ && script_->SampleCount() != seenSample_) {
+        seenSample_ = script_->SampleCount();
+        keys.ToggleScreenMode |= script_->FunctionKeyPressed(4);
+        keys.ToggleZoom |= script_->FunctionKeyPressed(5);
+        keys.Reset |= script_->FunctionKeyPressed(12);
+    }
+    return keys;
+}
+
+std::unique_ptr<IKandelDrawHost> THeadlessPlatform::CreateDisplayHost(const std::string&, bool) {
+    return std::make_unique<THeadlessDrawHost>(clock_);
+}
+
+std::unique_ptr<IInputDevice> THeadlessPlatform::CreateInputDevice() {
+    return std::make_unique<TScriptedInput>();
+}
+
+std::unique_ptr<ITonica> THeadlessPlatform::CreateTonica() {
+    return std::make_unique<TNullTonica>();
+}
+
+void THeadlessPlatform::ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(titleCp932.size()), titleCp932.data(),
+                 static_cast<int>(textCp932.size()), textCp932.data());
+}
+
+std::int64_t THeadlessPlatform::WallClockMilliseconds() {
+    return KHeadlessEpochMs + static_cast<std::int64_t>(clock_);
+}
+
+bool THeadlessPlatform::IsWritableDirectory(const std::filesystem::path& dir) {
+    // Probe by creating a file: permission bits alone miss read-only mounts.
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) return false;
+    std::filesystem::path probe = dir / ".kestra-write-probe";
+    std::FILE* f = std::fopen(probe.c_str(), "wb");
+    if (!f) return false;
+    std::fclose(f);
+    std::filesystem::remove(probe, ec);
+    return true;
+}
+
+} // namespace kestra

@@ -1,0 +1,87 @@
+#pragma once
+// The platform of headless runs: no window, no audio device, no waiting. Time is
+// simulated (one frame time per frame wait), so a run depends only on its game
+// directory, seed and input script.
+#include "media/ScriptedInput.h"
+#include "shell/GamePlatform.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace kestra {
+
+// The simulated clock starts here: 2000-01-01 00:00:00 UTC.
+inline constexpr std::int64_t KHeadlessEpochMs = 946684800000;
+
+class THeadlessDrawHost : public IKandelDrawHost {
+public:
+    // The clock is not owned: milliseconds, advanced by frame waits and sleeps.
+    explicit THeadlessDrawHost(double& clock) : clock_(clock) {}
+    std::uint64_t Milliseconds() override { return static_cast<std::uint64_t>(clock_); }
+    void Sleep(std::uint32_t ms) override { clock_ += ms; }
+    void PumpMessages() override {}
+    bool IsApplicationActive() override { return true; }
+    void WaitForMessage() override {}
+    void Present(const TKandelBoard&) override { ++Presents; }
+    void AdvanceClock(double ms) override { clock_ += ms; }
+
+    int Presents = 0;
+
+private:
+    double& clock_;
+};
+
+// Hot keys from an input script: F4, F5 and F12 act when the script presses them,
+// at the first message pump after the input update that saw the press. Other
+// hosts' hot keys pass through unchanged.
+class TScriptedHotKeyHost : public IKandelDrawHost {
+public:
+    explicit TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner);
+    // The script is not owned; nullptr detaches it.
+    void Attach(const TScriptedInput* script) { script_ = script; }
+
+    std::uint64_t Milliseconds() override { return inner_->Milliseconds(); }
+    void Sleep(std::uint32_t ms) override { inner_->Sleep(ms); }
+    void PumpMessages() override { inner_->PumpMessages(); }
+    bool IsApplicationActive() override { return inner_->IsApplicationActive(); }
+    void WaitForMessage() override { inner_->WaitForMessage(); }
+    void Present(const TKandelBoard& board) override { inner_->Present(board); }
+    void ApplyScreenMode(bool fullScreen, bool zoom) override {
+        inner_->ApplyScreenMode(fullScreen, zoom);
+    }
+    THotKeys TakeHotKeys() override;
+    void AdvanceClock(double ms) override { inner_->AdvanceClock(ms); }
+
+    IKandelDrawHost& Inner() { return *inner_; }
+
+private:
+    std::unique_ptr<IKandelDrawHost> inner_;
+    const TScriptedInput* script_ = nullptr;
+    std::uint64_t seenSample_ = 0;
+};
+
+class THeadlessPlatform : public IGamePlatform {
+public:
+    bool Headless() const override { return true; }
+    std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
+                                                       bool zoom) override;
+    // Nothing held, ever; an input script replaces it.
+    std::unique_ptr<IInputDevice> CreateInputDevice() override;
+    std::unique_ptr<ITonica> CreateTonica() override;
+    // Writes "title: text" to stderr (bytes as they are).
+    void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
+    // The simulated clock of the display host, from KHeadlessEpochMs.
+    std::int64_t WallClockMilliseconds() override;
+    TNameConverter NameConverter() override { return converter_; }
+    bool IsWritableDirectory(const std::filesystem::path& dir) override;
+    TEnvLookup Environment() override { return ProcessEnvironment(); }
+
+    // Code page 932 names are tried as raw bytes only unless one is given.
+    void SetNameConverter(TNameConverter converter) { converter_ = std::move(converter); }
+
+private:
+    double clock_ = 0.0; // simulated milliseconds since KHeadlessEpochMs
+    TNameConverter converter_;
+};
+
+} // namespace kestra
