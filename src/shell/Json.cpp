@@ -482,8 +482,8 @@ void WriteValue(std::string& out, const TJson& v, int indent) {
             out += '[';
             NewLine(out, indent + 1);
             for (std::size_t i = 0; i < v.Items().size(); ++i) {
-                std::string item;
-                WriteScalar(item, v.Items()[i]);
+                std::string item; // a scalar, or an empty array or object
+                WriteFlat(item, v.Items()[i]);
                 if (i > 0) {
                     out += ',';
                     if (Column(out) + item.size() + 2 > KLineWidth)

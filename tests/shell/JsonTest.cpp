@@ -63,6 +63,16 @@ TEST(Json, WriterKeepsShortRowsOnOneLineAndWrapsLongOnes) {
     EXPECT_TRUE(ParseJson(text, "x") == doc);
 }
 
+TEST(Json, WrappedRowsKeepEmptyArraysAndObjects) {
+    // A row too long for one line, holding empty containers among its scalars.
+    TJson row = TJson::Array();
+    row.Push(TJson::Array());
+    row.Push(TJson::Str(std::string(120, 'x')));
+    row.Push(TJson::Object());
+    std::string text = WriteJson(row);
+    EXPECT_TRUE(ParseJson(text, "wrapped") == row) << text;
+}
+
 TEST(Json, MalformedTextNamesSourceLineAndColumn) {
     EXPECT_EQ(ErrorOf("{\n  \"a\": 1,\n}"), "case.json: line 3, column 1: expected a member name");
     EXPECT_EQ(ErrorOf("[1, 2"), "case.json: line 1, column 6: expected ',' or ']'");
