@@ -9,15 +9,15 @@ ls tests/fuzz/fuzz_*.cpp >/dev/null 2>&1 || { echo "fuzz: no targets"; exit 0; }
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRA_FUZZ=ON >/dev/null
 cmake --build build/fuzz -j "$(nproc 2>/dev/null || echo 2)"
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1
-run_one() { # name seconds corpus-out
-  local name=$1 secs=$2 out=$3
+run_one() { # name seconds corpus-out [libFuzzer options...]
+  local name=$1 secs=$2 out=$3; shift 3
   local seeds=tests/fuzz/corpus/${name#fuzz_}
   mkdir -p "$out" "$seeds"
   local log; log=$(mktemp)
   local bin=build/fuzz/tests/fuzz/$name
   [ -x "$bin" ] || bin=build/fuzz/$name
   if ! "$bin" -max_total_time="$secs" -max_len=65536 -rss_limit_mb=2048 \
-    -timeout=10 -print_final_stats=1 "$out" "$seeds" >"$log" 2>&1; then
+    -timeout=10 -print_final_stats=1 -artifact_prefix=build/fuzz/ "$@" "$out" "$seeds" >"$log" 2>&1; then
     tail -n 60 "$log"; echo "fuzz: $name failed"; return 1
   fi
   grep -E 'stat::number_of_executed_units' "$log" || true
@@ -27,7 +27,8 @@ case "$mode" in
     for src in tests/fuzz/fuzz_*.cpp; do
       name=$(basename "$src" .cpp)
       echo "fuzz: $name"
-      run_one "$name" 5 "$(mktemp -d)"
+      # A fixed seed, so that CI tries the same inputs on every run.
+      run_one "$name" 5 "$(mktemp -d)" -seed=1
     done ;;
   run) run_one "fuzz_$2" "$3" "build/fuzz/corpus-$2" ;;
   *) echo "usage: $0 smoke | run NAME SECONDS" >&2; exit 2 ;;
