@@ -17,6 +17,7 @@
 #include "data/DataBase.h"
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
+#include "data/SaveData.h"
 #include "platform/Cp932.h"
 #include "shell/Cp932.h"
 #include "shell/Errors.h"
@@ -987,6 +988,32 @@ TJson MapTreeToJson(TVezMapTree& tree) {
     return out;
 }
 
+// A save file as one record of its top-level chunks. The runtime objects need a
+// database only to set themselves up; an empty one serves, since the tool shows
+// exactly what the file holds and adds nothing.
+class TSaveFileImage : public TCatalogBaseItem {
+public:
+    TSaveFileImage() : State(Environment(DataBase)) { Clear(); }
+    void DescribeChunks(TChunkVisitor& v) override {
+        v.Record(KSaveChunkHeader, Header);
+        v.Record(KSaveChunkSystem, State.System);
+        v.List(KSaveChunkActors, State.Actors);
+        v.Record(KSaveChunkPartyInfo, State.PartyInfo);
+        v.List(KSaveChunkTeleport, State.Teleport);
+    }
+
+    TVezDataBase DataBase;
+    TLcfgSaveHeader Header;
+    TLcfgGameState State;
+
+private:
+    static TLcfgEnvironment Environment(const TVezDataBase& dataBase) {
+        TLcfgEnvironment env;
+        env.DataBase = &dataBase;
+        return env;
+    }
+};
+
 } // namespace
 
 TJson DumpFile(const std::string& path) {
@@ -1015,6 +1042,17 @@ TJson DumpFile(const std::string& path) {
         for (auto& m : body.Members()) out.Set(m.first, std::move(m.second));
         return out;
     }
+    if (magic == KSaveMagic) {
+        auto save = std::make_unique<TSaveFileImage>();
+        TByteReader r(bytes, path);
+        ReadFileHeader(r, KSaveMagic);
+        save->LoadUnterminated(r);
+        TJson body = TopToJson(*save);
+        TJson out = TJson::Object();
+        out.Set("kind", TJson::Str("save"));
+        for (auto& m : body.Members()) out.Set(m.first, std::move(m.second));
+        return out;
+    }
     throw EStreamReadError(path + ": unknown kind of data file (header \"" +
                            GameTextToUtf8(magic.substr(0, 40)) + "\")");
 }
@@ -1024,7 +1062,15 @@ std::vector<std::uint8_t> PackJson(const TJson& doc, const std::string& source) 
     if (!doc.IsObject()) Fail(source, "$", "expected an object");
     const TJson* kind = doc.Find("kind");
     if (kind == nullptr || !kind->IsString())
-        Fail(source, "$.kind", "missing: \"database\", \"map tree\" or \"map\"");
+        Fail(source, "$.kind", "missing: \"database\", \"map tree\", \"map\" or \"save\"");
+    if (kind->AsString() == "save") {
+        auto save = std::make_unique<TSaveFileImage>();
+        RecordFromJson(cx, doc, "$", *save, 0);
+        TByteWriter w;
+        WriteLString(w, KSaveMagic);
+        save->SaveToStream(w, false);
+        return std::move(w.Bytes);
+    }
     if (kind->AsString() == "database") {
         auto db = std::make_unique<TVezDataBase>();
         RecordFromJson(cx, doc, "$", *db, 0);

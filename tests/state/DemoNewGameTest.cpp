@@ -3,6 +3,8 @@
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace kestra;
@@ -33,4 +35,33 @@ TEST(DemoGame, NewGameStartsInTheTownWithTheStartingParty) {
     EXPECT_GE(hero.Level, 1);
     EXPECT_GT(hero.MaxHP(), 0);
     EXPECT_EQ(hero.HP, hero.MaxHP());
+}
+
+TEST(DemoGame, ASaveDumpsAndPacksBackByteForByte) {
+    const std::string dir = KESTRA_DEMO_DIR;
+    TVezDataBase dataBase;
+    dataBase.LoadFromFile(dir + "/KESTRA.ldb");
+    TVezMapTree mapTree;
+    mapTree.LoadFromFile(dir + "/KESTRA.lmt");
+    TLcfgEnvironment env;
+    env.DataBase = &dataBase;
+    env.MapTree = &mapTree;
+    TLcfgSaveData save(env, "", {}, [] { return 45000.5; });
+    save.NewGame();
+    save.State.PartyInfo.GainGold(1234);
+    save.State.System.SetSwitch(3, true);
+    save.State.System.SetVariable(2, -77);
+
+    const auto work = std::filesystem::temp_directory_path() / "kestra-save-dump";
+    std::filesystem::create_directories(work);
+    const auto original = work / "Save01.lsd", json = work / "save.json",
+               packed = work / "back.lsd";
+    const std::vector<std::uint8_t> bytes = save.SaveToBytes();
+    WriteWholeFile(original.string(), bytes);
+    const std::string tool = KESTRA_DATA_TOOL;
+    ASSERT_EQ(std::system((tool + " dump " + original.string() + " > " + json.string()).c_str()),
+              0);
+    ASSERT_EQ(std::system((tool + " pack " + json.string() + " " + packed.string()).c_str()), 0);
+    EXPECT_EQ(ReadWholeFile(packed.string()), bytes);
+    std::filesystem::remove_all(work);
 }
