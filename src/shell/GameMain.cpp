@@ -156,7 +156,8 @@ void TGameMain::LeaveFullScreen() noexcept {
     }
 }
 
-int RunGame(const TCommandLine& commandLine, IGamePlatform& platform) {
+int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
+            const std::function<void(TGameMain&)>& prepare) {
     std::unique_ptr<TGameMain> game;
     std::string title = "Kestra";
     auto fail = [&](std::string_view message) {
@@ -167,6 +168,7 @@ int RunGame(const TCommandLine& commandLine, IGamePlatform& platform) {
     try {
         game = std::make_unique<TGameMain>(commandLine, platform);
         title = game->Config.GameTitle;
+        if (prepare) prepare(*game);
         game->Run();
         return 0;
     } catch (const EKandelDrawAbort&) {

@@ -10,13 +10,12 @@ TScriptedHotKeyHost::TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner)
 
 THotKeys TScriptedHotKeyHost::TakeHotKeys() {
     THotKeys keys = inner_->TakeHotKeys();
-    // A press belongs to one input update; later pumps of the same update must
-    // not act on it again.
-    if (script_ && script_->SampleCount() != seenSample_) {
-        seenSample_ = script_->SampleCount();
-        keys.ToggleScreenMode |= script_->FunctionKeyPressed(4);
-        keys.ToggleZoom |= script_->FunctionKeyPressed(5);
-        keys.Reset |= script_->FunctionKeyPressed(12);
+    if (script_) {
+        // Each press acts once, however many pumps follow it.
+        const std::uint16_t presses = script_->TakeFunctionKeyPresses();
+        keys.ToggleScreenMode |= (presses >> 4 & 1u) != 0;
+        keys.ToggleZoom |= (presses >> 5 & 1u) != 0;
+        keys.Reset |= (presses >> 12 & 1u) != 0;
     }
     return keys;
 }

@@ -32,13 +32,13 @@ private:
 };
 
 // Hot keys from an input script: F4, F5 and F12 act when the script presses them,
-// at the first message pump after the input update that saw the press. Other
-// hosts' hot keys pass through unchanged.
+// at the first message pump after the input update that saw the press (also when
+// more updates came in between). Other hosts' hot keys pass through unchanged.
 class TScriptedHotKeyHost : public IKandelDrawHost {
 public:
     explicit TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner);
     // The script is not owned; nullptr detaches it.
-    void Attach(const TScriptedInput* script) { script_ = script; }
+    void Attach(TScriptedInput* script) { script_ = script; }
 
     std::uint64_t Milliseconds() override { return inner_->Milliseconds(); }
     void Sleep(std::uint32_t ms) override { inner_->Sleep(ms); }
@@ -56,8 +56,7 @@ public:
 
 private:
     std::unique_ptr<IKandelDrawHost> inner_;
-    const TScriptedInput* script_ = nullptr;
-    std::uint64_t seenSample_ = 0;
+    TScriptedInput* script_ = nullptr;
 };
 
 class THeadlessPlatform : public IGamePlatform {
