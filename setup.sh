@@ -40,7 +40,8 @@ case "$cmd" in
     install_deps
     configure build/release Release
     cmake --build build/release -j "$jobs"
-    exec build/release/kestra "$@"
+    # A --game among the options given here wins over the demo.
+    exec build/release/kestra --game demo "$@"
     ;;
   test)
     install_deps

@@ -25,10 +25,10 @@ private:
 } // namespace
 
 TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
-    : platform_(platform), Config(LoadGameConfig(commandLine, platform.Environment(),
-                                                 [&platform](const std::filesystem::path& dir) {
-                                                     return platform.IsWritableDirectory(dir);
-                                                 })),
+    : Config(LoadGameConfig(commandLine, platform.Environment(),
+                            [&platform](const std::filesystem::path& dir) {
+                                return platform.IsWritableDirectory(dir);
+                            })),
       battleTestWord_(commandLine.Word(4)) {
     Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath,
                                             platform.NameConverter());

@@ -84,10 +84,6 @@ public:
     // The input script when the run has one.
     TScriptedInput* Script() { return script_; }
 
-private:
-    IGamePlatform& platform_;
-
-public:
     // Process-wide objects, declared in creation order so that they are
     // destroyed in reverse.
     TGameConfig Config;

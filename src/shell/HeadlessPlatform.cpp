@@ -1,5 +1,9 @@
 #include "shell/HeadlessPlatform.h"
 
+#include "shell/Cp932.h"
+
+#include "shell/Cp932.h"
+
 #include <cstdio>
 #include <system_error>
 
@@ -33,8 +37,12 @@ std::unique_ptr<ITonica> THeadlessPlatform::CreateTonica() {
 }
 
 void THeadlessPlatform::ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(titleCp932.size()), titleCp932.data(),
-                 static_cast<int>(textCp932.size()), textCp932.data());
+    auto readable = [this](std::string_view s) {
+        if (IsValidUtf8(s) || !converter_) return std::string(s);
+        return converter_(s).value_or(std::string(s));
+    };
+    const std::string title = readable(titleCp932), text = readable(textCp932);
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
 }
 
 std::int64_t THeadlessPlatform::WallClockMilliseconds() {

@@ -67,7 +67,8 @@ public:
     // Nothing held, ever; an input script replaces it.
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
     std::unique_ptr<ITonica> CreateTonica() override;
-    // Writes "title: text" to stderr (bytes as they are).
+    // Writes "title: text" to stderr; text that is not UTF-8 goes through the
+    // name converter when there is one.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     // The simulated clock of the display host, from KHeadlessEpochMs.
     std::int64_t WallClockMilliseconds() override;

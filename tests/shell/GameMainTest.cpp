@@ -1,6 +1,7 @@
 #include "shell/GameMain.h"
 #include "TempDir.h"
 #include "graphics/KandelImage.h"
+#include "shell/Cp932.h"
 #include "shell/Errors.h"
 #include "shell/FrameRecorder.h"
 #include "shell/HeadlessPlatform.h"
@@ -306,4 +307,15 @@ TEST(TopHandler, AnErrorInASceneLeavesFullScreenBeforeTheMessage) {
     EXPECT_EQ(platform.Messages[0], "full 2x");
     EXPECT_EQ(platform.Messages[1], "window 2x");
     EXPECT_EQ(platform.Messages[2], "message Probe: Title/Missing.png: the file does not exist");
+}
+
+TEST(TopHandler, MessagesAreShownAsUtf8) {
+    EXPECT_TRUE(IsValidUtf8("Title/Missing.png"));
+    EXPECT_TRUE(IsValidUtf8("\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88\xE3\x83\xAB")); // katakana
+    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
+    EXPECT_FALSE(IsValidUtf8("\x83\x5E\x83\x43\x83\x67\x83\x8B")); // the same word in CP932
+    EXPECT_FALSE(IsValidUtf8("\xE3\x82"));                         // cut short
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                         // overlong "/"
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));                     // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));                 // past U+10FFFF
 }
