@@ -1,4 +1,5 @@
 #include "graphics/KandelBoard.h"
+#include "graphics/KandelSpan.h"
 #include "graphics/KandelTrig.h"
 #include "shell/Errors.h"
 
@@ -40,46 +41,19 @@ struct TBlit {
     TDrawMode Mode;
 };
 
-// The three 5-6-5 channels spread 21 bits apart, so that one multiplication
-// weighs all three and no channel sum (at most 257 x 63) reaches the next.
-inline std::uint64_t Spread(std::uint16_t c) {
-    return (c & 0x1Fu) | (static_cast<std::uint64_t>((c >> 5) & 0x3Fu) << 21) |
-           (static_cast<std::uint64_t>(c >> 11) << 42);
-}
-inline std::uint16_t Blend(std::uint16_t source, std::uint16_t dest, std::uint32_t e,
-                           std::uint32_t f) {
-    constexpr std::uint64_t mask = 0x1Fu | (0x3Full << 21) | (0x1Full << 42);
-    const std::uint64_t m = ((Spread(source) * e + Spread(dest) * f) >> 8) & mask;
-    return static_cast<std::uint16_t>((m >> 42) << 11 | ((m >> 21) & 0x3F) << 5 | (m & 0x1F));
-}
-
 template <TDrawMode M>
 inline void Put(std::uint16_t& d, std::uint8_t c, const TBlit& b) {
     if constexpr (M == TDrawMode::Copy) {
         d = b.Colors[c];
     } else if constexpr (M == TDrawMode::Keyed) {
-        const std::uint16_t v = b.Colors[c];
-        d = c != 0 ? v : d;
+        // Load and store unconditionally so that no branch depends on the pixel.
+        const std::uint16_t v = b.Colors[c], old = d;
+        d = c != 0 ? v : old;
     } else if constexpr (M == TDrawMode::Blend) {
-        d = Blend(b.Colors[c], d, b.E, b.F);
+        d = BlendRgb565(b.Colors[c], d, b.E, b.F);
     } else {
-        if (c != 0) d = Blend(b.Colors[c], d, b.E, b.F);
-    }
-}
-
-template <TDrawMode M>
-void SpanDirect(std::uint16_t* d, const std::uint8_t* s, int n, const TBlit& b) {
-    if constexpr (M == TDrawMode::Copy) {
-        const std::uint16_t* colors = b.Colors;
-        int i = 0;
-        for (; i + 4 <= n; i += 4) {
-            const std::uint16_t c0 = colors[s[i]], c1 = colors[s[i + 1]];
-            const std::uint16_t c2 = colors[s[i + 2]], c3 = colors[s[i + 3]];
-            d[i] = c0, d[i + 1] = c1, d[i + 2] = c2, d[i + 3] = c3;
-        }
-        for (; i < n; ++i) d[i] = colors[s[i]];
-    } else {
-        for (int i = 0; i < n; ++i) Put<M>(d[i], s[i], b);
+        const std::uint16_t old = d, v = BlendRgb565(b.Colors[c], old, b.E, b.F);
+        d = c != 0 ? v : old;
     }
 }
 
@@ -110,6 +84,14 @@ void WithMode(TDrawMode mode, Fn&& f) {
 // ---------------------------------------------------------------------------
 // Scaling tables
 
+// Floor and ceiling of a / d for d > 0.
+i64 FloorDiv(i64 a, i64 d) {
+    return a >= 0 ? a / d : -((-a + d - 1) / d);
+}
+i64 CeilDiv(i64 a, i64 d) {
+    return -FloorDiv(-a, d);
+}
+
 // Maps destination coordinates [lo, hi) of an axis that starts at destOrigin and
 // spans destSize to source coordinates (d - destOrigin) * srcSize div destSize +
 // srcOrigin, keeping only the run whose source lies in [0, limit). The mapping
@@ -121,26 +103,58 @@ struct TAxisMap {
 
 void MapAxis(i64 lo, i64 hi, i64 destOrigin, i64 destSize, i64 srcOrigin, i64 srcSize, int limit,
              TAxisMap& out) {
+    // With t = d - destOrigin: source >= 0 from t = ceil(-srcOrigin destSize / srcSize),
+    // source < limit below t = ceil((limit - srcOrigin) destSize / srcSize). Factors are
+    // capped at srcSize, beyond which the bound lies outside the axis anyway.
+    i64 tLo = 0, tHi = destSize;
+    if (srcOrigin < 0) tLo = CeilDiv(std::min(-srcOrigin, srcSize) * destSize, srcSize);
+    const i64 room = limit - srcOrigin;
+    if (room < srcSize) tHi = room <= 0 ? 0 : CeilDiv(room * destSize, srcSize);
+    const i64 first = std::max(lo, destOrigin + tLo), last = std::min(hi, destOrigin + tHi);
+    out.First = first;
     out.Source.clear();
-    out.First = lo;
-    if (hi <= lo) return;
-    const i64 num = (lo - destOrigin) * srcSize;
-    i64 q = num / destSize, rem = num % destSize;
+    if (last <= first) return;
+    out.Source.resize(static_cast<std::size_t>(last - first));
+    const i64 num = (first - destOrigin) * srcSize;
+    i64 q = num / destSize + srcOrigin, rem = num % destSize;
     const i64 qStep = srcSize / destSize, rStep = srcSize % destSize;
-    bool started = false;
-    for (i64 d = lo; d < hi; ++d) {
-        const i64 s = q + srcOrigin;
-        if (s >= 0 && s < limit) {
-            if (!started) out.First = d, started = true;
-            out.Source.push_back(static_cast<int>(s));
-        } else if (started) {
-            break;
-        }
+    for (int& source : out.Source) {
+        source = static_cast<int>(q);
         q += qStep;
         rem += rStep;
         if (rem >= destSize) rem -= destSize, ++q;
     }
 }
+
+// The steps k in [0, n) with lo <= start + k step < hi: a run [First, Last), as the
+// value is linear in k.
+struct TStepRange {
+    i64 First, Last;
+};
+TStepRange StepRange(i64 start, i64 step, i64 lo, i64 hi, i64 n) {
+    i64 a, b;
+    if (step == 0) {
+        a = 0;
+        b = start >= lo && start < hi ? n : 0;
+    } else if (step > 0) {
+        a = CeilDiv(lo - start, step);
+        b = CeilDiv(hi - start, step);
+    } else {
+        a = FloorDiv(start - hi, -step) + 1;
+        b = FloorDiv(start - lo, -step) + 1;
+    }
+    return {std::max<i64>(a, 0), std::min(b, n)};
+}
+
+// Sizes in 64 bits; a rectangle of ints can span more than an int holds.
+i64 SpanX(const TRect& r) {
+    return i64{r.Right} - r.Left;
+}
+i64 SpanY(const TRect& r) {
+    return i64{r.Bottom} - r.Top;
+}
+// Scaled drawing multiplies destination offsets (below 2^32) by source sizes.
+constexpr i64 KMaxScaledSource = i64{1} << 30;
 
 } // namespace
 
@@ -264,33 +278,40 @@ void TKandelBoard::DrawSheet(int x, int y, const TRect& sourceRect, TKandelSheet
     if (sr <= sl || sb <= st) return;
     const TBlit b = Prepare(sheet, Brightness);
     const int w = static_cast<int>(sr - sl);
-    WithMode(b.Mode, [&](auto mode) {
-        for (i64 j = 0; j < sb - st; ++j)
-            SpanDirect<mode.value>(ScanLine(static_cast<int>(dy + j)) + dx,
-                                   sheet.ScanLine(static_cast<int>(st + j)) + sl, w, b);
-    });
+    TableBlit(ScanLine(static_cast<int>(dy)) + dx, Width_,
+              sheet.ScanLine(static_cast<int>(st)) + sl, sheet.Width(), w,
+              static_cast<int>(sb - st), b.Colors, sheet.Transparent, static_cast<int>(b.E) - 1);
 }
 
 void TKandelBoard::StretchSheet(const TRect& destRect, TKandelSheet& sheet,
                                 const TRect& sourceRect) {
-    if (destRect.Width() == sourceRect.Width() && destRect.Height() == sourceRect.Height()) {
+    const i64 dw = SpanX(destRect), dh = SpanY(destRect);
+    const i64 sw = SpanX(sourceRect), sh = SpanY(sourceRect);
+    if (dw == sw && dh == sh) {
         DrawSheet(destRect.Left, destRect.Top, sourceRect, sheet);
         return;
     }
-    if (destRect.Empty() || sourceRect.Empty()) return;
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    if (sw > KMaxScaledSource || sh > KMaxScaledSource) return;
     TAxisMap cols, rows;
-    MapAxis(std::max(destRect.Left, 0), std::min(destRect.Right, Width_), destRect.Left,
-            destRect.Width(), sourceRect.Left, sourceRect.Width(), sheet.Width(), cols);
-    MapAxis(std::max(destRect.Top, 0), std::min(destRect.Bottom, Height_), destRect.Top,
-            destRect.Height(), sourceRect.Top, sourceRect.Height(), sheet.Height(), rows);
+    MapAxis(std::max(destRect.Left, 0), std::min(destRect.Right, Width_), destRect.Left, dw,
+            sourceRect.Left, sw, sheet.Width(), cols);
+    MapAxis(std::max(destRect.Top, 0), std::min(destRect.Bottom, Height_), destRect.Top, dh,
+            sourceRect.Top, sh, sheet.Height(), rows);
     if (cols.Source.empty() || rows.Source.empty()) return;
     const TBlit b = Prepare(sheet, Brightness);
     const int n = static_cast<int>(cols.Source.size());
     WithMode(b.Mode, [&](auto mode) {
-        for (std::size_t j = 0; j < rows.Source.size(); ++j)
-            SpanMapped<mode.value>(ScanLine(static_cast<int>(rows.First + static_cast<i64>(j))) +
-                                       cols.First,
-                                   sheet.ScanLine(rows.Source[j]), cols.Source.data(), n, b);
+        for (std::size_t j = 0; j < rows.Source.size(); ++j) {
+            std::uint16_t* line =
+                ScanLine(static_cast<int>(rows.First + static_cast<i64>(j))) + cols.First;
+            // A solid row from the same source row as the one above is that row again.
+            if (mode.value == TDrawMode::Copy && j > 0 && rows.Source[j] == rows.Source[j - 1])
+                std::memcpy(line, line - Width_, static_cast<std::size_t>(n) * 2);
+            else
+                SpanMapped<mode.value>(line, sheet.ScanLine(rows.Source[j]), cols.Source.data(), n,
+                                       b);
+        }
     });
 }
 
@@ -318,7 +339,8 @@ void TKandelBoard::DrawSheetRotated(int x, int y, const TRect& sourceRect, TKand
     if (valid.Empty()) return;
     const double s = KandelSine(angle), k = KandelCosine(angle), z = zoom;
     const double ax = anchorX, ay = anchorY;
-    const double w = sourceRect.Width(), h = sourceRect.Height();
+    const auto w = static_cast<double>(SpanX(sourceRect));
+    const auto h = static_cast<double>(SpanY(sourceRect));
     const double x0 = x - z * (ax * k - ay * s), y0 = y - z * (ax * s + ay * k);
     const double cx[4] = {x0, x0 + z * w * k, x0 - z * h * s, x0 + z * w * k - z * h * s};
     const double cy[4] = {y0, y0 + z * w * s, y0 + z * h * k, y0 + z * w * s + z * h * k};
@@ -341,19 +363,25 @@ void TKandelBoard::DrawSheetRotated(int x, int y, const TRect& sourceRect, TKand
     constexpr i64 limit = i64{1} << 52;
     const i64 du = SaturateToInt(std::nearbyint(k / z * 65536.0), limit);
     const i64 dv = SaturateToInt(std::nearbyint(-s / z * 65536.0), limit);
-    const i64 vl = valid.Left, vr = valid.Right, vt = valid.Top, vb = valid.Bottom;
+    const i64 vl = i64{valid.Left} << 16, vr = i64{valid.Right} << 16;
+    const i64 vt = i64{valid.Top} << 16, vb = i64{valid.Bottom} << 16;
+    const i64 n = maxX - minX + 1;
+    const std::uint8_t* pixels = sheet.ScanLine(0);
+    const i64 pitch = sheet.Width();
     WithMode(b.Mode, [&](auto mode) {
         for (i64 dy = minY; dy <= maxY; ++dy) {
             const double rx = static_cast<double>(minX - x), ry = static_cast<double>(dy - y);
-            i64 u = SaturateToInt(
+            const i64 u = SaturateToInt(
                 std::nearbyint(((rx * k + ry * s) / z + ax + sourceRect.Left) * 65536.0), limit);
-            i64 v = SaturateToInt(
+            const i64 v = SaturateToInt(
                 std::nearbyint(((-rx * s + ry * k) / z + ay + sourceRect.Top) * 65536.0), limit);
-            std::uint16_t* line = ScanLine(static_cast<int>(dy));
-            for (i64 dx = minX; dx <= maxX; ++dx, u += du, v += dv) {
-                const i64 su = u >> 16, sv = v >> 16;
-                if (su < vl || su >= vr || sv < vt || sv >= vb) continue;
-                Put<mode.value>(line[dx], sheet.ScanLine(static_cast<int>(sv))[su], b);
+            // The steps whose source point lies inside the valid source area.
+            const TStepRange ru = StepRange(u, du, vl, vr, n), rv = StepRange(v, dv, vt, vb, n);
+            const i64 first = std::max(ru.First, rv.First), last = std::min(ru.Last, rv.Last);
+            std::uint16_t* line = ScanLine(static_cast<int>(dy)) + minX;
+            for (i64 i = first; i < last; ++i) {
+                const i64 su = (u + i * du) >> 16, sv = (v + i * dv) >> 16;
+                Put<mode.value>(line[i], pixels[sv * pitch + su], b);
             }
         }
     });
@@ -363,29 +391,44 @@ void TKandelBoard::DrawSheetWaver(int x, int y, const TRect& sourceRect, TKandel
                                   int anchorX, int anchorY, double zoom, int phase, int period,
                                   int amplitude) {
     if (!(zoom > 0) || period <= 0 || sourceRect.Empty()) return;
+    const i64 sw = SpanX(sourceRect), sh = SpanY(sourceRect);
+    if (sw > KMaxScaledSource || sh > KMaxScaledSource) return;
     const i64 hx = TruncInt(zoom * anchorX), hy = TruncInt(zoom * anchorY);
     const i64 left = x - hx, top = y - hy, right = x + hx, bottom = y + hy;
     const i64 dw = right - left, dh = bottom - top;
     if (dw <= 0 || dh <= 0) return;
     TAxisMap rows, cols;
-    MapAxis(std::max<i64>(top, 0), std::min<i64>(bottom, Height_), top, dh, sourceRect.Top,
-            sourceRect.Height(), sheet.Height(), rows);
+    MapAxis(std::max<i64>(top, 0), std::min<i64>(bottom, Height_), top, dh, sourceRect.Top, sh,
+            sheet.Height(), rows);
     if (rows.Source.empty()) return;
     const TBlit b = Prepare(sheet, Brightness);
-    const i64 h = sourceRect.Height();
+    const i64 h = sh;
+    i64 mappedLeft = std::numeric_limits<i64>::min();
     WithMode(b.Mode, [&](auto mode) {
         for (std::size_t j = 0; j < rows.Source.size(); ++j) {
             const i64 dy = rows.First + static_cast<i64>(j);
             const i64 r = dy - top;
-            const auto index = static_cast<int>((phase + h * r * 256 / dh / period) & 255);
+            // h r 256 div H, split so that no product leaves 64 bits (r < H).
+            const i64 hr = h * r;
+            const i64 scaled = hr / dh * 256 + hr % dh * 256 / dh;
+            const auto index = static_cast<int>((phase + scaled / period) & 255);
             const i64 shift = TruncInt(zoom * amplitude * KandelSine(index));
             const i64 rowLeft = left + shift;
-            MapAxis(std::max<i64>(rowLeft, 0), std::min<i64>(rowLeft + dw, Width_), rowLeft, dw,
-                    sourceRect.Left, sourceRect.Width(), sheet.Width(), cols);
+            // Rows with the same shift share the column table.
+            if (rowLeft != mappedLeft) {
+                MapAxis(std::max<i64>(rowLeft, 0), std::min<i64>(rowLeft + dw, Width_), rowLeft, dw,
+                        sourceRect.Left, sw, sheet.Width(), cols);
+                mappedLeft = rowLeft;
+            }
             if (cols.Source.empty()) continue;
-            SpanMapped<mode.value>(ScanLine(static_cast<int>(dy)) + cols.First,
-                                   sheet.ScanLine(rows.Source[j]), cols.Source.data(),
-                                   static_cast<int>(cols.Source.size()), b);
+            std::uint16_t* line = ScanLine(static_cast<int>(dy)) + cols.First;
+            const std::uint8_t* sourceRow = sheet.ScanLine(rows.Source[j]);
+            const auto n = static_cast<int>(cols.Source.size());
+            if (dw == sw) // one to one: consecutive source columns
+                TableBlit(line, Width_, sourceRow + cols.Source[0], sheet.Width(), n, 1, b.Colors,
+                          sheet.Transparent, static_cast<int>(b.E) - 1);
+            else
+                SpanMapped<mode.value>(line, sourceRow, cols.Source.data(), n, b);
         }
     });
 }

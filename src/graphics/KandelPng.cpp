@@ -153,14 +153,14 @@ void ReadHeader(const std::uint8_t* p, TKandelBitmap& bitmap, int& bytesPerPixel
         throw EImageFormatError(name + ": invalid image size " + std::to_string(width) + " x " +
                                 std::to_string(height));
     if (colourType == 3 && depth != 8)
-        throw EInvalidGraphic(name + ": palette image with " + std::to_string(depth) +
-                              " bits per pixel; only 8-bit palette images are supported");
+        throw EInvalidGraphic(name + ": palette image of bit depth " + std::to_string(depth) +
+                              "; only 8-bit palette images are supported");
     if (colourType != 3 && colourType != 2)
         throw EUnsupportedFormat(name + ": unsupported colour type " + std::to_string(colourType) +
                                  "; only palette and RGB images are supported");
     if (depth != 8)
-        throw EUnsupportedFormat(name + ": RGB image with " + std::to_string(depth) +
-                                 " bits per sample; only 8 is supported");
+        throw EUnsupportedFormat(name + ": RGB image of bit depth " + std::to_string(depth) +
+                                 "; only 8 is supported");
     if (compression != 0 || filter != 0)
         throw EImageFormatError(name + ": unknown compression or filter method");
     if (interlace == 1) throw EUnsupportedFormat(name + ": interlaced images are not supported");

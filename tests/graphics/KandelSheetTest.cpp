@@ -176,6 +176,16 @@ TEST(KandelSheetLoad, WrongFormatsAndMissingFiles) {
     EXPECT_EQ(sheet.Height(), 3);
     EXPECT_TRUE(sheet.IsAreaEmpty(sheet.GetBounds()));
     EXPECT_EQ(sheet.Palette[7], TRgbQuad{});
+    sheet.FillArea(sheet.GetBounds(), 7);
+    sheet.LoadFromImageData({1, 2, 3}, "LOGO1", false);
+    EXPECT_EQ(sheet.Width(), 4);
+    EXPECT_TRUE(sheet.IsAreaEmpty(sheet.GetBounds()));
+    try {
+        sheet.LoadFromImageData({1, 2, 3}, "LOGO1", true);
+        ADD_FAILURE() << "no error raised";
+    } catch (const EKestraError& e) {
+        EXPECT_NE(std::string(e.what()).find("LOGO1"), std::string::npos);
+    }
     try {
         sheet.LoadFromFile("/nonexistent/kestra/picture.png", true);
         ADD_FAILURE() << "no error raised";

@@ -1,0 +1,21 @@
+// Loads arbitrary bytes as a database; a file that loads must survive save and reload
+// unchanged.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "data/DataBase.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    kestra::TVezDataBase db;
+    try {
+        db.LoadFromBytes(std::span(data, size), "fuzz.ldb");
+    } catch (const kestra::EKestraError&) {
+        return 0;
+    }
+    auto once = db.SaveToBytes();
+    kestra::TVezDataBase again;
+    again.LoadFromBytes(once, "resaved.ldb");
+    if (again.SaveToBytes() != once) __builtin_trap();
+    return 0;
+}
