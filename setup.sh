@@ -39,7 +39,7 @@ case "$cmd" in
   play)
     install_deps
     configure build/release Release
-    cmake --build build/release -j "$jobs"
+    cmake --build build/release -j "$jobs" --target kestra
     # A --game among the options given here wins over the demo.
     exec build/release/kestra --game demo "$@"
     ;;
