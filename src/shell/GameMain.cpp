@@ -1,7 +1,5 @@
 #include "shell/GameMain.h"
 
-#include "data/DataBase.h"
-#include "data/LD_MapTree.h"
 #include "shell/Errors.h"
 
 #include <new>

@@ -34,9 +34,6 @@
 
 namespace kestra {
 
-class TVezMapTree;
-class TVezDataBase;
-
 // INTERIM: the two values of the system state the shell needs. The game-state
 // object replaces this struct; until then the shell keeps them here.
 struct TInterimSystemState {
@@ -100,12 +97,8 @@ public:
     std::unique_ptr<TRandom> RandomGenerator;
     std::unique_ptr<IInputDevice> InputDevice;
     std::unique_ptr<TMultiInput> Input;
-    // Empty until loading from the game directory is wired in; the current map,
-    // game state, message pool and message window take their places between
-    // them, in the order map tree, current map, database, game state, message
-    // pool, message window, as those objects are built.
-    std::unique_ptr<TVezMapTree> MapTree;
-    std::unique_ptr<TVezDataBase> Database;
+    // Slots for the map tree, current map, database, game state, message pool and
+    // message window go here, in that order, as those objects are built.
     std::array<std::unique_ptr<TVezScene>, KSceneCount> Scenes;
     std::unique_ptr<TPlaceholderScene> Placeholder;
 
