@@ -40,6 +40,7 @@ case "$cmd" in
     install_deps
     configure build/release Release
     cmake --build build/release -j "$jobs" --target kestra kestra-data kestra-demo
+    # A --game among the options given here wins over the demo.
     exec build/release/kestra --game build/release/demo "$@"
     ;;
   test)

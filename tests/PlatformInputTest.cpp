@@ -95,3 +95,48 @@ TEST(PlatformFrameHost, PacesOnTheRealClockAndTurnsQuitIntoAbort) {
     SDL_PushEvent(&quit);
     EXPECT_THROW(draw.WaitFrame(), EKandelDrawAbort);
 }
+
+TEST(PlatformInput, HotKeysFromTheWindowIgnoreAutoRepeat) {
+    platform::SdlWindow window("hot keys", 320, 240, false);
+    platform::SdlFrameHost host(window);
+    auto pushRepeat = [](SDL_Scancode code) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.state = SDL_PRESSED;
+        e.key.repeat = 1;
+        e.key.keysym.scancode = code;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    };
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_F12);
+    host.PumpMessages();
+    EXPECT_TRUE(host.TakeHotKeys().Reset);
+    EXPECT_FALSE(host.TakeHotKeys().Reset); // taken once
+    pushRepeat(SDL_SCANCODE_F12);
+    host.PumpMessages();
+    EXPECT_FALSE(host.TakeHotKeys().Reset);
+
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_F4, KMOD_LALT); // Alt+F4 is not the screen-mode key
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_F5);
+    host.PumpMessages();
+    THotKeys keys = host.TakeHotKeys();
+    EXPECT_FALSE(keys.ToggleScreenMode);
+    EXPECT_TRUE(keys.ToggleZoom);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, KMOD_LALT);
+    host.PumpMessages();
+    EXPECT_TRUE(host.TakeHotKeys().ToggleScreenMode);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_F4);
+    host.PumpMessages();
+    EXPECT_TRUE(host.TakeHotKeys().ToggleScreenMode);
+}
+
+TEST(PlatformInput, WindowModesAndPresentOnTheDummyDriver) {
+    platform::SdlWindow window("modes", 320, 240, true);
+    platform::SdlFrameHost host(window);
+    TKandelBoard board;
+    board.SetSize(320, 240);
+    host.ApplyScreenMode(false, false);
+    host.Present(board);
+    host.ApplyScreenMode(false, true);
+    host.Present(board);
+    EXPECT_FALSE(window.FullScreen());
+}

@@ -38,7 +38,7 @@ bool ApplyKey(std::string_view name, TScriptedInput::TState& state) {
     if (SameName(name, "Alt")) return state.Alt = true;
     static constexpr int functionKeys[] = {4, 5, 9, 10, 12};
     for (int n : functionKeys)
-        if (SameName(name, "F" + std::to_string(n))) {
+        if (SameName(name, std::string(1, 'F').append(std::to_string(n)))) {
             state.FunctionKeys = static_cast<std::uint16_t>(state.FunctionKeys | (1u << n));
             return true;
         }
@@ -78,7 +78,7 @@ TScriptedInput TScriptedInput::FromText(std::string_view text, const std::string
         const char* last0 = first + words[0].size();
         auto [ptr, ec] = std::from_chars(first, last0, from);
         if (ec != std::errc() || ptr != last0)
-            fail("'" + std::string(words[0]) + "' is not an update number");
+            fail(std::string(1, '\'').append(words[0]).append("' is not an update number"));
         if (haveLast && from <= last)
             fail("update " + std::to_string(from) + " does not come after update " +
                  std::to_string(last));
@@ -89,8 +89,10 @@ TScriptedInput TScriptedInput::FromText(std::string_view text, const std::string
         change.From = from;
         for (std::size_t w = 1; w < words.size(); ++w)
             if (!ApplyKey(words[w], change.State))
-                fail("unknown key '" + std::string(words[w]) +
-                     "' (known: Down Left Right Up Decide Cancel Shift Ctrl Alt F4 F5 F9 F10 F12)");
+                fail(std::string("unknown key '")
+                         .append(words[w])
+                         .append("' (known: Down Left Right Up Decide Cancel Shift Ctrl Alt F4 F5 "
+                                 "F9 F10 F12)"));
         result.changes_.push_back(change);
     }
     return result;
@@ -117,6 +119,7 @@ TInputSample TScriptedInput::Sample() {
         current_ = changes_[next_++].State;
 
     functionPressed_ = static_cast<std::uint16_t>(current_.FunctionKeys & ~previous.FunctionKeys);
+    unclaimedPresses_ = static_cast<std::uint16_t>(unclaimedPresses_ | functionPressed_);
     TInputSample s;
     s.Active = active_;
     s.KeysDown = current_.Keys;
@@ -126,6 +129,12 @@ TInputSample TScriptedInput::Sample() {
     if (!current_.Alt) s.KeysWentDown = (current_.Keys & ~previous.Keys) | taps_;
     taps_ = 0;
     return s;
+}
+
+std::uint16_t TScriptedInput::TakeFunctionKeyPresses() {
+    std::uint16_t presses = unclaimedPresses_;
+    unclaimedPresses_ = 0;
+    return presses;
 }
 
 bool TScriptedInput::FunctionKeyDown(int n) const {

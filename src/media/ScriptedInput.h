@@ -52,6 +52,10 @@ public:
     void SetActive(bool active) { active_ = active; }
 
     std::uint64_t SampleCount() const { return samples_; }
+    // Function keys (bit n = Fn) that went down in any sample since the last
+    // call: the window's hot keys act on presses that several input updates
+    // between two message pumps would otherwise hide.
+    std::uint16_t TakeFunctionKeyPresses();
     const std::vector<TChange>& Changes() const { return changes_; }
 
 private:
@@ -60,6 +64,7 @@ private:
     TState current_;
     TKeySet taps_ = 0;
     std::uint16_t functionPressed_ = 0;
+    std::uint16_t unclaimedPresses_ = 0;
     std::uint64_t samples_ = 0;
     bool active_ = true;
 };

@@ -6,6 +6,7 @@
 #include "platform/SdlInput.h"
 #include "platform/SdlTonica.h"
 #include "platform/SdlWindow.h"
+#include "shell/Cp932.h"
 
 #include <SDL.h>
 #include <chrono>
@@ -78,8 +79,11 @@ std::unique_ptr<ITonica> SdlPlatform::CreateTonica() {
 }
 
 void SdlPlatform::ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) {
-    const std::string title = Cp932ToUtf8Lossy(titleCp932);
-    const std::string text = Cp932ToUtf8Lossy(textCp932);
+    auto readable = [](std::string_view s) {
+        return IsValidUtf8(s) ? std::string(s) : Cp932ToUtf8Lossy(s);
+    };
+    const std::string title = readable(titleCp932);
+    const std::string text = readable(textCp932);
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     // Under the dummy or offscreen drivers there is nowhere to show a box; if
     // showing one fails, the text is on stderr already.

@@ -17,6 +17,7 @@ public:
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
     std::unique_ptr<ITonica> CreateTonica() override;
     // stderr always, and an SDL message box when the video system can show one.
+    // Text that is not UTF-8 already is converted from code page 932.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     std::int64_t WallClockMilliseconds() override;
     TNameConverter NameConverter() override;

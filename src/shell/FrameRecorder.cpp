@@ -66,8 +66,10 @@ TFrameRecorder::~TFrameRecorder() {
 }
 
 bool TFrameRecorder::Record(std::uint64_t frame, const TKandelBoard& board) {
+    // Flushed per line: a run that dies still leaves the frames it showed.
     if (hashLog_ &&
-        std::fprintf(hashLog_, "%" PRIu64 " %016" PRIx64 "\n", frame, BoardHash(board)) < 0)
+        (std::fprintf(hashLog_, "%" PRIu64 " %016" PRIx64 "\n", frame, BoardHash(board)) < 0 ||
+         std::fflush(hashLog_) != 0))
         throw EFileError(hashLogPath_.string() + ": cannot write the hash log");
     for (const TScreenshotRequest& shot : screenshots_)
         if (shot.Frame == frame) WriteBoardPng(board, shot.Path);

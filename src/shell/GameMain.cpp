@@ -26,10 +26,10 @@ private:
 } // namespace
 
 TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
-    : platform_(platform), Config(LoadGameConfig(commandLine, platform.Environment(),
-                                                 [&platform](const std::filesystem::path& dir) {
-                                                     return platform.IsWritableDirectory(dir);
-                                                 })),
+    : Config(LoadGameConfig(commandLine, platform.Environment(),
+                            [&platform](const std::filesystem::path& dir) {
+                                return platform.IsWritableDirectory(dir);
+                            })),
       battleTestWord_(commandLine.Word(4)) {
     Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath,
                                             platform.NameConverter());
@@ -157,7 +157,8 @@ void TGameMain::LeaveFullScreen() noexcept {
     }
 }
 
-int RunGame(const TCommandLine& commandLine, IGamePlatform& platform) {
+int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
+            const std::function<void(TGameMain&)>& prepare) {
     std::unique_ptr<TGameMain> game;
     std::string title = "Kestra";
     auto fail = [&](std::string_view message) {
@@ -168,6 +169,7 @@ int RunGame(const TCommandLine& commandLine, IGamePlatform& platform) {
     try {
         game = std::make_unique<TGameMain>(commandLine, platform);
         title = game->Config.GameTitle;
+        if (prepare) prepare(*game);
         game->Run();
         return 0;
     } catch (const EKandelDrawAbort&) {

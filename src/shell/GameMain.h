@@ -29,6 +29,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace kestra {
@@ -85,10 +86,6 @@ public:
     // The input script when the run has one.
     TScriptedInput* Script() { return script_; }
 
-private:
-    [[maybe_unused]] IGamePlatform& platform_;
-
-public:
     // Process-wide objects, declared in creation order so that they are
     // destroyed in reverse.
     TGameConfig Config;
@@ -118,6 +115,8 @@ private:
 // The top handler: builds the game, runs it and turns whatever escapes into an
 // exit code. The window closing and the frame limit end with 0; an error leaves
 // full screen, shows its message with the game's title and ends with 1.
-int RunGame(const TCommandLine& commandLine, IGamePlatform& platform);
+// prepare runs on the built game before it starts (tests install scenes there).
+int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
+            const std::function<void(TGameMain&)>& prepare = {});
 
 } // namespace kestra

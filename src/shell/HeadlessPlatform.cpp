@@ -1,5 +1,9 @@
 #include "shell/HeadlessPlatform.h"
 
+#include "shell/Cp932.h"
+
+#include "shell/Cp932.h"
+
 #include <cstdio>
 #include <system_error>
 
@@ -10,13 +14,12 @@ TScriptedHotKeyHost::TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner)
 
 THotKeys TScriptedHotKeyHost::TakeHotKeys() {
     THotKeys keys = inner_->TakeHotKeys();
-    // A press belongs to one input update; later pumps of the same update must
-    // not act on it again.
-    if (script_ && script_->SampleCount() != seenSample_) {
-        seenSample_ = script_->SampleCount();
-        keys.ToggleScreenMode |= script_->FunctionKeyPressed(4);
-        keys.ToggleZoom |= script_->FunctionKeyPressed(5);
-        keys.Reset |= script_->FunctionKeyPressed(12);
+    if (script_) {
+        // Each press acts once, however many pumps follow it.
+        const std::uint16_t presses = script_->TakeFunctionKeyPresses();
+        keys.ToggleScreenMode |= (presses >> 4 & 1u) != 0;
+        keys.ToggleZoom |= (presses >> 5 & 1u) != 0;
+        keys.Reset |= (presses >> 12 & 1u) != 0;
     }
     return keys;
 }
@@ -34,8 +37,12 @@ std::unique_ptr<ITonica> THeadlessPlatform::CreateTonica() {
 }
 
 void THeadlessPlatform::ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(titleCp932.size()), titleCp932.data(),
-                 static_cast<int>(textCp932.size()), textCp932.data());
+    auto readable = [this](std::string_view s) {
+        if (IsValidUtf8(s) || !converter_) return std::string(s);
+        return converter_(s).value_or(std::string(s));
+    };
+    const std::string title = readable(titleCp932), text = readable(textCp932);
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
 }
 
 std::int64_t THeadlessPlatform::WallClockMilliseconds() {

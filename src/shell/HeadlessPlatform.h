@@ -32,13 +32,13 @@ private:
 };
 
 // Hot keys from an input script: F4, F5 and F12 act when the script presses them,
-// at the first message pump after the input update that saw the press. Other
-// hosts' hot keys pass through unchanged.
+// at the first message pump after the input update that saw the press (also when
+// more updates came in between). Other hosts' hot keys pass through unchanged.
 class TScriptedHotKeyHost : public IKandelDrawHost {
 public:
     explicit TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner);
     // The script is not owned; nullptr detaches it.
-    void Attach(const TScriptedInput* script) { script_ = script; }
+    void Attach(TScriptedInput* script) { script_ = script; }
 
     std::uint64_t Milliseconds() override { return inner_->Milliseconds(); }
     void Sleep(std::uint32_t ms) override { inner_->Sleep(ms); }
@@ -56,8 +56,7 @@ public:
 
 private:
     std::unique_ptr<IKandelDrawHost> inner_;
-    const TScriptedInput* script_ = nullptr;
-    std::uint64_t seenSample_ = 0;
+    TScriptedInput* script_ = nullptr;
 };
 
 class THeadlessPlatform : public IGamePlatform {
@@ -68,7 +67,8 @@ public:
     // Nothing held, ever; an input script replaces it.
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
     std::unique_ptr<ITonica> CreateTonica() override;
-    // Writes "title: text" to stderr (bytes as they are).
+    // Writes "title: text" to stderr; text that is not UTF-8 goes through the
+    // name converter when there is one.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     // The simulated clock of the display host, from KHeadlessEpochMs.
     std::int64_t WallClockMilliseconds() override;

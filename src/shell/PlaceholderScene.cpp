@@ -6,22 +6,39 @@
 
 namespace kestra {
 
-void DrawTestPattern(TKandelBoard& board, int frame) {
-    const int width = board.Width(), height = board.Height();
-    for (int y = 0; y < height; ++y) {
-        std::uint16_t* row = board.ScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            auto r = static_cast<std::uint16_t>((x * 32 / width) & 31);
-            auto g = static_cast<std::uint16_t>(((y * 64 / height) + frame) & 63);
-            auto b = static_cast<std::uint16_t>(((x ^ y) >> 3) & 31);
-            row[x] = static_cast<std::uint16_t>(r << 11 | g << 5 | b);
+void MakeTestSheet(TKandelSheet& sheet) {
+    sheet.SetSize(32, 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const bool ring = x < 2 || y < 2 || x >= 30 || y >= 30;
+            sheet.ScanLine(y)[x] =
+                static_cast<std::uint8_t>(ring ? 0 : 1 + ((x + y) * 4 + x) % 255);
         }
-    }
+    for (int i = 1; i < 256; ++i)
+        sheet.SetPaletteEntry(i, i < 128 ? 2 * i : 255, (i * 3) & 255, 255 - i);
+    sheet.UpdateColors();
+}
+
+void DrawTestPattern(TKandelBoard& board, TKandelSheet& sheet, int frame) {
+    board.Clear();
+    sheet.Transparent = false;
+    sheet.Opacity = 255;
+    board.StretchSheet(board.GetBounds(), sheet, {2, 2, 30, 30}); // background
+    sheet.Transparent = true;
+    board.DrawSheet(16, 16, sheet.GetBounds(), sheet);
+    board.StretchSheet({64, 16, 160, 64}, sheet, sheet.GetBounds());
+    board.DrawSheetRotated(240, 80, sheet.GetBounds(), sheet, 16, 16, 2.0, frame);
+    board.DrawSheetWaver(240, 180, sheet.GetBounds(), sheet, 16, 16, 1.5, frame * 4, 32, 4);
+    sheet.Opacity = 128 + (frame * 2) % 128;
+    board.DrawSheetZoomed(100, 170, sheet.GetBounds(), sheet, 16, 16, 2.5);
+    board.FillRect({8, 224, 8 + frame % 304, 232}, 255, 255, 255);
 }
 
 TPlaceholderScene::TPlaceholderScene(TSceneHost& host, TMultiInput& input,
                                      std::function<void()> close)
-    : TVezScene(host), input_(input), close_(std::move(close)) {}
+    : TVezScene(host), input_(input), close_(std::move(close)) {
+    MakeTestSheet(sheet_);
+}
 
 void TPlaceholderScene::Reset() {
     TVezScene::Reset();
@@ -47,7 +64,9 @@ void TPlaceholderScene::Update() {
 
 void TPlaceholderScene::Draw() {
     TKandelBoard& board = Host.Board();
-    DrawTestPattern(board, frame_);
+    // The pattern goes through the brightness, which the reset leaves at 0.
+    board.Brightness = 100;
+    DrawTestPattern(board, sheet_, frame_);
     TKandelCanvas canvas = board.Canvas();
     canvas.FillRect(RectOfSize(marker_.X, marker_.Y, 8, 8), 0xFFFF);
     canvas.FillRect(RectOfSize(4, 4, 16, 16), noise_);

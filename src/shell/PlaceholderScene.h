@@ -31,10 +31,12 @@ private:
     int frame_ = 0;
     TPoint marker_{160, 120};
     std::uint16_t noise_ = 0;
+    TKandelSheet sheet_;
 };
 
-// The test pattern of frame `frame`: red across, green down and moving with the
-// frame, blue from x xor y.
-void DrawTestPattern(TKandelBoard& board, int frame);
+// A 32 x 32 sheet: diagonal colour bands inside a transparent ring of index 0.
+void MakeTestSheet(TKandelSheet& sheet);
+// The test pattern of frame `frame`, drawn with the board's sheet operations.
+void DrawTestPattern(TKandelBoard& board, TKandelSheet& sheet, int frame);
 
 } // namespace kestra
