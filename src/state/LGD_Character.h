@@ -1,0 +1,246 @@
+#pragma once
+// Everything that stands and walks on the map: the common model of map events, the
+// hero and the vehicles. Positions are tiles; the progress of a step and the camera
+// are in 1/256 tile.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/Catalog.h"
+#include "data/LD_MoveRoute.h"
+#include "shell/Random.h"
+
+namespace kestra {
+
+class TLcfgCharacter;
+class TLcfgParty;
+
+// Directions: 0 up, 1 right, 2 down, 3 left, 4 up-right, 5 down-right, 6 down-left,
+// 7 up-left.
+inline constexpr std::uint8_t KDirUp = 0;
+inline constexpr std::uint8_t KDirRight = 1;
+inline constexpr std::uint8_t KDirDown = 2;
+inline constexpr std::uint8_t KDirLeft = 3;
+inline constexpr std::uint8_t KDirUpRight = 4;
+inline constexpr std::uint8_t KDirDownRight = 5;
+inline constexpr std::uint8_t KDirDownLeft = 6;
+inline constexpr std::uint8_t KDirUpLeft = 7;
+
+// Cell edges, as the chip set passage bits number them.
+enum : int { KEdgeBottom = 0, KEdgeLeft = 1, KEdgeRight = 2, KEdgeTop = 3, KEdgeOccupy = 4 };
+
+namespace movement {
+
+// Frames between autonomous moves for frequency 1..8 (other values clamped).
+std::int32_t FrequencyWait(std::int32_t frequency);
+// 1/256 tile per frame for speed 1..6 (other values clamped).
+std::int32_t StepSpeed(std::int32_t speed);
+std::int32_t JumpSpeed(std::int32_t speed);
+std::int32_t MovingPatternTime(std::int32_t speed);
+std::int32_t StandingPatternTime(std::int32_t speed);
+std::int32_t SpinTime(std::int32_t speed);
+// A stored direction brought into 0..7 (anything else reads as down).
+std::uint8_t SafeDirection(std::int32_t direction);
+// Horizontal and vertical component (-1, 0, 1) of a direction.
+int DirX(int direction);
+int DirY(int direction);
+// The sprite direction after turning to `direction` from sprite direction `sprite`.
+std::uint8_t SpriteFor(int direction, int sprite);
+
+} // namespace movement
+
+// What a character needs from the map it stands on and from the game around it.
+class ILcfgCharacterWorld {
+public:
+    virtual ~ILcfgCharacterWorld() = default;
+    virtual std::int32_t MapWidth() const = 0;
+    virtual std::int32_t MapHeight() const = 0;
+    virtual bool LoopsX() const = 0;
+    virtual bool LoopsY() const = 0;
+    virtual bool IsInside(std::int32_t x, std::int32_t y) const = 0;
+    virtual std::int32_t WrapX(std::int32_t x) const = 0;
+    virtual std::int32_t WrapY(std::int32_t y) const = 0;
+    virtual bool CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEventId,
+                          int side) const = 0;
+    // Passage bits of upper chip set entry `index` (tile events test their own tile).
+    virtual std::int32_t UpperFlags(std::int32_t index) const = 0;
+    // Events, hero, vehicles on the hero's map, in update order.
+    virtual const std::vector<TLcfgCharacter*>& Characters() = 0;
+    virtual TLcfgCharacter& HeroCharacter() = 0;
+    virtual TRandom& Random() = 0;
+    virtual std::int32_t ViewScrollX() const = 0;
+    virtual std::int32_t ViewScrollY() const = 0;
+    // True while characters without a forced route may count their move timers.
+    virtual bool EventsMayMove() const { return true; }
+    // Route commands that reach beyond the character.
+    virtual void SetSwitch(std::int32_t /*id*/, bool /*on*/) {}
+    virtual void PlaySound(const TVezMoveRouteItem& /*command*/) {}
+    virtual void GraphicChanged(const std::string& /*file*/) {}
+    // Nesting of character updates started by collision tests.
+    int UpdateDepth = 0;
+};
+
+class TLcfgCharacter : public TCatalogItem {
+public:
+    explicit TLcfgCharacter(std::int32_t id = 0) : TCatalogItem(id) { TLcfgCharacter::Clear(); }
+    void DescribeChunks(TChunkVisitor& v) override;
+    void Clear() override;
+
+    virtual bool IsEvent() const { return Id > 0; }
+    virtual std::int32_t DefaultSpeed() const { return 3; }
+
+    // The map and game the character lives in; must be set before it moves.
+    ILcfgCharacterWorld* World = nullptr;
+
+    // Starts a step; true when the character moved (or stepped in place).
+    bool Move(int direction);
+    bool CanMoveTo(std::int32_t toX, std::int32_t toY);
+    bool CanMoveTo(std::int32_t fromX, std::int32_t fromY, std::int32_t toX, std::int32_t toY);
+    bool Blocks(const TLcfgCharacter& other, bool strict) const;
+    void FaceToward(std::int32_t x, std::int32_t y);
+    void FaceAwayFrom(std::int32_t x, std::int32_t y);
+    void TurnLeft();
+    void TurnRight();
+    void TurnAround();
+    void TurnRandomly90();
+    void FaceRandom();
+    bool JumpTo(std::int32_t x, std::int32_t y);
+    // Places the character and cancels its step.
+    virtual void SetPosition(std::int32_t map, std::int32_t x, std::int32_t y);
+    void SetForcedRoute(const TVezMoveRoute& route, std::int32_t frequency);
+    void EndForcedRoute();
+    // The centre of the tile bottom, in board pixels.
+    std::int32_t ScreenX() const;
+    std::int32_t ScreenY() const;
+    std::int32_t JumpHeight() const;
+    // Once per frame; a second call in the same frame does nothing.
+    virtual void Update();
+    void Flash(std::int32_t r, std::int32_t g, std::int32_t b, double strength,
+               std::int32_t frames);
+    // Back to the standing frame.
+    void ResetAnimation();
+    bool Moving() const { return StepRemaining > 0; }
+
+    // Runs the route from `position` while the character stands and its wait is over.
+    // A forced route sets the done mark and ends at the end of a non-repeating list.
+    void AdvanceRoute(const TVezMoveRoute& route, std::int32_t& position, bool forced);
+
+    bool Active;
+    std::int32_t MapId;
+    std::int32_t X, Y;
+    std::uint8_t Direction;
+    std::uint8_t SpriteDirection;
+    std::int32_t Pattern;
+    std::int32_t Transparency;
+    std::int32_t StepRemaining;
+    std::int32_t Frequency;
+    std::uint8_t Layer;
+    bool ForbidOverlap;
+    std::uint8_t AnimationType;
+    bool DirectionFixed;
+    std::int32_t Speed;
+    TVezMoveRoute ForcedRoute;
+    bool ForcedRouteActive;
+    std::int32_t ForcedRoutePosition;
+    bool ForcedRouteDone;
+    bool Hidden;
+    bool ThroughSetting;
+    bool AnimationStopped;
+    bool Through;
+    std::int32_t MoveTimer;
+    std::int32_t AnimationCounter;
+    std::int32_t MoveWait;
+    bool Jumping;
+    std::int32_t JumpFromX, JumpFromY;
+    bool RunningLock;
+    bool Flying;
+    std::string SpriteName;
+    std::int32_t SpriteIndex;
+    bool UpdatedThisFrame;
+    std::int32_t FlashRed, FlashGreen, FlashBlue;
+    double FlashStrength;
+    std::int32_t FlashFrames;
+    // Not saved: the frequency to restore when the forced route ends.
+    std::int32_t SavedFrequency = 2;
+
+protected:
+    // The choice made while standing; the base runs the forced route only.
+    virtual void MovementDecision();
+    // After a frame of the step advanced by `amount`.
+    virtual void StepAdvanced(std::int32_t /*amount*/) {}
+    virtual void StepEnded() {}
+    void Animate();
+
+private:
+    bool StepCommand(const TVezMoveRouteItem& command);
+    bool CanStep(std::int32_t fromX, std::int32_t fromY, int direction);
+};
+
+// The hero: the party walking the map, its control and the camera that follows it.
+class TLcfgParty : public TLcfgCharacter {
+public:
+    TLcfgParty() { TLcfgParty::Clear(); }
+    void DescribeChunks(TChunkVisitor& v) override;
+    void Clear() override;
+    bool IsEvent() const override { return false; }
+    std::int32_t DefaultSpeed() const override { return 4; }
+
+    void Update() override;
+
+    // Set by the field each frame from the input's direction (0, 2, 4, 6, 8).
+    std::int32_t InputDirection = 0;
+    // Test play with Ctrl held: walk through everything, meet nobody.
+    bool CtrlThrough = false;
+
+    // What the game does when the hero starts a step, may it act at all, and the
+    // encounter battle it prepares; set by the field.
+    struct THooks {
+        virtual ~THooks() = default;
+        virtual bool InterpreterRunning() { return false; }
+        virtual bool MessagePresent() { return false; }
+        // True when a battle scene was requested.
+        virtual bool PrepareEncounter() { return false; }
+        virtual void OpenMenu() {}
+        virtual void StepStarted() {}
+        // Cancel newly pressed with the menu allowed and nothing running.
+        virtual bool MenuKeyPressed() { return false; }
+    };
+    THooks* Hooks = nullptr;
+
+    // Moves the camera target like Pan screen, and back to the hero's place.
+    void Pan(int direction, std::int32_t distance, int speed);
+    void PanReturn(int speed);
+    // Places the view on the hero's camera place.
+    void Recentre();
+
+    // The view scrolls; set with World (the map state).
+    struct IScroller {
+        virtual ~IScroller() = default;
+        virtual bool ScrollBy(int direction, std::int32_t amount) = 0;
+        virtual void SetScroll(std::int32_t x, std::int32_t y) = 0;
+    };
+    IScroller* Scroller = nullptr;
+
+    bool Boarding;
+    bool InVehicle;
+    std::int32_t VehicleKind;
+    bool Leaving;
+    std::int32_t SpeedOnFoot;
+    bool MenuRequested;
+    bool CameraFollows;
+    std::int32_t CameraX, CameraY;
+    std::int32_t CameraTargetX, CameraTargetY;
+    std::int32_t CameraSpeed;
+    std::int32_t EncounterCounter;
+    bool EncounterPending;
+    std::int32_t MapSaveCount, DataBaseSaveCount;
+
+protected:
+    void MovementDecision() override;
+    void StepAdvanced(std::int32_t amount) override;
+
+private:
+    void AdvancePan();
+};
+
+} // namespace kestra

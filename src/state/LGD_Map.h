@@ -1,0 +1,136 @@
+#pragma once
+// The runtime state of the map the hero is on: the view's scroll (1/256 tile), tile
+// substitutions, chip set and panorama overrides, the encounter rate override; the
+// tile questions (tile, terrain, passability, wrap-around) and the scrolling.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/Catalog.h"
+#include "data/LD_ChipSet.h"
+#include "data/LD_Map.h"
+#include "data/LD_MapTree.h"
+#include "state/LGD_Character.h"
+#include "state/LGD_Panorama.h"
+
+namespace kestra {
+
+// The settings a map takes from the map tree, each found by walking up from the map
+// to the first entry that does not inherit.
+struct TLcfgMapSettings {
+    std::uint8_t MusicKind = 0; // 1 keep the playing music, 2 play Music
+    TVezMusic Music;
+    bool CanTeleport = false, CanEscape = false, CanSave = false;
+    std::string Backdrop; // empty: the terrain's
+};
+TLcfgMapSettings InheritedMapSettings(const TVezMapTree& tree, std::int32_t mapId);
+
+// The encounter factor for the hero's counter and the map's encounter steps.
+double EncounterFactor(std::int32_t counter, std::int32_t steps);
+// One step of the encounter rule: the counter grows by the terrain's weight and one
+// draw of Random(1000) decides. True when an encounter is due (counter reset, pending
+// mark set). No draw when steps is 0 or less.
+bool EncounterStep(TLcfgParty& hero, std::int32_t weight, std::int32_t steps, TRandom& random);
+
+// Auto-tile shapes that count as passable under a tile with the wall-edge flag.
+bool IsWallEdgeShape(std::int32_t shape);
+
+class TLcfgMap : public TCatalogBaseItem, public ILcfgCharacterWorld, public TLcfgParty::IScroller {
+public:
+    TLcfgMap() { TLcfgMap::Clear(); }
+    void DescribeChunks(TChunkVisitor& v) override;
+    void Clear() override;
+
+    // The game objects the map works with (not saved). The unit, chip sets and
+    // random generator must outlive the map's use of them.
+    void Attach(const TVezMap& unit, const TVezChipSet& chipSets, TRandom& random);
+    void SetHero(TLcfgParty& hero);
+    // The runtime events in list order (owned by the caller); rebuilds the list.
+    void SetEvents(std::vector<TLcfgCharacter*> events);
+
+    // Entering the attached unit: optionally every field back to its initial value,
+    // the hero's camera back to its place, the view on the hero, the panorama loaded
+    // and synchronised, the chip set looked up. `panorama` is the picture of the
+    // effective panorama name (null: none found).
+    void Enter(bool clear, const TKandelBitmap* panorama);
+    // The same map: the view back on the hero.
+    void Recentre();
+
+    std::int32_t LowerTileAt(std::int32_t x, std::int32_t y) const;
+    std::int32_t UpperTileAt(std::int32_t x, std::int32_t y) const;
+    std::int32_t TerrainAt(std::int32_t x, std::int32_t y) const;
+    std::int32_t EventIdAt(std::int32_t x, std::int32_t y) const;
+    std::int32_t LowerFlagsOf(std::int32_t tileId) const;
+    std::int32_t UpperFlagsOf(std::int32_t tileId) const;
+    // Whether the tile under (x, y) lets events be reached across it.
+    bool IsCounter(std::int32_t x, std::int32_t y) const;
+
+    void SetScrollX(std::int32_t v);
+    void SetScrollY(std::int32_t v);
+    bool ScrollLeft(std::int32_t a);
+    bool ScrollRight(std::int32_t a);
+    bool ScrollUp(std::int32_t a);
+    bool ScrollDown(std::int32_t a);
+
+    void SetChipSet(std::int32_t id);
+    void SetEncounterSteps(std::int32_t n) { EncounterStepsOverride = n; }
+    // Every cell showing `oldTile` (0..143) of the layer shows `newTile` from now on.
+    void ReplaceTiles(int layer, std::int32_t oldTile, std::int32_t newTile);
+    std::int32_t EncounterSteps(const TVezMapTree& tree) const;
+    std::int32_t ChipSetId() const;
+    const TVezChipSetItem* ChipSetRecord() const { return Chips; }
+    bool HasPanorama() const;
+    std::string PanoramaName() const;
+    TLcfgPanoramaSettings PanoramaSettings() const;
+
+    // ILcfgCharacterWorld
+    std::int32_t MapWidth() const override;
+    std::int32_t MapHeight() const override;
+    bool LoopsX() const override;
+    bool LoopsY() const override;
+    bool IsInside(std::int32_t x, std::int32_t y) const override;
+    std::int32_t WrapX(std::int32_t x) const override;
+    std::int32_t WrapY(std::int32_t y) const override;
+    bool CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEventId,
+                  int side) const override;
+    std::int32_t UpperFlags(std::int32_t index) const override;
+    const std::vector<TLcfgCharacter*>& Characters() override { return List; }
+    TLcfgCharacter& HeroCharacter() override { return *Hero; }
+    TRandom& Random() override { return *Rng; }
+    std::int32_t ViewScrollX() const override { return ScrollX; }
+    std::int32_t ViewScrollY() const override { return ScrollY; }
+
+    // TLcfgParty::IScroller
+    bool ScrollBy(int direction, std::int32_t amount) override;
+    void SetScroll(std::int32_t x, std::int32_t y) override;
+
+    // Saved.
+    std::int32_t ScrollX, ScrollY;
+    std::int32_t EncounterStepsOverride;
+    std::int32_t ChipSetOverride;
+    std::array<std::uint8_t, 144> LowerSubstitution;
+    std::array<std::uint8_t, 144> UpperSubstitution;
+    std::string PanoramaOverrideName;
+    bool PanoramaHScroll, PanoramaVScroll, PanoramaHAuto;
+    std::int32_t PanoramaHSpeed;
+    bool PanoramaVAuto;
+    std::int32_t PanoramaVSpeed;
+
+    // Not saved.
+    TLcfgPanorama Panorama;
+    const TVezMap* Unit = nullptr;
+
+private:
+    void RebuildList();
+    void Passed(int direction, std::int32_t amount);
+
+    const TVezChipSet* ChipSets = nullptr;
+    const TVezChipSetItem* Chips = nullptr;
+    TRandom* Rng = nullptr;
+    TLcfgParty* Hero = nullptr;
+    std::vector<TLcfgCharacter*> Events;
+    std::vector<TLcfgCharacter*> List;
+};
+
+} // namespace kestra
