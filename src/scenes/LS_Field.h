@@ -24,7 +24,7 @@ public:
     TVezFieldScene(TSceneHost& host, TLcfgMap& map, TLcfgParty& hero, TVezMap& unit);
 
     void Reset() override;
-    void Update();
+    void Update() override;
     void Draw() override;
 
     void RequestTeleport(std::int32_t map, std::int32_t x, std::int32_t y);
