@@ -4,12 +4,23 @@
 #include "platform/SdlPlatform.h"
 #include "shell/GameConfig.h"
 #include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+namespace {
+
+// A game directory with data gets its title and game-over scenes; the scenes
+// still missing show the placeholder.
+void PrepareGameData(kestra::TGameMain& game) {
+    kestra::PrepareGame(game);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     kestra::TCommandLine commandLine;
@@ -36,8 +47,8 @@ int main(int argc, char** argv) {
         kestra::THeadlessPlatform platform;
         platform.SetNameConverter(
             [](std::string_view name) { return kestra::platform::Cp932ToUtf8(name); });
-        return kestra::RunGame(commandLine, platform);
+        return kestra::RunGame(commandLine, platform, PrepareGameData);
     }
     kestra::platform::SdlPlatform platform;
-    return kestra::RunGame(commandLine, platform);
+    return kestra::RunGame(commandLine, platform, PrepareGameData);
 }
