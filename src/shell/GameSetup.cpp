@@ -1,5 +1,7 @@
 #include "shell/GameSetup.h"
 
+#include "graphics/GR_ChipSet.h"
+#include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
 #include "shell/GameTitleLink.h"
 
@@ -9,6 +11,40 @@ namespace {
 
 // Vocabulary terms of the title window: new game, continue, quit.
 constexpr std::int32_t KTermNewGame = 114, KTermContinue = 115, KTermQuit = 117;
+
+// Loads map `mapId` into the session's unit and enters it with the hero at (x, y).
+void EnterMap(TGameMain& game, TGameSession& session, std::int32_t mapId) {
+    LoadMapFromGameDir(session.Unit, *game.Assets, mapId);
+    session.Unit.ChipSetGraphic().FindAsset = PictureFinder(*game.Assets);
+    session.Unit.CharSetGraphic().FindAsset = PictureFinder(*game.Assets);
+    session.Unit.AttachGraphics(session.DataBase.ChipSets);
+    session.Map.Attach(session.Unit, session.DataBase.ChipSets, game.Random());
+    session.Map.SetHero(session.Hero);
+    session.Map.SetEvents({});
+}
+
+// A new game: the state from the database, the hero on the start position, the
+// field scene on the start map.
+void StartNewGame(TGameMain& game, TGameSession& session) {
+    session.StartPlace = session.Save->NewGame();
+    const auto& party = session.Save->State.PartyInfo;
+    session.Hero.Clear();
+    if (const auto* leader = party.Member(0)) {
+        auto walk = leader->WalkGraphic();
+        session.Hero.SpriteName = walk.Name;
+        session.Hero.SpriteIndex = walk.Index;
+    }
+    session.Hero.SetPosition(session.StartPlace.MapId, session.StartPlace.X, session.StartPlace.Y);
+    EnterMap(game, session, session.StartPlace.MapId);
+    session.Map.Enter(true, nullptr);
+
+    auto field = std::make_unique<TVezFieldScene>(game, session.Map, session.Hero, session.Unit);
+    field->MapTree = &session.MapTree;
+    field->SceneNumber = &game.State.SceneNumber;
+    field->InputDirection = [&game] { return game.Input->Direction; };
+    field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
+    game.SetScene(KSceneField, std::move(field));
+}
 
 } // namespace
 
@@ -43,7 +79,7 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     settings.BuzzerSound = system.Sound[3].Name;
     // The title link holds the session through this callback, so the session goes
     // with the link, before the sound and display it refers to.
-    settings.NewGame = [session] { session->StartPlace = session->Save->NewGame(); };
+    settings.NewGame = [&game, session] { StartNewGame(game, *session); };
     InstallTitleScenes(game, std::move(settings));
     return session;
 }

@@ -4,8 +4,10 @@
 // take their pictures, music and words from the database. Scenes that do not
 // exist yet stay on the placeholder.
 #include "data/DataBase.h"
+#include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
+#include "state/LGD_Map.h"
 
 #include <memory>
 
@@ -19,6 +21,11 @@ struct TGameSession {
     TVezMapTree MapTree;
     std::unique_ptr<TLcfgSaveData> Save;
     TLcfgPlace StartPlace; // where the last new game put the party
+    // The field: the current map unit, its state and the hero. Map events join
+    // when they can run; until then the hero walks the map alone.
+    TVezMap Unit;
+    TLcfgMap Map;
+    TLcfgParty Hero;
 };
 
 // When the game directory holds "KESTRA.ldb" and "KESTRA.lmt", loads them (errors

@@ -9,12 +9,12 @@
 
 using namespace kestra;
 
-TEST(DemoTitle, NewGameFromTheTitleStartsInTheTown) {
+TEST(DemoTitle, NewGameFromTheTitleWalksInTheTown) {
     const std::string script = testing::TempDir() + "/demo-title-input.txt";
     {
         std::FILE* f = std::fopen(script.c_str(), "w");
         ASSERT_NE(f, nullptr);
-        std::fputs("0\n100 Decide\n101\n", f); // New Game
+        std::fputs("0\n100 Decide\n101\n200 Left\n", f); // New Game, then walk left
         std::fclose(f);
     }
     TCommandLine line;
@@ -32,6 +32,11 @@ TEST(DemoTitle, NewGameFromTheTitleStartsInTheTown) {
     EXPECT_EQ(session->StartPlace.MapId, 1);
     EXPECT_EQ(session->StartPlace.X, 9);
     EXPECT_FALSE(session->Save->State.PartyInfo.Members.empty());
+    // The field scene runs the town and the hero walked from the start.
+    EXPECT_EQ(session->Hero.MapId, 1);
+    EXPECT_LT(session->Hero.X, 9);
+    EXPECT_EQ(session->Hero.Y, 10);
+    EXPECT_FALSE(session->Hero.SpriteName.empty());
 }
 
 TEST(DemoTitle, ADirectoryWithoutGameDataKeepsThePlaceholder) {
