@@ -311,33 +311,6 @@ namespace {
 
 // ---- field access ----
 
-std::int32_t GetIntField(const TChunkDesc& c) {
-    switch (c.IntWidth) {
-    case 1:
-        return c.IntSigned ? *static_cast<const std::int8_t*>(c.Target)
-                           : *static_cast<const std::uint8_t*>(c.Target);
-    case 2:
-        return c.IntSigned ? *static_cast<const std::int16_t*>(c.Target)
-                           : *static_cast<const std::uint16_t*>(c.Target);
-    default:
-        return *static_cast<const std::int32_t*>(c.Target);
-    }
-}
-
-void SetIntField(const TChunkDesc& c, std::int32_t v) {
-    switch (c.IntWidth) {
-    case 1:
-        *static_cast<std::uint8_t*>(c.Target) = static_cast<std::uint8_t>(v);
-        break;
-    case 2:
-        *static_cast<std::uint16_t*>(c.Target) = static_cast<std::uint16_t>(v);
-        break;
-    default:
-        *static_cast<std::int32_t*>(c.Target) = v;
-        break;
-    }
-}
-
 // Element i of an integer array of `elemSize` bytes: 4-byte elements signed, the others
 // unsigned.
 std::int64_t GetElem(const void* data, std::size_t elemSize, std::size_t i) {
@@ -499,7 +472,7 @@ public:
         TJson v;
         switch (c.Kind) {
         case EChunkKind::Integer:
-            v = TJson::Int(GetIntField(c));
+            v = TJson::Int(c.GetInt());
             break;
         case EChunkKind::Boolean:
             v = TJson::Bool(*static_cast<const bool*>(c.Target));
@@ -805,7 +778,7 @@ public:
                 lo = c.IntSigned ? -(std::int64_t{1} << (8 * c.IntWidth - 1)) : 0;
                 hi = (std::int64_t{1} << (8 * c.IntWidth - (c.IntSigned ? 1 : 0))) - 1;
             }
-            SetIntField(c, static_cast<std::int32_t>(WantInt(Cx, *v, at, lo, hi)));
+            c.SetInt(static_cast<std::int32_t>(WantInt(Cx, *v, at, lo, hi)));
             break;
         }
         case EChunkKind::Boolean:

@@ -240,35 +240,35 @@ void TChunkVisitor::Record(std::int32_t id, TCatalogBaseItem& record) {
     Visit(c);
 }
 
-namespace {
-
-std::int32_t GetInt(const TChunkDesc& c) {
-    switch (c.IntWidth) {
+std::int32_t TChunkDesc::GetInt() const {
+    switch (IntWidth) {
     case 1:
-        return c.IntSigned ? *static_cast<const std::int8_t*>(c.Target)
-                           : *static_cast<const std::uint8_t*>(c.Target);
+        return IntSigned ? *static_cast<const std::int8_t*>(Target)
+                         : *static_cast<const std::uint8_t*>(Target);
     case 2:
-        return c.IntSigned ? *static_cast<const std::int16_t*>(c.Target)
-                           : *static_cast<const std::uint16_t*>(c.Target);
+        return IntSigned ? *static_cast<const std::int16_t*>(Target)
+                         : *static_cast<const std::uint16_t*>(Target);
     default:
-        return *static_cast<const std::int32_t*>(c.Target);
+        return *static_cast<const std::int32_t*>(Target);
     }
 }
 
-void SetInt(const TChunkDesc& c, std::int32_t v) {
+void TChunkDesc::SetInt(std::int32_t v) const {
     // Narrow fields keep the low bits, as a store of the 32-bit value would.
-    switch (c.IntWidth) {
+    switch (IntWidth) {
     case 1:
-        *static_cast<std::uint8_t*>(c.Target) = static_cast<std::uint8_t>(v);
+        *static_cast<std::uint8_t*>(Target) = static_cast<std::uint8_t>(v);
         break;
     case 2:
-        *static_cast<std::uint16_t*>(c.Target) = static_cast<std::uint16_t>(v);
+        *static_cast<std::uint16_t*>(Target) = static_cast<std::uint16_t>(v);
         break;
     default:
-        *static_cast<std::int32_t*>(c.Target) = v;
+        *static_cast<std::int32_t*>(Target) = v;
         break;
     }
 }
+
+namespace {
 
 std::uint64_t RealBits(double d) {
     return std::bit_cast<std::uint64_t>(d);
@@ -319,7 +319,7 @@ public:
     void Visit(TChunkDesc& c) override {
         switch (c.Kind) {
         case EChunkKind::Integer:
-            if (!c.IsCount && c.SizeOf == nullptr) SetInt(c, c.InitInt);
+            if (!c.IsCount && c.SizeOf == nullptr) c.SetInt(c.InitInt);
             break;
         case EChunkKind::Boolean:
             *static_cast<bool*>(c.Target) = c.InitBool;
@@ -389,7 +389,7 @@ public:
             } else if (c.IsCount) {
                 v = ClampSize(c.BlockSize(c.Target));
             } else {
-                v = GetInt(c);
+                v = c.GetInt();
             }
             if (v == c.DefaultInt) return;
             WriteVarInt(W, c.Id);
@@ -520,7 +520,7 @@ public:
         switch (c.Kind) {
         case EChunkKind::Integer: {
             std::int32_t v;
-            if (TryReadVarInt(in, v)) SetInt(c, v); // a varint running past its chunk is ignored
+            if (TryReadVarInt(in, v)) c.SetInt(v); // a varint running past its chunk is ignored
             break;
         }
         case EChunkKind::Boolean:

@@ -157,6 +157,11 @@ struct TChunkDesc {
     // List / Record
     TCatalog* List = nullptr;
     TCatalogBaseItem* Record = nullptr;
+
+    // The integer field, read at its width and signedness; stores keep the low bits,
+    // as a store of the 32-bit value into the narrow field would.
+    std::int32_t GetInt() const;
+    void SetInt(std::int32_t v) const;
 };
 
 // The receiver of DescribeChunks. Call the helpers in ascending ID order.

@@ -490,6 +490,36 @@ bool TLcfgCharacter::StepCommand(const TVezMoveRouteItem& command) {
     return Move(SafeDirection(Direction));
 }
 
+void TLcfgCharacter::Turn(std::int32_t code) {
+    const TLcfgCharacter& hero = World->HeroCharacter();
+    switch (code) {
+    case 16:
+        TurnRight();
+        break;
+    case 17:
+        TurnLeft();
+        break;
+    case 18:
+        TurnAround();
+        break;
+    case 19:
+        TurnRandomly90();
+        break;
+    case 20:
+        FaceRandom();
+        break;
+    case 21:
+        FaceToward(hero.X, hero.Y);
+        break;
+    case 22:
+        FaceAwayFrom(hero.X, hero.Y);
+        break;
+    default:
+        Direction = static_cast<std::uint8_t>(code - 12);
+        break; // 12..15: face up, right, down, left
+    }
+}
+
 void TLcfgCharacter::AdvanceRoute(const TVezMoveRoute& route, std::int32_t& position, bool forced) {
     if (StepRemaining > 0 || MoveTimer < MoveWait) return;
     const auto n = static_cast<std::int32_t>(route.Count());
@@ -526,33 +556,7 @@ void TLcfgCharacter::AdvanceRoute(const TVezMoveRoute& route, std::int32_t& posi
             return;
         }
         if (code >= 12 && code <= 22) {
-            TLcfgCharacter& hero = World->HeroCharacter();
-            switch (code) {
-            case 16:
-                TurnRight();
-                break;
-            case 17:
-                TurnLeft();
-                break;
-            case 18:
-                TurnAround();
-                break;
-            case 19:
-                TurnRandomly90();
-                break;
-            case 20:
-                FaceRandom();
-                break;
-            case 21:
-                FaceToward(hero.X, hero.Y);
-                break;
-            case 22:
-                FaceAwayFrom(hero.X, hero.Y);
-                break;
-            default:
-                Direction = static_cast<std::uint8_t>(code - 12);
-                break;
-            }
+            Turn(code);
             if (!DirectionFixed) SpriteDirection = static_cast<std::uint8_t>(Direction & 3);
             MoveWait = FrequencyWait(Frequency) / 2;
             MoveTimer = 0;
@@ -588,32 +592,7 @@ void TLcfgCharacter::AdvanceRoute(const TVezMoveRoute& route, std::int32_t& posi
                     tx += DirX(Direction);
                     ty += DirY(Direction);
                 } else if (c.Code >= 12 && c.Code <= 22) {
-                    switch (c.Code) {
-                    case 16:
-                        TurnRight();
-                        break;
-                    case 17:
-                        TurnLeft();
-                        break;
-                    case 18:
-                        TurnAround();
-                        break;
-                    case 19:
-                        TurnRandomly90();
-                        break;
-                    case 20:
-                        FaceRandom();
-                        break;
-                    case 21:
-                        FaceToward(hero.X, hero.Y);
-                        break;
-                    case 22:
-                        FaceAwayFrom(hero.X, hero.Y);
-                        break;
-                    default:
-                        Direction = static_cast<std::uint8_t>(c.Code - 12);
-                        break;
-                    }
+                    Turn(c.Code);
                 }
             }
             const std::int32_t after = i < n ? i + 1 : n;

@@ -104,6 +104,8 @@ public:
     void TurnAround();
     void TurnRandomly90();
     void FaceRandom();
+    // The turning route commands 12..22 (sets the direction only).
+    void Turn(std::int32_t code);
     bool JumpTo(std::int32_t x, std::int32_t y);
     // Places the character and cancels its step.
     virtual void SetPosition(std::int32_t map, std::int32_t x, std::int32_t y);
