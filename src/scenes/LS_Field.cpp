@@ -55,7 +55,8 @@ void TVezFieldScene::UpdateEventsOnce() {
 
 void TVezFieldScene::Update() {
     if (!Entered) {
-        FadeIn(10);
+        FadeIn(EnterFadeStep);
+        EnterFadeStep = 10;
         Entered = true;
     }
     ++FrameCounter;
@@ -106,6 +107,12 @@ bool TVezFieldScene::PrepareEncounter() {
     ++EncountersRolled;
     BattleUnavailable = true;
     return false;
+}
+
+void TVezFieldScene::OpenMenu() {
+    if (SceneNumber == nullptr) return;
+    *SceneNumber = KSceneMenu;
+    if (MenuOpened) MenuOpened();
 }
 
 void TVezFieldScene::StepStarted() {

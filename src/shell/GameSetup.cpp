@@ -3,6 +3,7 @@
 #include "graphics/GR_ChipSet.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
+#include "shell/GameMenuLink.h"
 #include "shell/GameTitleLink.h"
 
 namespace kestra {
@@ -43,7 +44,9 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
     field->SceneNumber = &game.State.SceneNumber;
     field->InputDirection = [&game] { return game.Input->Direction; };
     field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
+    TVezFieldScene& fieldScene = *field;
     game.SetScene(KSceneField, std::move(field));
+    InstallMenuScene(game, session, fieldScene);
 }
 
 } // namespace
@@ -60,6 +63,15 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     env.DataBase = &session->DataBase;
     env.MapTree = &session->MapTree;
     env.Sound = game.Sound.get();
+    env.FindAsset = [&game](std::string_view name, std::string_view folder) {
+        const bool music = folder == "Music", sound = folder == "Sound";
+        const auto path = game.Assets->FindAssetFile(
+            name, folder,
+            music   ? std::span<const std::string_view>(KMusicExtensions)
+            : sound ? std::span<const std::string_view>(KSoundExtensions)
+                    : std::span<const std::string_view>(KPictureExtensions));
+        return path ? path->string() : std::string();
+    };
     session->Save = std::make_unique<TLcfgSaveData>(env, game.Config.GameDir, TSaveFileWriter{});
 
     const TVezSystem& system = session->DataBase.System;
