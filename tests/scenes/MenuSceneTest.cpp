@@ -14,8 +14,15 @@ using namespace kestra::test;
 
 namespace {
 
-enum : std::int32_t { KPhoenix = 7, KHerb = 8, KTome = 9, KBell = 10, KGroupHerb = 11 };
-enum : std::int32_t { KHeal = 1, KRing = 3 };
+enum : std::int32_t {
+    KPhoenix = 7,
+    KHerb = 8,
+    KTome = 9,
+    KBell = 10,
+    KGroupHerb = 11,
+    KScroll = 12
+};
+enum : std::int32_t { KHeal = 1, KRing = 3, KWarp = 4, KFlee = 5 };
 
 class MenuScene : public ::testing::Test {
 protected:
@@ -65,6 +72,20 @@ protected:
         ring.SwitchId = 9;
         ring.MpCost = 2;
         ring.Sound.Name = "Chime";
+        auto& warp = db.Skills.Obtain(KWarp);
+        warp.Name = "Warp";
+        warp.SkillKind = 1;
+        warp.MpCost = 5;
+        warp.Sound.Name = "Whoosh";
+        auto& flee = db.Skills.Obtain(KFlee);
+        flee.Name = "Flee";
+        flee.SkillKind = 2;
+        flee.MpCost = 4;
+        auto& scroll = db.Items.Obtain(KScroll);
+        scroll.Name = "Heal scroll";
+        scroll.Kind = 9;
+        scroll.Uses = 1;
+        scroll.SkillId = KHeal;
 
         const char* sounds[] = {"Cursor", "Decide", "Cancel", "Buzzer"};
         for (int k = 0; k < 4; ++k) db.System.Sound[static_cast<std::size_t>(k)].Name = sounds[k];
@@ -326,6 +347,75 @@ TEST_F(MenuScene, ASwitchSkillPlaysItsSoundPaysAndGoesBackToTheField) {
     EXPECT_NE(std::find(Sound.Sounds.begin(), Sound.Sounds.end(), "Sound/Chime"),
               Sound.Sounds.end());
     EXPECT_EQ(Rig->Windows.scene, KSceneField);
+}
+
+TEST_F(MenuScene, ASpecialItemCastsItsSkillByTheHighestLevelMemberWithoutMp) {
+    State->PartyInfo.GainItem(KScroll, 1);
+    Alex().HP = 10;
+    const std::int32_t mp = Bea().MP;
+    ASSERT_GT(Bea().Level, Alex().Level);
+    OpenItems();
+    Rig->Press(KButtonDecide);
+    ASSERT_EQ(Menu().Screen, TVezMenuScene::KScreenItemTarget);
+    EXPECT_EQ(Menu().UsedSkill, KHeal);
+    Rig->Press(KButtonDecide);
+    EXPECT_EQ(Alex().HP, 30);
+    EXPECT_EQ(Bea().MP, mp);
+    EXPECT_EQ(State->PartyInfo.ItemAmount(KScroll), 0);
+}
+
+TEST_F(MenuScene, TeleportNeedsADestinationAndTakesTheParty) {
+    Alex().LearnSkill(KWarp);
+    Command(TVezMenuScene::KCommandSkills);
+    Rig->Press(KButtonDecide);
+    Rig->Press(KButtonRight);
+    ASSERT_EQ(Menu().Skills.SelectedSkill(), KWarp);
+    // Only the escape point: no teleport skill.
+    Rig->Press(KButtonDecide);
+    EXPECT_EQ(LastSound(), "Sound/Buzzer");
+    EXPECT_EQ(Menu().Screen, TVezMenuScene::KScreenSkills);
+
+    State->Teleport.AddDestination(3, 4, 5, true, 12);
+    Rig->Press(KButtonDecide);
+    ASSERT_EQ(Menu().Screen, TVezMenuScene::KScreenTeleport);
+    EXPECT_EQ(Menu().Teleports.ItemCount, 1);
+    // Cancel goes back to the skill list where it was.
+    Rig->Press(KButtonCancel);
+    ASSERT_EQ(Menu().Screen, TVezMenuScene::KScreenSkills);
+    EXPECT_EQ(Menu().Skills.SelectedSkill(), KWarp);
+    Rig->Press(KButtonDecide);
+    const std::int32_t mp = Alex().MP;
+    Rig->Press(KButtonDecide);
+    ASSERT_EQ(Rig->Game.Places.size(), 1u);
+    EXPECT_EQ(Rig->Game.Places[0].MapId, 3);
+    EXPECT_EQ(Rig->Game.Places[0].X, 4);
+    EXPECT_EQ(Rig->Game.Places[0].Y, 5);
+    EXPECT_EQ(Rig->Game.ArrivalFade, 2);
+    EXPECT_TRUE(State->System.Switch(12));
+    EXPECT_EQ(Alex().MP, mp - 5);
+    EXPECT_EQ(Rig->Windows.scene, KSceneField);
+    EXPECT_NE(std::find(Sound.Sounds.begin(), Sound.Sounds.end(), "Sound/Whoosh"),
+              Sound.Sounds.end());
+}
+
+TEST_F(MenuScene, EscapeGoesToTheStoredEscapePoint) {
+    Alex().LearnSkill(KFlee);
+    auto& escape = State->Teleport.Escape();
+    escape.MapId = 2;
+    escape.X = 7;
+    escape.Y = 8;
+    Command(TVezMenuScene::KCommandSkills);
+    Rig->Press(KButtonDecide);
+    Rig->Press(KButtonRight);
+    ASSERT_EQ(Menu().Skills.SelectedSkill(), KFlee);
+    const std::int32_t mp = Alex().MP;
+    Rig->Press(KButtonDecide);
+    ASSERT_EQ(Rig->Game.Places.size(), 1u);
+    EXPECT_EQ(Rig->Game.Places[0].MapId, 2);
+    EXPECT_EQ(Rig->Game.Places[0].X, 7);
+    EXPECT_EQ(Alex().MP, mp - 4);
+    EXPECT_EQ(Rig->Windows.scene, KSceneField);
+    EXPECT_FALSE(Menu().Shown);
 }
 
 // ---- equipment
