@@ -153,7 +153,6 @@ void TVezMenuStatusWindow2::SetupFor(std::int32_t itemId, std::int32_t skillId, 
         ContentTop = KMenuRowHeight * std::clamp(userRow, 0, std::max(members - 1, 0)) + 8;
     }
     Refresh();
-    FillBoxes();
     SetCursorActive(true);
 }
 
