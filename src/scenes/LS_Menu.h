@@ -28,7 +28,7 @@ public:
     virtual TLcfgGameState& State() = 0;
     // The buttons newly pressed this frame.
     virtual std::uint16_t PressedButtons() = 0;
-    // The running scene: the frame loop's scene byte and the game state's.
+    // The running scene (the scene byte of the game state).
     virtual void SetScene(int scene) = 0;
     // The path of a face file of the "FaceSet" folder, or "" when there is none.
     virtual std::string FindFace(const std::string& name) = 0;

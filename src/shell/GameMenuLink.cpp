@@ -23,7 +23,7 @@ void TGameMenuLink::PlayCursorSound() {
     State().System.PlaySystemSound(KSoundCursor);
 }
 int TGameMenuLink::CurrentScene() {
-    return Game.State.SceneNumber;
+    return Game.System().Scene;
 }
 
 TLcfgGameState& TGameMenuLink::State() {
@@ -34,9 +34,7 @@ std::uint16_t TGameMenuLink::PressedButtons() {
 }
 
 void TGameMenuLink::SetScene(int scene) {
-    const auto number = static_cast<std::uint8_t>(scene);
-    Game.State.SceneNumber = number;
-    State().System.Scene = number;
+    State().System.Scene = static_cast<std::uint8_t>(scene);
 }
 
 std::string TGameMenuLink::FindFace(const std::string& name) {
@@ -57,7 +55,7 @@ bool TGameMenuLink::TakeSaveReturn() {
 }
 
 void TGameMenuLink::GoToPlace(const TLcfgPlace& place, double fadeStep) {
-    TLcfgParty& hero = Session.Hero;
+    TLcfgParty& hero = State().Hero;
     hero.Direction = KDirDown;
     hero.SpriteDirection = KDirDown;
     // The screen is dark: the teleport runs without transitions.

@@ -81,52 +81,51 @@ TEST(MenuGolden, MainMenuOverTheDemoParty) {
     EXPECT_EQ(differing, 0) << "first difference at (" << firstX << ", " << firstY << ")";
 }
 
-// New game, walk, cancel opens the menu; a second run also closes it again.
-void RunDemo(const std::string& script, int frames, TGameMain*& out,
-             std::shared_ptr<TGameSession>& session, THeadlessPlatform& platform,
-             std::unique_ptr<TGameMain>& game) {
-    const std::string file = ::testing::TempDir() + "/menu-demo-input.txt";
-    std::FILE* f = std::fopen(file.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fputs(script.c_str(), f);
-    std::fclose(f);
-    TCommandLine line;
-    line.Words = {"TestPlay"};
-    line.GameDir = KESTRA_DEMO_DIR;
-    line.Headless = true;
-    line.Frames = frames;
-    line.InputScript = file;
-    game = std::make_unique<TGameMain>(line, platform);
-    session = PrepareGame(*game);
-    ASSERT_NE(session, nullptr);
-    EXPECT_THROW(game->Run(), EKandelDrawAbort); // the frame limit
-    out = game.get();
-}
+// The demo run headless for a number of frames on an input script.
+struct TDemoRun {
+    TDemoRun(const std::string& script, int frames) {
+        const std::string file = ::testing::TempDir() + "/menu-demo-input.txt";
+        if (std::FILE* f = std::fopen(file.c_str(), "w")) {
+            std::fputs(script.c_str(), f);
+            std::fclose(f);
+        }
+        TCommandLine line;
+        line.Words = {"TestPlay"}; // no logos
+        line.GameDir = KESTRA_DEMO_DIR;
+        line.Headless = true;
+        line.Frames = frames;
+        line.InputScript = file;
+        Game = std::make_unique<TGameMain>(line, Platform);
+        Session = PrepareGame(*Game);
+    }
+    TLcfgGameState& State() { return Session->Save->State; }
+
+    THeadlessPlatform Platform;
+    std::unique_ptr<TGameMain> Game;
+    std::shared_ptr<TGameSession> Session;
+};
 
 TEST(MenuGolden, TheHerosCancelKeyOpensTheMenuAndCancelClosesIt) {
-    THeadlessPlatform platform;
-    std::unique_ptr<TGameMain> game;
-    std::shared_ptr<TGameSession> session;
-    TGameMain* g = nullptr;
-    RunDemo("0\n100 Decide\n101\n200 Cancel\n201\n", 400, g, session, platform, game);
-    ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->State.SceneNumber, KSceneMenu);
-    auto* menu = dynamic_cast<TVezMenuScene*>(&g->SceneFor(KSceneMenu));
-    ASSERT_NE(menu, nullptr);
-    EXPECT_TRUE(menu->Shown);
-    EXPECT_TRUE(menu->Commands.IsOpen());
-    EXPECT_EQ(menu->PartyList.ItemCount, session->Save->State.PartyInfo.MemberCount());
-    EXPECT_EQ(session->Save->State.System.Scene, KSceneMenu);
+    // New game at input update 100, the menu key at 200.
+    {
+        TDemoRun open("0\n100 Decide\n101\n200 Cancel\n201\n", 400);
+        ASSERT_NE(open.Session, nullptr);
+        EXPECT_THROW(open.Game->Run(), EKandelDrawAbort); // the frame limit
+        EXPECT_EQ(open.State().System.Scene, KSceneMenu);
+        auto* menu = dynamic_cast<TVezMenuScene*>(&open.Game->SceneFor(KSceneMenu));
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->Shown);
+        EXPECT_TRUE(menu->Commands.IsOpen());
+        EXPECT_EQ(menu->PartyList.ItemCount, open.State().PartyInfo.MemberCount());
+    }
+    {
 
-    THeadlessPlatform platform2;
-    std::unique_ptr<TGameMain> game2;
-    std::shared_ptr<TGameSession> session2;
-    RunDemo("0\n100 Decide\n101\n200 Cancel\n201\n300 Cancel\n301\n", 500, g, session2, platform2,
-            game2);
-    ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->State.SceneNumber, KSceneField);
-    EXPECT_EQ(session2->Save->State.System.Scene, KSceneField);
-    EXPECT_EQ(g->Board().Brightness, 100);
+        TDemoRun closed("0\n100 Decide\n101\n200 Cancel\n201\n300 Cancel\n301\n", 500);
+        ASSERT_NE(closed.Session, nullptr);
+        EXPECT_THROW(closed.Game->Run(), EKandelDrawAbort);
+        EXPECT_EQ(closed.State().System.Scene, KSceneField);
+        EXPECT_EQ(closed.Game->Board().Brightness, 100);
+    }
 }
 
 } // namespace
