@@ -430,6 +430,12 @@ TEST_F(MenuScene, EquipmentPreviewIsRestoredOnCancelAndEquippingUsesTheInventory
     Rig->Press(KButtonDecide);
     ASSERT_EQ(Menu().Screen, TVezMenuScene::KScreenEquipment);
     EXPECT_EQ(Menu().Equipment.ItemCount, 3); // two weapons and taking off
+    // The slot cursor shows each slot's candidates: no spare shield.
+    Rig->Press(KButtonDown);
+    EXPECT_EQ(Menu().Equipment.Slot(), 1);
+    EXPECT_EQ(Menu().Equipment.ItemCount, 1);
+    Rig->Press(KButtonUp);
+    EXPECT_EQ(Menu().Equipment.ItemCount, 3);
     Rig->Press(KButtonDecide);
     ASSERT_TRUE(Menu().ChoosingItem);
     // The great sword needs both hands: the preview takes the shield off.
