@@ -76,7 +76,8 @@ void TVezFieldScene::RelinkEvents() {
 
 void TVezFieldScene::Update() {
     if (!Entered) {
-        FadeIn(10);
+        FadeIn(EnterFadeStep);
+        EnterFadeStep = 10;
         Entered = true;
     }
     ++FrameCounter;
@@ -182,6 +183,12 @@ std::int32_t TVezFieldScene::TScriptWorld::MusicTick() {
 bool TVezFieldScene::TScriptWorld::MusicLooped() {
     ITonica* sound = Scene.Game != nullptr ? Scene.Game->Env.Sound : nullptr;
     return sound != nullptr && sound->GetMusicLooping();
+}
+
+void TVezFieldScene::OpenMenu() {
+    if (SceneNumber == nullptr) return;
+    *SceneNumber = KSceneMenu;
+    if (MenuOpened) MenuOpened();
 }
 
 void TVezFieldScene::StepStarted() {

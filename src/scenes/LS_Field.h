@@ -64,6 +64,12 @@ public:
     std::function<int()> InputDirection;
     // The scene byte of the system state (null: the scene keeps running).
     std::uint8_t* SceneNumber = nullptr;
+    // Read by the hero each frame: the menu key was pressed and the menu may open.
+    std::function<bool()> MenuKey;
+    // Called when the hero opens the menu (the scene byte is already the menu's).
+    std::function<void()> MenuOpened;
+    // The fade of the next entrance; back to 10 after it (the menu's travel uses 2).
+    double EnterFadeStep = 10;
     // Teleport-hide and -show transitions; 20 means none at all.
     int TeleportHide = 20;
     int TeleportShow = 20;
@@ -122,6 +128,8 @@ private:
                       bool sameLayer) override;
     bool IsCounter(std::int32_t x, std::int32_t y) override { return Map.IsCounter(x, y); }
     bool StartPending() override;
+    void OpenMenu() override;
+    bool MenuKeyPressed() override { return MenuKey && MenuKey(); }
 
     void DrawCharacter(TLcfgCharacter& c);
 

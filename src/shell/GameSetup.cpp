@@ -5,6 +5,7 @@
 #include "graphics/GR_ChipSet.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
+#include "shell/GameMenuLink.h"
 #include "shell/GameTitleLink.h"
 
 namespace kestra {
@@ -53,7 +54,9 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
         std::cerr << "kestra: events: " << message << "\n";
     };
     field->CreateEvents();
+    TVezFieldScene& fieldScene = *field;
     game.SetScene(KSceneField, std::move(field));
+    InstallMenuScene(game, session, fieldScene);
 }
 
 } // namespace
@@ -65,6 +68,15 @@ std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string sav
     env.DataBase = &session->DataBase;
     env.MapTree = &session->MapTree;
     env.Sound = game.Sound.get();
+    env.FindAsset = [&game](std::string_view name, std::string_view folder) {
+        const bool music = folder == "Music", sound = folder == "Sound";
+        const auto path = game.Assets->FindAssetFile(
+            name, folder,
+            music   ? std::span<const std::string_view>(KMusicExtensions)
+            : sound ? std::span<const std::string_view>(KSoundExtensions)
+                    : std::span<const std::string_view>(KPictureExtensions));
+        return path ? path->string() : std::string();
+    };
     session->Save =
         std::make_unique<TLcfgSaveData>(std::move(env), std::move(saveDir), std::move(writer));
     return session;

@@ -1,0 +1,131 @@
+// The main menu over the demo's starting party, compared pixel for pixel with
+// tests/golden/menu_main.png (KESTRA_UPDATE_GOLDEN=1 writes it anew), and the menu
+// opened by the hero's cancel key in the running demo.
+#include "MenuTestHost.h"
+#include "data/DataBase.h"
+#include "data/LD_MapTree.h"
+#include "graphics/KandelImage.h"
+#include "graphics/KandelPng.h"
+#include "shell/AssetLookup.h"
+#include "shell/FrameRecorder.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
+#include "shell/HeadlessPlatform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace kestra;
+using namespace kestra::testing;
+
+namespace {
+
+TEST(MenuGolden, MainMenuOverTheDemoParty) {
+    const std::string dir = KESTRA_DEMO_DIR;
+    TVezDataBase dataBase;
+    dataBase.LoadFromFile(dir + "/KESTRA.ldb");
+    TVezMapTree mapTree;
+    mapTree.LoadFromFile(dir + "/KESTRA.lmt");
+    TLcfgEnvironment env;
+    env.DataBase = &dataBase;
+    env.MapTree = &mapTree;
+    TLcfgGameState state(env);
+    state.Reset();
+    ASSERT_GE(state.PartyInfo.MemberCount(), 1);
+    // The companions the story adds: all three actors of the demo, one of them hurt
+    // and poisoned, with some money.
+    for (std::int32_t id = 1; id <= static_cast<std::int32_t>(dataBase.Actors.Count()); ++id)
+        state.PartyInfo.AddMember(id);
+    ASSERT_EQ(state.PartyInfo.MemberCount(), 3);
+    TLcfgPlayerItem& second = *state.PartyInfo.Member(1);
+    second.HP = second.MaxHP() / 5;
+    if (dataBase.States.Count() >= 2) second.AddState(dataBase.States.At(1).Id);
+    state.PartyInfo.GainGold(250);
+
+    TAssetLookup assets(dir + "/", "");
+    TMenuRig rig(state, &assets, dataBase.System.SystemGraphic);
+    rig.Game.FaceFinder = [&assets](const std::string& name) {
+        const auto path = assets.FindAssetFile(name, "FaceSet", KPictureExtensions);
+        return path ? path->string() : std::string();
+    };
+    rig.Windows.board.Brightness = 0;
+    rig.Idle();
+    ASSERT_TRUE(rig.Menu.Shown);
+    rig.Menu.Draw();
+
+    const TKandelBitmap picture = BoardToBitmap(rig.Windows.board);
+    const std::string path = std::string(KESTRA_SOURCE_DIR) + "/tests/golden/menu_main.png";
+    const char* update = std::getenv("KESTRA_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        std::vector<std::uint8_t> bytes;
+        WritePng(picture, bytes);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        GTEST_SKIP() << "golden picture written to " << path;
+    }
+    TKandelBitmap golden;
+    ASSERT_NO_THROW(ReadImageFile(path, golden))
+        << "run with KESTRA_UPDATE_GOLDEN=1 to create " << path;
+    ASSERT_EQ(golden.Width, picture.Width);
+    ASSERT_EQ(golden.Height, picture.Height);
+    int differing = 0, firstX = -1, firstY = -1;
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x)
+            if (!std::equal(picture.Row(y) + 3 * x, picture.Row(y) + 3 * x + 3,
+                            golden.Row(y) + 3 * x)) {
+                if (differing++ == 0) firstX = x, firstY = y;
+            }
+    EXPECT_EQ(differing, 0) << "first difference at (" << firstX << ", " << firstY << ")";
+}
+
+// The demo run headless for a number of frames on an input script.
+struct TDemoRun {
+    TDemoRun(const std::string& script, int frames) {
+        const std::string file = ::testing::TempDir() + "/menu-demo-input.txt";
+        if (std::FILE* f = std::fopen(file.c_str(), "w")) {
+            std::fputs(script.c_str(), f);
+            std::fclose(f);
+        }
+        TCommandLine line;
+        line.Words = {"TestPlay"}; // no logos
+        line.GameDir = KESTRA_DEMO_DIR;
+        line.Headless = true;
+        line.Frames = frames;
+        line.InputScript = file;
+        Game = std::make_unique<TGameMain>(line, Platform);
+        Session = PrepareGame(*Game);
+    }
+    TLcfgGameState& State() { return Session->Save->State; }
+
+    THeadlessPlatform Platform;
+    std::unique_ptr<TGameMain> Game;
+    std::shared_ptr<TGameSession> Session;
+};
+
+TEST(MenuGolden, TheHerosCancelKeyOpensTheMenuAndCancelClosesIt) {
+    // New game at input update 100, the menu key at 200.
+    {
+        TDemoRun open("0\n100 Decide\n101\n200 Cancel\n201\n", 400);
+        ASSERT_NE(open.Session, nullptr);
+        EXPECT_THROW(open.Game->Run(), EKandelDrawAbort); // the frame limit
+        EXPECT_EQ(open.State().System.Scene, KSceneMenu);
+        auto* menu = dynamic_cast<TVezMenuScene*>(&open.Game->SceneFor(KSceneMenu));
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->Shown);
+        EXPECT_TRUE(menu->Commands.IsOpen());
+        EXPECT_EQ(menu->PartyList.ItemCount, open.State().PartyInfo.MemberCount());
+    }
+    {
+
+        TDemoRun closed("0\n100 Decide\n101\n200 Cancel\n201\n300 Cancel\n301\n", 500);
+        ASSERT_NE(closed.Session, nullptr);
+        EXPECT_THROW(closed.Game->Run(), EKandelDrawAbort);
+        EXPECT_EQ(closed.State().System.Scene, KSceneField);
+        EXPECT_EQ(closed.Game->Board().Brightness, 100);
+    }
+}
+
+} // namespace
