@@ -15,6 +15,7 @@
 namespace kestra {
 
 class ITonica;
+class TLcfgPlayerItem;
 class TVezDataBase;
 class TVezMapTree;
 
@@ -45,6 +46,14 @@ struct TLcfgEnvironment {
     std::function<bool()> InAirship;
 };
 
+// The battle's side of the rules that actors reach while a battle runs: the automatic
+// choice of an actor's action needs the monsters.
+class ILcfgBattleSide {
+public:
+    virtual ~ILcfgBattleSide() = default;
+    virtual void ChooseActorAction(TLcfgPlayerItem& actor) = 0;
+};
+
 class TLcfgGameState {
 public:
     explicit TLcfgGameState(TLcfgEnvironment env);
@@ -72,6 +81,8 @@ public:
     TLcfgPlayer Actors;
     TLcfgPartyInfo PartyInfo;
     TLcfgTeleport Teleport;
+    // The monster group while one exists (not part of the saved tree); null otherwise.
+    ILcfgBattleSide* Battle = nullptr;
 };
 
 } // namespace kestra
