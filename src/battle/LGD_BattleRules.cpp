@@ -254,6 +254,23 @@ void BuildTurnOrder(TLcfgGameState& game, TLcfgMonster& troop, std::vector<TLcfg
 
 // ---- escape and rewards ----
 
+bool PartyDefeated(const TLcfgGameState& game) {
+    const auto& states = game.DataBase().States;
+    for (std::int32_t i = 0; i < game.PartyInfo.MemberCount(); ++i) {
+        const auto* m = game.PartyInfo.Member(i);
+        if (m == nullptr) continue;
+        bool held = false;
+        for (std::size_t c = 0; c < m->States.size() && !held; ++c) {
+            auto id = static_cast<std::int32_t>(c) + 1;
+            const auto* s = states.Find(id);
+            held =
+                s != nullptr && m->HasState(id) > 0 && s->Restriction == 1 && s->TurnRecovery <= 0;
+        }
+        if (!held) return false;
+    }
+    return true;
+}
+
 std::int32_t PartyAverageAgility(const TLcfgGameState& game) {
     std::int64_t sum = 0, count = 0;
     for (std::int32_t i = 0; i < game.PartyInfo.MemberCount(); ++i) {

@@ -49,6 +49,10 @@ bool Retarget(const TLcfgGameState& game, const TLcfgMonster& troop, TLcfgUnitAc
 // sorted by initiative, highest first (equal initiatives keep the list order).
 void BuildTurnOrder(TLcfgGameState& game, TLcfgMonster& troop, std::vector<TLcfgUnitItem*>& order);
 
+// The battle is lost when every member holds a state that prevents acting and has no
+// turn recovery chance (death included); an empty party has lost.
+bool PartyDefeated(const TLcfgGameState& game);
+
 // Integer average of the party's effective agility; 1 when it comes out as 0.
 std::int32_t PartyAverageAgility(const TLcfgGameState& game);
 // clamp(150 - round(100 x monster average / party average), 0, 100), the rounding

@@ -265,3 +265,15 @@ TEST_F(Troops, HostileTroopDataNeitherCrashesNorHangs) {
                   std::string::npos)
             << line;
 }
+
+TEST_F(Troops, DefeatNeedsEveryMemberHeldWithoutRecovery) {
+    EXPECT_FALSE(PartyDefeated(Game));
+    Member(0).AddState(KDeathState);
+    EXPECT_FALSE(PartyDefeated(Game));
+    Member(1).AddState(KDazed); // cannot act, no recovery chance
+    EXPECT_TRUE(PartyDefeated(Game));
+    DataBase.States.Get(KDazed).TurnRecovery = 10; // may wake up: not lost yet
+    EXPECT_FALSE(PartyDefeated(Game));
+    Game.PartyInfo.Members.clear();
+    EXPECT_TRUE(PartyDefeated(Game));
+}
