@@ -160,18 +160,6 @@ TEST_F(Choices, RetargetMovesToTheLowestLivingPosition) {
     EXPECT_EQ(act.TargetIndex, 1);
 }
 
-TEST_F(Choices, AnAttackOnAFallenTargetGoesToTheNextLivingMonster) {
-    MakeTroop({KBat, KSlime});
-    auto& alex = Member(0);
-    Troop.At(0)->AddState(KDeathState);
-    alex.Action.Kind = TLcfgUnitActItem::KBasic;
-    alex.Action.TargetKind = 3;
-    alex.Action.TargetIndex = 0;
-    Runner.Attack(alex);
-    EXPECT_EQ(alex.Action.TargetIndex, 1);
-    EXPECT_EQ(Stage.Shown.front(), "Alex attacks");
-}
-
 TEST_F(Choices, AnActorOnItsOwnWeighsTheFrontMonsterHigher) {
     MakeTroop({KBat, KBat});
     auto& alex = Member(0);

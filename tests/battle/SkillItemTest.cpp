@@ -124,22 +124,3 @@ TEST_F(Skills, MedicineRevivesWithExactHPAndIsUsedUp) {
     EXPECT_EQ(bea.HP, 10);
     EXPECT_EQ(Game.PartyInfo.ItemAmount(KPotion), 0);
 }
-
-TEST_F(Skills, SwitchItemsAndActionSwitches) {
-    auto& lever = DataBase.Items.Obtain(20);
-    lever.Name = "Lever";
-    lever.Kind = 10;
-    lever.SwitchId = 7;
-    lever.BattleUse = true;
-    Game.PartyInfo.GainItem(20, 1);
-    MakeTroop({KSlime});
-    auto& alex = Member(0);
-    Aim(alex, TLcfgUnitActItem::KItem, 20, 0, 0);
-    Game.System.SetSwitch(9, true);
-    alex.Action.SwitchOn = 8;
-    alex.Action.SwitchOff = 9;
-    Runner.Execute(alex);
-    EXPECT_TRUE(Game.System.Switch(7));
-    EXPECT_TRUE(Game.System.Switch(8));
-    EXPECT_FALSE(Game.System.Switch(9));
-}

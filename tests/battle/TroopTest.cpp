@@ -65,17 +65,6 @@ TEST_F(Troops, TurnOrderRollsInListOrderAndSortsStably) {
     }
 }
 
-TEST_F(Troops, FirstStrikeWeaponPutsAPlainAttackFirst) {
-    DataBase.Items.Get(KSword).Flags[0] = true;
-    MakeTroop({KBat});
-    SetAgility(Member(0), 1);
-    Member(0).Action.Kind = TLcfgUnitActItem::KBasic;
-    std::vector<TLcfgUnitItem*> order;
-    BuildTurnOrder(Game, Troop, order);
-    EXPECT_EQ(order.front(), &Member(0));
-    EXPECT_GE(Member(0).Initiative, 9999);
-}
-
 TEST_F(Troops, EscapeChanceRoundsHalvesToEven) {
     SetAgility(Member(0), 8);
     SetAgility(Member(1), 8);
