@@ -19,6 +19,7 @@
 namespace kestra {
 
 class ITonica;
+class TLcfgPlayerItem;
 class TVezDataBase;
 class TVezMapTree;
 
@@ -47,6 +48,14 @@ struct TLcfgEnvironment {
     std::function<void()> RestartFrameTiming;
     // The party travels in the airship (the vehicles set this up); empty: never.
     std::function<bool()> InAirship;
+};
+
+// The battle's side of the rules that actors reach while a battle runs: the automatic
+// choice of an actor's action needs the monsters.
+class ILcfgBattleSide {
+public:
+    virtual ~ILcfgBattleSide() = default;
+    virtual void ChooseActorAction(TLcfgPlayerItem& actor) = 0;
 };
 
 class TLcfgGameState {
@@ -83,6 +92,8 @@ public:
     // The main interpreter and the states of the database's common events.
     TLcfgScripter Interpreter;
     TLcfgCommonEvent CommonEvents;
+    // The monster group while one exists (not part of the saved tree); null otherwise.
+    ILcfgBattleSide* Battle = nullptr;
 };
 
 } // namespace kestra

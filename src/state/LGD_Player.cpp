@@ -203,6 +203,11 @@ std::int32_t TLcfgPlayerItem::AttackMPCost() const {
     return Clamp32(sum, INT32_MIN, INT32_MAX);
 }
 
+void TLcfgPlayerItem::ChooseAutoAction() {
+    Action.Clear();
+    if (Game != nullptr && Game->Battle != nullptr) Game->Battle->ChooseActorAction(*this);
+}
+
 bool TLcfgPlayerItem::CanUseItem(std::int32_t itemId) const {
     if (itemId == 0) return false;
     const auto* item = Game->DataBase().Items.Find(itemId);

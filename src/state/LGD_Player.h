@@ -64,8 +64,8 @@ public:
     bool IsActor() const override { return true; }
     bool IsMonster() const override { return false; }
     bool CanUseItem(std::int32_t item) const override;
-    // Clears the action; the automatic choice of actions arrives with the battle.
-    void ChooseAutoAction() override { Action.Clear(); }
+    // Clears the action; while a battle side exists it chooses the action.
+    void ChooseAutoAction() override;
 
     // The initial state from the actor record.
     void Reset();
