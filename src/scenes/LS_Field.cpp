@@ -64,12 +64,18 @@ void TVezFieldScene::UpdateEventsOnce() {
 
 void TVezFieldScene::CreateEvents() {
     if (Game == nullptr) return;
+    Map.MayMove = [this] {
+        return !Game->Interpreter.IsRunning() || Game->System.EventsMoveDuringMessages;
+    };
     Map.Events.CreateFromMap(Unit, World);
     Map.UseOwnEvents();
 }
 
 void TVezFieldScene::RelinkEvents() {
     if (Game == nullptr) return;
+    Map.MayMove = [this] {
+        return !Game->Interpreter.IsRunning() || Game->System.EventsMoveDuringMessages;
+    };
     Map.Events.Relink(Unit, World);
     Map.UseOwnEvents();
 }

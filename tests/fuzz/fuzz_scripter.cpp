@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     w.CreateEvents();
     w.EventList.At(1).RequestStart();
     try {
-        for (int frame = 0; frame < 8; ++frame) {
+        for (int frame = 0; frame < 3; ++frame) {
             w.Box.Shown = false;
             w.Keys.Pressed = static_cast<std::uint16_t>(frame * 0x13);
             w.Frame();
