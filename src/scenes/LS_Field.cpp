@@ -55,7 +55,8 @@ void TVezFieldScene::UpdateEventsOnce() {
 
 void TVezFieldScene::Update() {
     if (!Entered) {
-        FadeIn(10);
+        FadeIn(EntryFade);
+        EntryFade = 10;
         Entered = true;
     }
     ++FrameCounter;

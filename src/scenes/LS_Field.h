@@ -47,6 +47,8 @@ public:
     int TeleportHide = 20;
     int TeleportShow = 20;
 
+    // The fade step of the next entry (then 10 again): 3 after a load.
+    double EntryFade = 10;
     bool Entered = false;
     bool TeleportPending = false;
     std::int32_t TeleportMap = 0, TeleportX = 0, TeleportY = 0;

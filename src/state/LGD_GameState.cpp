@@ -20,6 +20,7 @@ void TLcfgGameState::Reset() {
     PartyInfo.NewGame();
     Teleport.NewGame();
     Map.Clear();
+    Map.Panorama.Clear();
 }
 
 void TLcfgGameState::Normalise() {
@@ -71,6 +72,7 @@ void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
     PartyInfo.CopyFrom(other.PartyInfo);
     Teleport.CopyFrom(other.Teleport);
     Map.CopyFrom(other.Map);
+    Map.Panorama.CopyFrom(other.Map.Panorama);
 }
 
 void TLcfgGameState::ApplyToDevices() {
