@@ -154,6 +154,8 @@ std::vector<std::uint8_t> TLcfgSaveData::Serialise() const {
     chunk(KSaveChunkTeleport, State.Teleport);
     chunk(KSaveChunkMap, State.Map);
     chunk(KSaveChunkPanorama, State.Map.Panorama);
+    chunk(KSaveChunkInterpreter, State.Interpreter);
+    chunk(KSaveChunkCommonEvents, State.CommonEvents);
     return std::move(w.Bytes);
 }
 
@@ -224,6 +226,12 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
             break;
         case KSaveChunkPanorama:
             state->Map.Panorama.LoadFromStream(payload);
+            break;
+        case KSaveChunkInterpreter:
+            state->Interpreter.LoadFromStream(payload);
+            break;
+        case KSaveChunkCommonEvents:
+            state->CommonEvents.LoadFromStream(payload);
             break;
         default:
             break;

@@ -34,6 +34,8 @@ enum : std::int32_t {
     KSaveChunkTeleport = 110,
     KSaveChunkMap = 111,
     KSaveChunkPanorama = 112,
+    KSaveChunkInterpreter = 113,
+    KSaveChunkCommonEvents = 114,
     KSaveChunkLast = 114,
 };
 

@@ -21,6 +21,29 @@ void TLcfgGameState::Reset() {
     Teleport.NewGame();
     Map.Clear();
     Map.Panorama.Clear();
+    Interpreter.Clear();
+    CommonEvents.Clear();
+    CommonEvents.Rebuild(CommonEventCount());
+}
+
+std::int32_t TLcfgGameState::CommonEventCount() const {
+    const auto& events = DataBase().CommonEvents;
+    return events.Count() > 0 ? events.At(events.Count() - 1).Id : 0;
+}
+
+void TLcfgGameState::ResumeMapEvents(const TVezMap& unit, ILcfgScriptWorld& world) {
+    if (Hero.MapSaveCount == unit.SaveCount) {
+        Map.Events.Relink(unit, world);
+        // Frames started by an event the unit no longer has run without one.
+        for (std::size_t i = 0; i < Interpreter.Frames.Count(); ++i) {
+            TLcfgScriptData& frame = Interpreter.Frames.At(i);
+            if (frame.EventId > 0 && Map.Events.Find(frame.EventId) == nullptr) frame.EventId = 0;
+        }
+    } else {
+        Map.Events.CreateFromMap(unit, world);
+        Interpreter.Clear();
+    }
+    Map.UseOwnEvents();
 }
 
 void TLcfgGameState::Normalise() {
@@ -63,6 +86,8 @@ void TLcfgGameState::Normalise() {
     for (auto& amount : p.ItemAmounts)
         amount = static_cast<std::uint8_t>(std::clamp<int>(amount, 1, KMaxItemAmount));
     Teleport.Escape();
+    if (Hero.DataBaseSaveCount != DataBase().System.SaveCount) CommonEvents.Clear();
+    CommonEvents.Rebuild(CommonEventCount());
 }
 
 void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
@@ -73,6 +98,8 @@ void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
     Teleport.CopyFrom(other.Teleport);
     Map.CopyFrom(other.Map);
     Map.Panorama.CopyFrom(other.Map.Panorama);
+    Interpreter.CopyFrom(other.Interpreter);
+    CommonEvents.CopyFrom(other.CommonEvents);
 }
 
 void TLcfgGameState::ApplyToDevices() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../interpreter/ScriptWorld.h"
 #include "../shell/TempDir.h"
 #include "GameFixture.h"
 #include "shell/FileBytes.h"
@@ -176,4 +177,97 @@ TEST_F(SaveGame, FilesEndingEarlyOrRefusedLeaveObjectsClearedOrUntouched) {
     Bytes cut(full.begin(), full.end() - 3);
     EXPECT_THROW(other.LoadFromBytes(cut, "Save04.lsd"), EStreamReadError);
     EXPECT_EQ(other.SaveToBytes(), before);
+}
+
+// ---- which saved events and interpreters a load keeps
+
+namespace {
+
+struct SaveCounters : ::testing::Test {
+    SaveCounters() : Save(World.Fixture.Env(), "", {}, [] { return 2.0; }) {
+        auto& unit = World.Field.Unit;
+        unit.SaveCount = 5;
+        for (int x : {3, 8}) World.AddPage(World.AddEventData(x, 4), 1);
+        auto& db = World.Fixture.DataBase;
+        db.CommonEvents.Obtain(1);
+        db.CommonEvents.Obtain(3).Trigger = TVezCommonEventItem::KTriggerParallel;
+        Save.Reset();
+        auto& s = Save.State;
+        s.Map.Attach(unit, World.Field.ChipSets, World.Field.Random);
+        s.Map.SetHero(s.Hero);
+        s.Hero.SetPosition(1, 5, 5);
+        s.Map.Events.CreateFromMap(unit, World);
+        s.Map.Events.Get(1).X = 12; // walked away from where the map puts it
+        s.Interpreter.Start(World, 2, List({Cmd(11410, {60})}));
+        s.CommonEvents.Get(3).Interpreter.Start(World, 0, List({Cmd(11410, {60})}));
+    }
+
+    // A fresh game loading `bytes` and entering the world's map unit.
+    TLcfgGameState& LoadAndEnter(const Bytes& bytes) {
+        Loaded = std::make_unique<TLcfgSaveData>(World.Fixture.Env(), "", TSaveFileWriter{},
+                                                 [] { return 2.0; });
+        Loaded->LoadFromBytes(bytes, "Save05.lsd");
+        auto& s = Loaded->State;
+        s.Map.Attach(World.Field.Unit, World.Field.ChipSets, World.Field.Random);
+        s.Map.SetHero(s.Hero);
+        s.ResumeMapEvents(World.Field.Unit, World);
+        return s;
+    }
+
+    TScriptWorld World;
+    TLcfgSaveData Save;
+    std::unique_ptr<TLcfgSaveData> Loaded;
+};
+
+} // namespace
+
+TEST_F(SaveCounters, TheSameMapKeepsSavedEventsAndTheMainInterpreter) {
+    Bytes bytes = Save.SaveToBytes();
+    auto& s = LoadAndEnter(bytes);
+    ASSERT_EQ(s.Map.Events.Count(), 2u);
+    EXPECT_EQ(s.Map.Events.Get(1).X, 12);
+    EXPECT_EQ(s.Map.Events.Get(1).Data, World.Field.Unit.Events.Find(1));
+    ASSERT_TRUE(s.Interpreter.IsRunning());
+    EXPECT_EQ(s.Interpreter.TopFrame()->EventId, 2);
+    // Events, then the hero, in the map's character list.
+    ASSERT_EQ(s.Map.Characters().size(), 3u);
+    EXPECT_EQ(s.Map.Characters()[2], &s.Hero);
+    EXPECT_EQ(Loaded->SaveToBytes(), bytes);
+}
+
+TEST_F(SaveCounters, AnEditedMapStartsEveryEventFromItsDataAndDropsTheInterpreter) {
+    Bytes bytes = Save.SaveToBytes();
+    World.Field.Unit.SaveCount = 6;
+    auto& s = LoadAndEnter(bytes);
+    ASSERT_EQ(s.Map.Events.Count(), 2u);
+    EXPECT_EQ(s.Map.Events.Get(1).X, 3);
+    EXPECT_FALSE(s.Interpreter.IsRunning());
+    EXPECT_EQ(s.Map.Characters().size(), 3u);
+}
+
+TEST_F(SaveCounters, SavedEventsTheMapNoLongerHasAreDroppedWithTheirReferences) {
+    Bytes bytes = Save.SaveToBytes();
+    // The same save count, yet event 2 is gone (a hand-edited or foreign file).
+    World.Field.Unit.Events.Remove(2);
+    auto& s = LoadAndEnter(bytes);
+    EXPECT_EQ(s.Map.Events.Count(), 1u);
+    EXPECT_EQ(s.Map.Events.Find(2), nullptr);
+    ASSERT_TRUE(s.Interpreter.IsRunning());
+    EXPECT_EQ(s.Interpreter.TopFrame()->EventId, 0);
+}
+
+TEST_F(SaveCounters, CommonEventStatesFollowTheDataBaseSaveCount) {
+    Bytes bytes = Save.SaveToBytes();
+    {
+        auto& s = LoadAndEnter(bytes);
+        ASSERT_EQ(s.CommonEvents.Count(), 3u);
+        EXPECT_TRUE(s.CommonEvents.Get(3).Interpreter.IsRunning());
+    }
+    // The database was saved again by the editor since: the states start over, one per
+    // common event of the database as it is now.
+    World.Fixture.DataBase.System.SaveCount += 1;
+    World.Fixture.DataBase.CommonEvents.Obtain(4);
+    auto& s = LoadAndEnter(bytes);
+    ASSERT_EQ(s.CommonEvents.Count(), 4u);
+    EXPECT_FALSE(s.CommonEvents.Get(3).Interpreter.IsRunning());
 }
