@@ -66,12 +66,18 @@ double DayCount(int year, int month, int day, int hour, int minute, int second) 
     return static_cast<double>(days) + (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 
-double LocalDayCount() {
-    std::time_t now = std::time(nullptr);
+double DayCountAt(std::int64_t unixMilliseconds) {
+    const auto seconds = static_cast<std::time_t>(unixMilliseconds / 1000);
     std::tm local{};
-    if (const std::tm* t = std::localtime(&now)) local = *t;
+    if (const std::tm* t = std::localtime(&seconds)) local = *t;
+    const double fraction = static_cast<double>(unixMilliseconds % 1000) / 86400000.0;
     return DayCount(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                    local.tm_min, local.tm_sec);
+                    local.tm_min, local.tm_sec) +
+           fraction;
+}
+
+double LocalDayCount() {
+    return DayCountAt(static_cast<std::int64_t>(std::time(nullptr)) * 1000);
 }
 
 // ---- the save file ----
@@ -142,14 +148,22 @@ std::vector<std::uint8_t> TLcfgSaveData::Serialise() const {
     };
     chunk(KSaveChunkHeader, Header);
     chunk(KSaveChunkSystem, State.System);
+    chunk(KSaveChunkHero, State.Hero);
     chunk(KSaveChunkActors, State.Actors);
     chunk(KSaveChunkPartyInfo, State.PartyInfo);
     chunk(KSaveChunkTeleport, State.Teleport);
+    chunk(KSaveChunkMap, State.Map);
+    chunk(KSaveChunkPanorama, State.Map.Panorama);
+    chunk(KSaveChunkInterpreter, State.Interpreter);
+    chunk(KSaveChunkCommonEvents, State.CommonEvents);
     return std::move(w.Bytes);
 }
 
 std::vector<std::uint8_t> TLcfgSaveData::SaveToBytes() {
     RebuildHeader();
+    // A later load takes the saved events only while these still match.
+    State.Hero.DataBaseSaveCount = State.DataBase().System.SaveCount;
+    if (State.Map.Unit != nullptr) State.Hero.MapSaveCount = State.Map.Unit->SaveCount;
     return Serialise();
 }
 
@@ -195,6 +209,9 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
         case KSaveChunkSystem:
             state->System.LoadFromStream(payload);
             break;
+        case KSaveChunkHero:
+            state->Hero.LoadFromStream(payload);
+            break;
         case KSaveChunkActors:
             state->Actors.LoadFromStream(payload);
             break;
@@ -204,13 +221,26 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
         case KSaveChunkTeleport:
             state->Teleport.LoadFromStream(payload);
             break;
+        case KSaveChunkMap:
+            state->Map.LoadFromStream(payload);
+            break;
+        case KSaveChunkPanorama:
+            state->Map.Panorama.LoadFromStream(payload);
+            break;
+        case KSaveChunkInterpreter:
+            state->Interpreter.LoadFromStream(payload);
+            break;
+        case KSaveChunkCommonEvents:
+            state->CommonEvents.LoadFromStream(payload);
+            break;
         default:
             break;
         }
     }
 }
 
-void TLcfgSaveData::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name) {
+void TLcfgSaveData::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                                  const TLoadCheck& check) {
     // The scratch tree reaches no device, so parsing has no effect outside it.
     TLcfgEnvironment quiet;
     quiet.DataBase = State.Env.DataBase;
@@ -220,6 +250,13 @@ void TLcfgSaveData::LoadFromBytes(std::span<const std::uint8_t> bytes, const std
     TLcfgSaveHeader header;
     Parse(bytes, name, &scratch, header, false);
     scratch.Normalise();
+    if (check) {
+        try {
+            check(scratch);
+        } catch (const EKestraError& e) {
+            throw EKestraError(name + ": " + e.what());
+        }
+    }
 
     State.CopyFrom(scratch);
     Header.CopyFrom(header);
@@ -233,12 +270,12 @@ TLcfgSaveHeader TLcfgSaveData::ReadHeaderFromBytes(std::span<const std::uint8_t>
     return header;
 }
 
-bool TLcfgSaveData::Load(std::int32_t slot) {
+bool TLcfgSaveData::Load(std::int32_t slot, const TLoadCheck& check) {
     auto path = SlotPath(slot);
     std::error_code ec;
     if (!path || !std::filesystem::is_regular_file(*path, ec)) return false;
     auto bytes = ReadWholeFile(path->string());
-    LoadFromBytes(bytes, path->string());
+    LoadFromBytes(bytes, path->string(), check);
     return true;
 }
 

@@ -23,15 +23,19 @@ namespace kestra {
 inline constexpr const char* KSaveMagic = "VezSaveData";
 inline constexpr std::int32_t KSaveSlotCount = 15;
 
-// Top-level chunk IDs. Those of objects not kept here yet (screen, pictures, the hero,
-// the three vehicles, map state, panorama, interpreter, common events) are skipped on
-// reading and not written.
+// Top-level chunk IDs. Those of objects not kept here yet (screen, pictures, the three
+// vehicles) are skipped on reading and not written.
 enum : std::int32_t {
     KSaveChunkHeader = 100,
     KSaveChunkSystem = 101,
+    KSaveChunkHero = 104,
     KSaveChunkActors = 108,
     KSaveChunkPartyInfo = 109,
     KSaveChunkTeleport = 110,
+    KSaveChunkMap = 111,
+    KSaveChunkPanorama = 112,
+    KSaveChunkInterpreter = 113,
+    KSaveChunkCommonEvents = 114,
     KSaveChunkLast = 114,
 };
 
@@ -59,9 +63,14 @@ using TSaveFileWriter =
     std::function<void(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)>;
 // The current local time as a day count (see TLcfgSaveHeader::Time).
 using TDayClock = std::function<double()>;
+// Looks at a fully read game before it replaces the running one; raises EKestraError
+// to refuse it (for example when the map it stands on cannot be loaded).
+using TLoadCheck = std::function<void(const TLcfgGameState& loaded)>;
 
 // The wall clock in the day-count format.
 double LocalDayCount();
+// The day count of a moment given in milliseconds since 1970-01-01 UTC, in local time.
+double DayCountAt(std::int64_t unixMilliseconds);
 // The day count of a local calendar date and time.
 double DayCount(int year, int month, int day, int hour, int minute, int second);
 
@@ -85,20 +94,28 @@ public:
     // counters stay as they were and the error is raised.
     void Save(std::int32_t slot);
     // False when the slot has no file; errors are raised and leave the state unchanged.
-    bool Load(std::int32_t slot);
+    // `check` sees the read game before it is taken over.
+    bool Load(std::int32_t slot, const TLoadCheck& check = {});
     // The header of a slot, or nullopt when the file is missing or unreadable.
     std::optional<TLcfgSaveHeader> ReadHeader(std::int32_t slot) const;
     // The headers of slots 1..count, nullopt for the gaps.
     std::vector<std::optional<TLcfgSaveHeader>>
     ListHeaders(std::int32_t count = KSaveSlotCount) const;
 
-    // The file image of the current state, the header rebuilt first.
+    // The file image of the current state, the header rebuilt first and the save counts
+    // of the database and of the map unit the map state is attached to recorded in the
+    // hero.
     std::vector<std::uint8_t> SaveToBytes();
-    // A full load from a file image into a fresh tree, taken over only on success.
-    void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name);
+    // A full load from a file image into a fresh tree, taken over only when it was read
+    // completely and `check` accepted it. Chunks are read in file order whatever it is.
+    void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                       const TLoadCheck& check = {});
     // The header of a file image; errors are raised. Nothing else is touched.
     static TLcfgSaveHeader ReadHeaderFromBytes(std::span<const std::uint8_t> bytes,
                                                const std::string& name);
+
+    // The time stamps of later saves (tests and headless runs fix it).
+    void SetClock(TDayClock clock) { Clock = std::move(clock); }
 
     TLcfgGameState State;
     TLcfgSaveHeader Header;

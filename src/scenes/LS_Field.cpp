@@ -62,22 +62,30 @@ void TVezFieldScene::UpdateEventsOnce() {
     for (TLcfgCharacter* c : list) c->Update();
 }
 
-void TVezFieldScene::CreateEvents() {
-    if (Game == nullptr) return;
+void TVezFieldScene::WatchInterpreter() {
     Map.MayMove = [this] {
         return !Game->Interpreter.IsRunning() || Game->System.EventsMoveDuringMessages;
     };
+}
+
+void TVezFieldScene::CreateEvents() {
+    if (Game == nullptr) return;
+    WatchInterpreter();
     Map.Events.CreateFromMap(Unit, World);
     Map.UseOwnEvents();
 }
 
 void TVezFieldScene::RelinkEvents() {
     if (Game == nullptr) return;
-    Map.MayMove = [this] {
-        return !Game->Interpreter.IsRunning() || Game->System.EventsMoveDuringMessages;
-    };
+    WatchInterpreter();
     Map.Events.Relink(Unit, World);
     Map.UseOwnEvents();
+}
+
+void TVezFieldScene::ResumeEvents() {
+    if (Game == nullptr) return;
+    WatchInterpreter();
+    Game->ResumeMapEvents(Unit, World);
 }
 
 void TVezFieldScene::Update() {

@@ -42,6 +42,9 @@ public:
     void CreateEvents();
     // After a load of saved events of this map: joined to the unit's records.
     void RelinkEvents();
+    // After a load: the saved events when the unit is the one they were saved on, fresh
+    // ones from the map data otherwise.
+    void ResumeEvents();
 
     // The game the events and interpreters run in (null: the hero walks alone).
     TLcfgGameState* Game = nullptr;
@@ -73,7 +76,6 @@ public:
     // Teleport-hide and -show transitions; 20 means none at all.
     int TeleportHide = 20;
     int TeleportShow = 20;
-
     bool Entered = false;
     bool TeleportPending = false;
     std::int32_t TeleportMap = 0, TeleportX = 0, TeleportY = 0;
@@ -88,6 +90,9 @@ protected:
     TPoint ZoomCentre() const override;
 
 private:
+    // Character moves wait while the main interpreter runs, unless events may move then.
+    void WatchInterpreter();
+
     // What the interpreters and the events reach through the scene.
     class TScriptWorld : public ILcfgScriptWorld {
     public:

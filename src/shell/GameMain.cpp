@@ -31,7 +31,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
                             [&platform](const std::filesystem::path& dir) {
                                 return platform.IsWritableDirectory(dir);
                             })),
-      battleTestWord_(commandLine.Word(4)) {
+      platform_(platform), battleTestWord_(commandLine.Word(4)) {
     Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath,
                                             platform.NameConverter());
     Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
@@ -82,7 +82,8 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         *this, saveDir,
         [&platform](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
             platform.ReplaceFile(path, bytes);
-        });
+        },
+        [&platform] { return DayCountAt(platform.WallClockMilliseconds()); });
 
     Placeholder =
         std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
@@ -177,6 +178,10 @@ void TGameMain::LeaveFullScreen() noexcept {
     } catch (const std::exception&) {
         // The message box must still be shown.
     }
+}
+
+void TGameMain::ShowMessage(std::string_view text) {
+    platform_.ShowErrorMessage(Config.GameTitle, text);
 }
 
 int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,

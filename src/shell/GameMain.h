@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 namespace kestra {
 
@@ -65,6 +66,9 @@ public:
     void ResetGame();
     // Leaves full screen so that a message box can be seen.
     void LeaveFullScreen() noexcept;
+    // A message for the player that does not end the game (a save that failed), shown
+    // with the game's title.
+    void ShowMessage(std::string_view text);
 
     // TSceneHost
     TKandelBoard& Board() override { return Display->Board; }
@@ -108,6 +112,7 @@ public:
     std::unique_ptr<TPlaceholderScene> Placeholder;
 
 private:
+    IGamePlatform& platform_;
     std::string battleTestWord_;       // the fourth command-line word
     TScriptedInput* script_ = nullptr; // InputDevice when it is a script
 };

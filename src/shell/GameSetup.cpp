@@ -6,6 +6,7 @@
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
 #include "shell/GameMenuLink.h"
+#include "shell/GameSaveLink.h"
 #include "shell/GameTitleLink.h"
 
 namespace kestra {
@@ -41,8 +42,14 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
     hero.SetPosition(session.StartPlace.MapId, session.StartPlace.X, session.StartPlace.Y);
     EnterMap(game, session, session.StartPlace.MapId);
     state.Map.Enter(true, nullptr);
+    InstallField(game, session).CreateEvents();
+}
 
-    auto field = std::make_unique<TVezFieldScene>(game, state.Map, hero, session.Unit);
+} // namespace
+
+TVezFieldScene& InstallField(TGameMain& game, TGameSession& session) {
+    TLcfgGameState& state = session.Save->State;
+    auto field = std::make_unique<TVezFieldScene>(game, state.Map, state.Hero, session.Unit);
     field->MapTree = &session.MapTree;
     field->SceneNumber = &state.System.Scene;
     field->InputDirection = [&game] { return game.Input->Direction; };
@@ -53,16 +60,37 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
     field->Warn = [](const std::string& message) {
         std::cerr << "kestra: events: " << message << "\n";
     };
-    field->CreateEvents();
-    TVezFieldScene& fieldScene = *field;
+    TVezFieldScene& scene = *field;
     game.SetScene(KSceneField, std::move(field));
-    InstallMenuScene(game, session, fieldScene);
+    InstallMenuScene(game, session, scene);
+    return scene;
 }
 
-} // namespace
+bool LoadSavedGame(TGameMain& game, std::int32_t slot) {
+    TGameSession& session = *game.Session;
+    // The saved game must be enterable before it replaces the running one.
+    auto check = [&game](const TLcfgGameState& loaded) {
+        if (loaded.Hero.MapId <= 0) throw EKestraError("the saved party stands on no map");
+        TVezMap probe;
+        LoadMapFromGameDir(probe, *game.Assets, loaded.Hero.MapId);
+    };
+    return session.Save->Load(slot, check);
+}
+
+void EnterSavedGame(TGameMain& game) {
+    TGameSession& session = *game.Session;
+    TLcfgGameState& state = session.Save->State;
+    EnterMap(game, session, state.Hero.MapId);
+    state.Map.Resume(nullptr);
+    TVezFieldScene& field = InstallField(game, session);
+    field.ResumeEvents();
+    field.EnterFadeStep = 3;
+    TLcfgSystem& system = state.System;
+    if (!system.MusicStopped) system.PlayMusic(system.CurrentMusic, true);
+}
 
 std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,
-                                                TSaveFileWriter writer) {
+                                                TSaveFileWriter writer, TDayClock clock) {
     auto session = std::make_shared<TGameSession>();
     TLcfgEnvironment env;
     env.DataBase = &session->DataBase;
@@ -77,8 +105,8 @@ std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string sav
                     : std::span<const std::string_view>(KPictureExtensions));
         return path ? path->string() : std::string();
     };
-    session->Save =
-        std::make_unique<TLcfgSaveData>(std::move(env), std::move(saveDir), std::move(writer));
+    session->Save = std::make_unique<TLcfgSaveData>(std::move(env), std::move(saveDir),
+                                                    std::move(writer), std::move(clock));
     return session;
 }
 
@@ -109,6 +137,7 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     settings.BuzzerSound = system.Sound[3].Name;
     settings.NewGame = [&game, session] { StartNewGame(game, *session); };
     InstallTitleScenes(game, std::move(settings));
+    InstallSaveFileScene(game);
     return session;
 }
 

@@ -15,6 +15,7 @@
 namespace kestra {
 
 class TGameMain;
+class TVezFieldScene;
 
 // The loaded data of one game and the state of the game being played. The game
 // object creates it empty at start; PrepareGame loads the game's files into it.
@@ -30,14 +31,27 @@ struct TGameSession {
 };
 
 // The session of a game object before any game is loaded: an empty database and map
-// tree, and a game state over them whose saves go to `saveDir` through `writer`.
+// tree, and a game state over them whose saves go to `saveDir` through `writer`,
+// stamped by `clock`.
 std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,
-                                                TSaveFileWriter writer);
+                                                TSaveFileWriter writer, TDayClock clock);
 
 // When the game directory holds "KESTRA.ldb" and "KESTRA.lmt", loads them into the
 // game's session (errors raised, naming the file), resets the game state over them and
 // installs the title and game-over scenes. Answers the session, or null for a directory
 // without game data.
 std::shared_ptr<TGameSession> PrepareGame(TGameMain& game);
+
+// A new field scene over the session's map state, hero and map unit, put into the
+// game's field slot.
+TVezFieldScene& InstallField(TGameMain& game, TGameSession& session);
+
+// Replaces the running game with save slot `slot` once the whole file was read and
+// the map it stands on loads; false when the slot has no file. Errors name the file
+// and leave the running game untouched.
+bool LoadSavedGame(TGameMain& game, std::int32_t slot);
+// After LoadSavedGame: the saved map is entered at the saved place and view without
+// clearing its state, a new field scene fades in with step 3, the saved music plays.
+void EnterSavedGame(TGameMain& game);
 
 } // namespace kestra

@@ -2,6 +2,7 @@
 
 #include "shell/Errors.h"
 #include "shell/GameMain.h"
+#include "shell/GameSaveLink.h"
 #include "shell/LS_GameOver.h"
 
 namespace kestra {
@@ -74,8 +75,11 @@ void TGameTitleLink::SetScene(int scene) {
 void TGameTitleLink::StartNewGame() {
     if (Settings.NewGame) Settings.NewGame();
 }
+bool TGameTitleLink::AnySaveExists() {
+    return kestra::AnySaveExists(Game);
+}
 void TGameTitleLink::OpenLoadScene() {
-    SetScene(KSceneSaveFile);
+    OpenSaveFileScene(Game, false, false);
 }
 
 void TGameTitleLink::CloseMainForm() {

@@ -54,8 +54,7 @@ public:
     std::string GameOverPictureName() override { return Settings.GameOverPicture; }
     std::optional<std::string> FindPicture(const std::string& name,
                                            const std::string& folder) override;
-    // No load scene yet: continuing acts as with no save.
-    bool AnySaveExists() override { return false; }
+    bool AnySaveExists() override;
     void PlayTitleMusic() override;
     void FadeOutMusic(int ms) override;
     void StopMusic() override;

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "data/Catalog.h"
+// Ahead of the trigger constants below, which the common event record's own names
+// would otherwise shadow.
+#include "data/LD_CmnEvent.h"
 #include "data/LD_Event.h"
 #include "data/LD_Map.h"
 #include "interpreter/LGD_Scripter.h"

@@ -20,8 +20,25 @@ void TLcfgGameState::Reset() {
     PartyInfo.NewGame();
     Teleport.NewGame();
     Map.Clear();
+    Map.Panorama.Clear();
     Interpreter.Clear();
+    CommonEvents.Clear();
     CommonEvents.Rebuild(DataBase().CommonEvents);
+}
+
+void TLcfgGameState::ResumeMapEvents(const TVezMap& unit, ILcfgScriptWorld& world) {
+    if (Hero.MapSaveCount == unit.SaveCount) {
+        Map.Events.Relink(unit, world);
+        // Frames started by an event the unit no longer has run without one.
+        for (std::size_t i = 0; i < Interpreter.Frames.Count(); ++i) {
+            TLcfgScriptData& frame = Interpreter.Frames.At(i);
+            if (frame.EventId > 0 && Map.Events.Find(frame.EventId) == nullptr) frame.EventId = 0;
+        }
+    } else {
+        Map.Events.CreateFromMap(unit, world);
+        Interpreter.Clear();
+    }
+    Map.UseOwnEvents();
 }
 
 void TLcfgGameState::Normalise() {
@@ -64,6 +81,8 @@ void TLcfgGameState::Normalise() {
     for (auto& amount : p.ItemAmounts)
         amount = static_cast<std::uint8_t>(std::clamp<int>(amount, 1, KMaxItemAmount));
     Teleport.Escape();
+    if (Hero.DataBaseSaveCount != DataBase().System.SaveCount) CommonEvents.Clear();
+    CommonEvents.Rebuild(DataBase().CommonEvents);
 }
 
 void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
@@ -73,6 +92,7 @@ void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
     PartyInfo.CopyFrom(other.PartyInfo);
     Teleport.CopyFrom(other.Teleport);
     Map.CopyFrom(other.Map);
+    Map.Panorama.CopyFrom(other.Map.Panorama);
     Interpreter.CopyFrom(other.Interpreter);
     CommonEvents.CopyFrom(other.CommonEvents);
 }

@@ -73,8 +73,16 @@ public:
     void Reset();
     // Repairs what a save file may lack or hold out of range: actors of the database
     // missing from the file are set up from their records, stored numbers are clamped,
-    // the escape destination exists.
+    // the escape destination exists. The common-event states are kept only when the
+    // database is the one the game was saved with (same save count), else rebuilt; either
+    // way there is one per database common event.
     void Normalise();
+    // After a load, once the map state is attached to the unit of the hero's map: when the
+    // unit is the one the game was saved on (same save count), the saved events are joined
+    // to its records (events it lacks dropped) and the main interpreter kept; otherwise
+    // every event starts from the map data and the main interpreter is cleared. The map's
+    // character list then holds the events.
+    void ResumeMapEvents(const TVezMap& unit, ILcfgScriptWorld& world);
     // Takes over every saved object of `other` (a tree over the same database).
     void CopyFrom(const TLcfgGameState& other);
     // Tells the sound library and the pictures about the whole state.

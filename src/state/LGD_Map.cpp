@@ -181,6 +181,25 @@ void TLcfgMap::Enter(bool clear, const TKandelBitmap* panorama) {
     Panorama.Sync(ScrollX, ScrollY, MapWidth(), MapHeight(), LoopsX(), LoopsY());
 }
 
+void TLcfgMap::Resume(const TKandelBitmap* panorama) {
+    if (Unit == nullptr || Hero == nullptr) throw EKestraError("map state: no map unit to enter");
+    if (Hero->MapId == 0) throw EKestraError("map state: the party stands on no map (map ID 0)");
+    Chips = ChipSets != nullptr ? ChipSets->Find(ChipSetId()) : nullptr;
+    SetScrollX(ScrollX);
+    SetScrollY(ScrollY);
+    const std::int32_t x = Panorama.X, y = Panorama.Y;
+    Panorama.Settings = PanoramaSettings();
+    if (!HasPanorama())
+        Panorama.Unload();
+    else if (panorama != nullptr && panorama->Width > 0)
+        Panorama.Load(*panorama);
+    else
+        Panorama.LoadBlank();
+    Panorama.X = x;
+    Panorama.Y = y;
+    Panorama.Sync(ScrollX, ScrollY, MapWidth(), MapHeight(), LoopsX(), LoopsY());
+}
+
 void TLcfgMap::Recentre() {
     SetScrollX(Hero->X * 256 - Hero->CameraX);
     SetScrollY(Hero->Y * 256 - Hero->CameraY);

@@ -63,6 +63,10 @@ public:
     void Enter(bool clear, const TKandelBitmap* panorama);
     // The same map: the view back on the hero.
     void Recentre();
+    // Entering the attached unit with the state a saved game left: the scroll (brought
+    // into the unit's range), the hero's camera, animation and the panorama's offsets
+    // stay; the chip set is looked up and the panorama picture loaded.
+    void Resume(const TKandelBitmap* panorama);
 
     std::int32_t LowerTileAt(std::int32_t x, std::int32_t y) const;
     std::int32_t UpperTileAt(std::int32_t x, std::int32_t y) const;

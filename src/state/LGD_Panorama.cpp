@@ -23,6 +23,11 @@ std::int32_t Follow(std::int32_t scroll, std::int32_t tiles, std::int32_t viewTi
 
 } // namespace
 
+void TLcfgPanorama::DescribeChunks(TChunkVisitor& v) {
+    v.Int(1, X);
+    v.Int(2, Y);
+}
+
 void TLcfgPanorama::Unload() {
     Image.Clear();
     Width = Height = 0;

@@ -3,6 +3,7 @@
 // Offsets are in 1/32 pixel, so the panorama follows the map at half its speed.
 #include <cstdint>
 
+#include "data/Catalog.h"
 #include "graphics/KandelBitmap.h"
 #include "graphics/KandelBoard.h"
 #include "graphics/KandelSheet.h"
@@ -19,8 +20,15 @@ struct TLcfgPanoramaSettings {
     std::int32_t VSpeed = 0;
 };
 
-class TLcfgPanorama {
+// Saved: only the offsets, which auto-scrolling moves away from anything the map's
+// scroll could rebuild; the picture and settings come from the map on entry.
+class TLcfgPanorama : public TCatalogBaseItem {
 public:
+    TLcfgPanorama() = default;
+    TLcfgPanorama(const TLcfgPanorama&) = delete;
+    TLcfgPanorama& operator=(const TLcfgPanorama&) = delete;
+    void DescribeChunks(TChunkVisitor& v) override;
+
     // No panorama: 0 x 0, nothing drawn.
     void Unload();
     // A panorama without a picture: a blank, transparent 16 x 16.

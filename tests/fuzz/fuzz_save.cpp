@@ -1,6 +1,7 @@
 // Loads arbitrary bytes as a save file over a small database, reads its header alone,
-// exercises the loaded actors and party, and checks that a save that loads survives
-// writing and reloading unchanged.
+// exercises the loaded actors and party, enters a small map with the loaded map state
+// and walks the loaded hero, and checks that a save that loads survives writing and
+// reloading unchanged.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "data/DataBase.h"
 #include "data/SaveData.h"
+#include "shell/Random.h"
 
 namespace {
 
@@ -27,6 +29,22 @@ const kestra::TVezDataBase& FuzzDataBase() {
     static const std::unique_ptr<kestra::TVezDataBase> db = MakeDataBase();
     return *db;
 }
+
+// A 12 x 9 map whose lower tiles block from the left, with one chip set.
+struct TFuzzMap {
+    TFuzzMap() : Random(7) {
+        Unit.Lower.Resize(12, 9);
+        Unit.Upper.Resize(12, 9);
+        for (auto& t : Unit.Lower.Tiles()) t = 5000;
+        for (auto& t : Unit.Upper.Tiles()) t = 10000;
+        Unit.ChipSet = 1;
+        ChipSets.Obtain(1).Lower.fill(13);
+        ChipSets.Obtain(1).Upper.fill(15);
+    }
+    kestra::TVezMap Unit;
+    kestra::TVezChipSet ChipSets;
+    kestra::TRandom Random;
+};
 
 kestra::TLcfgSaveData MakeSave() {
     kestra::TLcfgEnvironment env;
@@ -59,6 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)m->DominantState();
         m->GainExperience(1000);
         m->Equip(0, 1);
+    }
+    static TFuzzMap field;
+    state.Map.Attach(field.Unit, field.ChipSets, field.Random);
+    state.Map.SetHero(state.Hero);
+    if (state.Hero.MapId != 0) {
+        state.Map.Resume(nullptr);
+        for (int frame = 0; frame < 40; ++frame) {
+            state.Hero.InputDirection = 2 * (1 + frame / 10 % 4);
+            state.Hero.UpdatedThisFrame = false;
+            state.Hero.Update();
+            state.Map.Panorama.Update();
+        }
     }
     (void)state.PartyInfo.Fatigue();
     (void)state.PartyInfo.AverageLevel();

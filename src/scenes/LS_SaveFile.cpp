@@ -1,0 +1,252 @@
+#include "scenes/LS_SaveFile.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "media/MultiInput.h"
+#include "shell/Errors.h"
+
+namespace kestra {
+
+namespace {
+
+constexpr int KPanelHeight = 64;
+constexpr int KListTop = 40;
+constexpr int KLastTop = KSaveFilePanels - 2;
+constexpr int KFaceSize = 48;
+
+std::string Format(const char* pattern, std::int32_t value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, pattern, static_cast<int>(value));
+    return buffer;
+}
+
+} // namespace
+
+int LatestSlot(const std::array<double, KSaveFilePanels>& times) {
+    int best = 0;
+    double latest = 0.0;
+    for (int i = 0; i < KSaveFilePanels; ++i) {
+        const double t = times[static_cast<std::size_t>(i)];
+        // Strictly later only, so the lowest slot wins a tie; NaN never counts.
+        if (t > 0.0 && t > latest) {
+            latest = t;
+            best = i + 1;
+        }
+    }
+    return best > 0 ? best : 1;
+}
+
+// ---- one slot's panel
+
+TVezSaveFileWindow::TVezSaveFileWindow(IVezWindowHost& host, IVezSaveFileGame& game)
+    : TVezWindow(host), Game(game) {}
+
+void TVezSaveFileWindow::Load(int slot, bool loadMode) {
+    Slot = slot;
+    LoadMode = loadMode;
+    Header = Game.SlotHeader(slot);
+    Time = Header ? Header->Time : 0.0;
+    for (int i = 0; i < 4; ++i) {
+        TKandelSheet& face = Faces[static_cast<std::size_t>(i)];
+        face.FreePixels();
+        if (!Used()) continue;
+        const std::string name = Header->FaceFile(i);
+        if (name.empty()) continue;
+        const auto path = Game.FindFace(name);
+        if (!path) continue;
+        const int index = std::max(0, Header->FaceIndex(i));
+        face.SetSize(KFaceSize, KFaceSize);
+        face.LoadFromFile(*path, (index % 4) * KFaceSize, (index / 4) * KFaceSize, false);
+    }
+    Setup(0, 0, KScreenWidth, KPanelHeight, false);
+    ItemCount = 1;
+    ItemWidth = 6 * static_cast<int>(Game.Term(KTermFile).size()) + 15;
+    Refresh();
+}
+
+void TVezSaveFileWindow::DrawItem(int x, int y, int) {
+    const int color = LoadMode && !Used() ? 3 : 0;
+    DrawText(x, y, false, color, Game.Term(KTermFile) + "\x01" + Format("%2d", Slot));
+}
+
+void TVezSaveFileWindow::Refresh() {
+    TVezWindow::Refresh();
+    if (!Used()) return;
+    DrawText(8, 24, true, 0, Header->LeaderName);
+    DrawText(8, 40, true, 1, Game.Term(KTermLevelShort));
+    DrawText(20, 40, true, 0, Format("%2d", Header->LeaderLevel));
+    DrawText(50, 40, true, 1, Game.Term(KTermHpShort));
+    DrawText(62, 40, true, 0, Format("%3d", Header->LeaderHP));
+}
+
+void TVezSaveFileWindow::Draw() {
+    TVezWindow::Draw();
+    if (!IsPresent()) return;
+    TKandelBoard& board = Host.Board();
+    for (int i = 0; i < 4; ++i) {
+        TKandelSheet& face = Faces[static_cast<std::size_t>(i)];
+        if (face.Width() > 0) board.DrawSheet(X + 96 + 56 * i, Y + 8, face.GetBounds(), face);
+    }
+}
+
+// ---- the scene
+
+TVezSaveFileScene::TVezSaveFileScene(TSceneHost& host, IVezSaveFileGame& game)
+    : TVezScene(host), Game(game), titleLine_(std::make_unique<TVezHelpWindow>(game.WindowHost())) {
+    for (auto& panel : panels_)
+        panel = std::make_unique<TVezSaveFileWindow>(game.WindowHost(), game);
+}
+
+void TVezSaveFileScene::Request(bool saveMode, bool fromMenu) {
+    SaveMode = saveMode;
+    FromMenu = saveMode && fromMenu;
+    Shown = false;
+}
+
+void TVezSaveFileScene::Reset() {
+    TVezScene::Reset();
+    Shown = false;
+    Current = Top = 1;
+    Scroll = Frames = 0;
+    titleLine_->Hide();
+    for (auto& panel : panels_) panel->Hide();
+}
+
+void TVezSaveFileScene::Enter() {
+    Game.RefreshSkin();
+    Host.Board().Clear();
+    titleLine_->Hide();
+    titleLine_->Setup(0, 0, KScreenWidth, 32, false);
+    titleLine_->SetText(Game.Term(SaveMode ? KTermSaveWhere : KTermLoadWhere));
+    std::array<double, KSaveFilePanels> times{};
+    for (int slot = 1; slot <= KSaveFilePanels; ++slot) {
+        Panel(slot).Load(slot, !SaveMode);
+        times[static_cast<std::size_t>(slot - 1)] = Panel(slot).Time;
+    }
+    // A slot number from a save file may be anything.
+    Current = SaveMode ? std::clamp(Game.LastSaveSlot(), 1, KSaveFilePanels) : LatestSlot(times);
+    Top = std::max(1, Current - 2);
+    Scroll = 0;
+    Frames = 0;
+    Panel(Current).SetCursorActive(true);
+    Shown = true;
+    FadeIn(20);
+}
+
+void TVezSaveFileScene::Select(int slot) {
+    Game.PlayCursorSound();
+    Panel(Current).SetCursorVisible(false);
+    Current = slot;
+    Panel(Current).SetCursorActive(true);
+}
+
+void TVezSaveFileScene::Update() {
+    if (!Shown) Enter();
+    titleLine_->Update();
+    for (auto& panel : panels_) panel->Update();
+    ++Frames;
+    Scroll = Scroll > 0 ? std::max(Scroll - 8, 0) : std::min(Scroll + 8, 0);
+
+    const TMultiInput& input = Game.Input();
+    if (Scroll == 0) {
+        if ((input.Repeated & KButtonDown) && Current < KSaveFilePanels) {
+            Select(Current + 1);
+            if (Current - 3 >= Top) {
+                ++Top;
+                Scroll = -KPanelHeight;
+            }
+        } else if ((input.Repeated & KButtonUp) && Current > 1) {
+            Select(Current - 1);
+            if (Current < Top) {
+                --Top;
+                Scroll = KPanelHeight;
+            }
+        }
+    }
+    if (input.Pressed & KButtonDecide)
+        Decide();
+    else if (input.Pressed & KButtonCancel)
+        Cancel();
+}
+
+void TVezSaveFileScene::Decide() {
+    if (SaveMode) {
+        try {
+            Game.SaveGame(Current);
+        } catch (const EKestraError& e) {
+            // The old file and the game stay as they were; the player may try again.
+            Game.PlayBuzzerSound();
+            Game.ReportError(e.what());
+            return;
+        }
+        Game.PlayDecisionSound();
+        Close();
+        Game.SetScene(FromMenu ? KSceneMenu : KSceneField);
+        return;
+    }
+    if (!Panel(Current).Used()) {
+        Game.PlayBuzzerSound();
+        return;
+    }
+    try {
+        Game.LoadGame(Current);
+    } catch (const EKestraError& e) {
+        // The running game is untouched; the panel shows what the slot holds now.
+        Game.PlayBuzzerSound();
+        Game.ReportError(e.what());
+        Panel(Current).Load(Current, true);
+        Panel(Current).SetCursorActive(true);
+        return;
+    }
+    Game.PlayDecisionSound();
+    Game.FadeOutMusic(800);
+    Close();
+    for (int k = 0; k < 48; ++k) Host.WaitFrame();
+    Game.StopMusic();
+    for (int k = 0; k < 16; ++k) Host.WaitFrame();
+    Game.SetScene(KSceneField);
+    Game.EnterLoadedGame();
+}
+
+void TVezSaveFileScene::Cancel() {
+    Game.PlayCancelSound();
+    Close();
+    if (!SaveMode)
+        Game.SetScene(KSceneTitle);
+    else
+        Game.SetScene(FromMenu ? KSceneMenu : KSceneField);
+}
+
+void TVezSaveFileScene::Close() {
+    FadeOut(20);
+    Host.Board().Clear();
+    Host.Present();
+    titleLine_->Hide();
+    for (auto& panel : panels_) panel->Hide();
+    Shown = false;
+}
+
+void TVezSaveFileScene::Draw() {
+    TKandelBoard& board = Host.Board();
+    board.Clear();
+    if (!Shown) return;
+    for (int slot = 1; slot <= KSaveFilePanels; ++slot) {
+        const int y = KListTop + KPanelHeight * (slot - Top) - Scroll;
+        if (y <= -KPanelHeight || y >= KScreenHeight) continue;
+        Panel(slot).Y = y;
+        Panel(slot).Draw();
+    }
+    titleLine_->Draw();
+    TVezSystemGraphic& system = Game.WindowHost().SystemGraphic();
+    const TRgbQuad bg = system.BackgroundColor();
+    board.FillRect(TRect{0, 32, KScreenWidth, KListTop}, bg.Red, bg.Green, bg.Blue);
+    board.FillRect(TRect{0, KScreenHeight - 8, KScreenWidth, KScreenHeight}, bg.Red, bg.Green,
+                   bg.Blue);
+    if ((Frames / 20) % 2 == 0) {
+        if (Top > 1) system.DrawUpArrow(board, 152, 32);
+        if (Top < KLastTop) system.DrawDownArrow(board, 152, 232);
+    }
+}
+
+} // namespace kestra
