@@ -1,0 +1,75 @@
+// The message box over a real game state: names and variables in the text, the
+// message options, and the entered number stored into the state.
+#include "scenes/MessageGameLink.h"
+#include "../state/GameFixture.h"
+#include "MessageTestHost.h"
+#include "media/MultiInput.h"
+#include "media/ScriptedInput.h"
+#include "state/LGD_GameState.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestra;
+
+namespace {
+
+struct MessageLink : ::testing::Test, kestra::test::TGameFixture {
+    MessageLink() : State(Env()), Input(Device), Link(State, Input, false) {
+        State.Reset();
+        Link.VariablesChanged = [this] { ++refreshes; };
+    }
+    TLcfgGameState State;
+    TScriptedInput Device;
+    TMultiInput Input;
+    TVezMessageGameLink Link;
+    kestra::testing::TTestWindowHost Host;
+    kestra::testing::TTestGold Gold;
+    int refreshes = 0;
+};
+
+TEST_F(MessageLink, NamesAndVariablesComeFromTheState) {
+    TVezMessageWindow box(Host, Gold, Link);
+    State.System.SetVariable(4, -17);
+    box.BeginMessage();
+    box.AddLine("\\N[0]/\\N[3]/\\N[77]/\\V[4]");
+    EXPECT_EQ(box.Lines[0], "Alex/Cid//-17");
+    State.PartyInfo.RemoveMember(1);
+    State.PartyInfo.RemoveMember(2);
+    box.AddLine("[\\N[0]]");
+    EXPECT_EQ(box.Lines[1], "[]");
+
+    // Where an entered number goes.
+    Link.SetVariable(9, 42);
+    EXPECT_EQ(State.System.Variable(9), 42);
+    EXPECT_EQ(refreshes, 1);
+}
+
+TEST_F(MessageLink, OptionsFollowTheSystemState) {
+    TLcfgSystem& s = State.System;
+    s.MessageTransparent = 1;
+    s.MessagePosition = 0;
+    s.MessageAvoidsParty = false;
+    s.FaceGraphic = "Faces1";
+    s.FaceRight = 1;
+    s.MessageActive = false;
+    TVezMessageSettings settings = Link.MessageSettings();
+    EXPECT_TRUE(settings.Transparent);
+    EXPECT_EQ(settings.Position, 0);
+    EXPECT_FALSE(settings.AvoidsParty);
+    EXPECT_FALSE(settings.FaceVisible);
+    EXPECT_TRUE(settings.FaceRight);
+    s.MessageActive = true;
+    s.MessageTransparent = 2; // only 1 means transparent
+    settings = Link.MessageSettings();
+    EXPECT_TRUE(settings.FaceVisible);
+    EXPECT_FALSE(settings.Transparent);
+
+    Link.HeroScreenYSource = [] { return 200; };
+    s.MessageAvoidsParty = true;
+    s.MessagePosition = 2;
+    TVezMessageWindow box(Host, Gold, Link);
+    box.BeginMessage();
+    EXPECT_EQ(box.Y, 0);
+}
+
+} // namespace
