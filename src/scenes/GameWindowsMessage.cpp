@@ -4,7 +4,7 @@
 #include "media/MultiInput.h"
 #include "shell/Cp932.h"
 #include "shell/Errors.h"
-#include "shell/LS_Base.h"
+#include "shell/SceneNumbers.h"
 #include "state/LGD_System.h"
 
 #include <algorithm>
@@ -219,6 +219,8 @@ void TVezMessageWindow::Close() {
 
 void TVezMessageWindow::Hide() {
     Lines.clear();
+    // Whatever the answer was meant for may be gone once the box is.
+    ResultTarget = nullptr;
     GoldWindow.Hide();
     AlreadyOpenMark = false;
     TVezWindow::Hide();

@@ -47,4 +47,14 @@ void TVezMessageGameLink::SetVariable(std::int32_t id, std::int32_t value) {
     if (VariablesChanged) VariablesChanged();
 }
 
+std::function<void(const std::string&, std::int32_t, bool)>
+MessageFaceLoader(TVezMessageWindow& box,
+                  std::function<std::string(const std::string&, const std::string&)> find) {
+    return
+        [&box, find = std::move(find)](const std::string& name, std::int32_t index, bool mirrored) {
+            const std::string path = name.empty() || !find ? std::string() : find(name, "FaceSet");
+            box.SetFacePicture(path, index, mirrored);
+        };
+}
+
 } // namespace kestra

@@ -38,4 +38,11 @@ private:
     bool TestPlayMode;
 };
 
+// Loads the message face named by the game state into the box: the file is looked
+// up in "FaceSet"; an empty or missing name removes the face, a broken file raises
+// an error naming it. The box must outlive the loader.
+std::function<void(const std::string&, std::int32_t, bool)>
+MessageFaceLoader(TVezMessageWindow& box,
+                  std::function<std::string(const std::string&, const std::string&)> find);
+
 } // namespace kestra

@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         f.game.pressed = static_cast<std::uint16_t>(key & (KButtonDecide | KButtonCancel));
         f.host.keys = static_cast<std::uint16_t>(key & 0x0F);
         f.box.Update();
-        f.box.Draw();
+        // Drawing costs most of a frame; every eighth one still reaches every path.
+        if (frame % 8 == 7) f.box.Draw();
     }
     return 0;
 }

@@ -1,10 +1,16 @@
 // The message box over a real game state: names and variables in the text, the
 // message options, and the entered number stored into the state.
 #include "scenes/MessageGameLink.h"
+#include "../shell/TempDir.h"
 #include "../state/GameFixture.h"
 #include "MessageTestHost.h"
+#include "graphics/GR_ChipSet.h"
+#include "graphics/KandelPng.h"
 #include "media/MultiInput.h"
 #include "media/ScriptedInput.h"
+#include "scenes/SystemGraphicLink.h"
+#include "shell/AssetLookup.h"
+#include "shell/Errors.h"
 #include "state/LGD_GameState.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +76,36 @@ TEST_F(MessageLink, OptionsFollowTheSystemState) {
     TVezMessageWindow box(Host, Gold, Link);
     box.BeginMessage();
     EXPECT_EQ(box.Y, 0);
+}
+
+TEST_F(MessageLink, TheStateChoosesTheFace) {
+    kestra::test::TempDir dir;
+    std::vector<std::uint8_t> bytes;
+    WritePng(kestra::testing::CodedFaceSet(), bytes);
+    dir.Write("FaceSet/Faces1.png", std::string(bytes.begin(), bytes.end()));
+    dir.Write("FaceSet/Broken.png", "not a picture");
+    TAssetLookup lookup(dir.Dir(), "");
+    TVezSystemGraphic system(kestra::testing::SharedFont(), nullptr);
+    TVezSystemGraphicLink pictures(system);
+    TVezMessageWindow box(Host, Gold, Link);
+    pictures.MessageFace = MessageFaceLoader(box, PictureFinder(lookup));
+    State.Env.Pictures = &pictures;
+
+    State.System.MessageActive = true;
+    State.System.SetFace("Faces1", 6, false, true);
+    ASSERT_TRUE(box.FaceShown());
+    EXPECT_EQ(box.Face.ScanLine(0)[0], 10 + 6); // mirrored: the right half comes first
+    State.System.SetFace("", 0, false, false);
+    EXPECT_FALSE(box.FaceShown());
+    State.System.SetFace("Missing", 0, false, false);
+    EXPECT_FALSE(box.FaceShown());
+    try {
+        State.System.SetFace("Broken", 0, false, false);
+        ADD_FAILURE() << "a broken face set loads";
+    } catch (const EKestraError& e) {
+        EXPECT_NE(std::string(e.what()).find("Broken.png"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(box.FaceShown());
 }
 
 } // namespace

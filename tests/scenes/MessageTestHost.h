@@ -3,7 +3,6 @@
 // sounds it asked for, message options, actor names and variables.
 #include "WindowTestHost.h"
 #include "scenes/GameWindowsMessage.h"
-#include "state/LGD_System.h"
 
 #include <map>
 #include <vector>

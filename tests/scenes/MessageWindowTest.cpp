@@ -4,6 +4,7 @@
 #include "MessageTestHost.h"
 #include "media/MultiInput.h"
 #include "scenes/GameWindowsMessage.h"
+#include "state/LGD_System.h"
 
 #include <gtest/gtest.h>
 
