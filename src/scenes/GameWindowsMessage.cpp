@@ -452,27 +452,4 @@ void TVezMessageWindow::Draw() {
     GoldWindow.Draw();
 }
 
-std::string TVezMessagePoolLocal::Take() {
-    if (Lines.empty()) return {};
-    std::string first = std::move(Lines.front());
-    Lines.pop_front();
-    return first;
-}
-
-bool ShowPoolPage(TVezMessagePoolLocal& pool, ILcfgMessageBoxLocal& box) {
-    box.BeginMessage();
-    while (pool.Count() > 0 && box.LineCount() <= 3) {
-        std::string line = pool.Take();
-        if (!line.empty())
-            box.AddLine(line);
-        else if (box.LineCount() > 0)
-            break;
-    }
-    if (box.LineCount() == 0) {
-        box.Close();
-        return false;
-    }
-    return true;
-}
-
 } // namespace kestra

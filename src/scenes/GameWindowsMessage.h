@@ -10,32 +10,16 @@
 // for a key, "\$" money box, "\." and "\|" pauses of 15 and 60 frames, "\>" and
 // "\<" instant typing on and off, "\^" close without a key. The letter is
 // matched in either case; unknown codes are consumed without effect.
+#include "interpreter/LGD_Scripter.h"
 #include "scenes/GameWindows.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kestra {
-
-// What the interpreter needs of the message box.
-class ILcfgMessageBoxLocal {
-public:
-    virtual ~ILcfgMessageBoxLocal() = default;
-    virtual bool Present() const = 0;   // shown, opening or closing
-    virtual int ClosePhase() const = 0; // 0 not closing
-    virtual bool AlreadyOpen() const = 0;
-    virtual bool PriceCheck() const = 0; // an inn offer is pending
-    virtual void ClearPriceCheck() = 0;
-    virtual std::uint8_t Result() const = 0; // the answer the window wrote
-    virtual int LineCount() const = 0;
-    virtual void BeginMessage() = 0;
-    virtual void AddLine(const std::string& line) = 0; // CP932 bytes, expanded by the window
-    virtual void Close() = 0;
-};
 
 // The message options of the game state, read at every BeginMessage.
 struct TVezMessageSettings {
@@ -77,12 +61,12 @@ inline constexpr std::size_t KMessageLines = 4;
 // The result before the player has answered.
 inline constexpr std::uint8_t KNoMessageResult = 255;
 
-class TVezMessageWindow : public TVezWindow, public ILcfgMessageBoxLocal {
+class TVezMessageWindow : public TVezWindow, public ILcfgMessageBox {
 public:
     // All three must outlive the window.
     TVezMessageWindow(IVezWindowHost& host, IVezPartyView& party, IVezMessageHost& game);
 
-    // ILcfgMessageBoxLocal
+    // ILcfgMessageBox
     bool Present() const override { return IsPresent(); }
     int ClosePhase() const override { return TVezWindow::ClosePhase; }
     bool AlreadyOpen() const override { return AlreadyOpenMark; }
@@ -96,15 +80,16 @@ public:
 
     // Appends "  " + text as a choice; the first choice starts the choice list on
     // the line after the text.
-    void AddChoice(const std::string& text);
+    void AddChoice(const std::string& text) override;
     // cancelChoice 0: cancel does nothing; otherwise cancel answers cancelChoice - 1.
     // target, when set, receives the answer as well (the caller checks that what it
     // writes to still exists).
-    void SetChoiceOptions(std::int32_t cancelChoice, std::function<void(std::uint8_t)> target);
+    void SetChoiceOptions(std::int32_t cancelChoice,
+                          std::function<void(std::uint8_t)> target) override;
     // digits are limited to 1..9; the variable receives the number on decide.
-    void SetNumberInput(std::int32_t digits, std::int32_t variable);
+    void SetNumberInput(std::int32_t digits, std::int32_t variable) override;
     // Choice 0 may be taken only with at least price money (an inn offer).
-    void SetPriceCheck(std::int32_t price);
+    void SetPriceCheck(std::int32_t price) override;
     void ShowGold();
     // The 48 x 48 cell (index mod 4, index div 4) of a face set file, mirrored on
     // request; an empty path removes the face. A broken file raises an error naming it.
@@ -152,24 +137,5 @@ private:
     IVezMessageHost& Game;
     bool HasFace = false;
 };
-
-// A first-in first-out queue of message lines; an empty line ends a page.
-class TVezMessagePoolLocal {
-public:
-    int Count() const { return static_cast<int>(Lines.size()); }
-    void Clear() { Lines.clear(); }
-    void Add(std::string text) { Lines.push_back(std::move(text)); }
-    // The first line, removed; empty when the queue is.
-    std::string Take();
-
-private:
-    std::deque<std::string> Lines;
-};
-
-// Shows the next page of the pool: BeginMessage, then lines are taken while the pool
-// is not empty and the page has at most 3 lines; an empty line ends a page that has
-// lines and is dropped. A page that stays empty is closed at once. Answers whether
-// a page is showing.
-bool ShowPoolPage(TVezMessagePoolLocal& pool, ILcfgMessageBoxLocal& box);
 
 } // namespace kestra

@@ -1,6 +1,6 @@
 // The message box driven frame by frame: typing speeds and pauses, codes, the wait
 // for a key, choices with cancel, the inn offer, number input, positions, the money
-// box, faces, the pool, and texts written to break it.
+// box, faces, and texts written to break it.
 #include "MessageTestHost.h"
 #include "media/MultiInput.h"
 #include "scenes/GameWindowsMessage.h"
@@ -437,22 +437,6 @@ TEST_F(MessageTest, FaceMovesTheText) {
     EXPECT_EQ(box.ItemWidth, 220);
     box.RemoveFace();
     EXPECT_FALSE(box.FaceShown());
-}
-
-TEST_F(MessageTest, PoolPages) {
-    TVezMessagePoolLocal pool;
-    for (const char* l : {"", "a", "b", "", "c", "d", "e", "f", "g"}) pool.Add(l);
-    EXPECT_TRUE(ShowPoolPage(pool, box));
-    EXPECT_EQ(box.Lines, (std::vector<std::string>{"a", "b"}));
-    EXPECT_TRUE(ShowPoolPage(pool, box));
-    EXPECT_EQ(box.Lines, (std::vector<std::string>{"c", "d", "e", "f"}));
-    EXPECT_TRUE(ShowPoolPage(pool, box));
-    EXPECT_EQ(box.Lines, (std::vector<std::string>{"g"}));
-    EXPECT_EQ(pool.Count(), 0);
-    pool.Add("");
-    EXPECT_FALSE(ShowPoolPage(pool, box));
-    EXPECT_EQ(box.ClosePhase(), 1);
-    EXPECT_EQ(pool.Take(), "");
 }
 
 TEST_F(MessageTest, HostileTextsEndSafely) {
