@@ -15,6 +15,8 @@
 
 namespace kestra {
 
+class TVezMessageWindow;
+
 // At most this many teleports are carried out in one frame; a request made during
 // the last pass stays pending for the next frame, so the frame loop keeps running.
 inline constexpr int KMaxTeleportPasses = 8;
@@ -43,6 +45,8 @@ public:
     std::function<int()> InputDirection;
     // The scene byte of the system state (null: the scene keeps running).
     std::uint8_t* SceneNumber = nullptr;
+    // The message box the field updates and draws (null: none).
+    TVezMessageWindow* MessageWindow = nullptr;
     // Teleport-hide and -show transitions; 20 means none at all.
     int TeleportHide = 20;
     int TeleportShow = 20;

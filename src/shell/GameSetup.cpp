@@ -23,9 +23,26 @@ void EnterMap(TGameMain& game, TGameSession& session, std::int32_t mapId) {
     session.Map.SetEvents({});
 }
 
+// The message box over the session's game state, skinned like the title's windows.
+void MakeMessageWindow(TGameMain& game, TGameSession& session) {
+    TLcfgGameState& state = session.Save->State;
+    session.PartyView = std::make_unique<TLcfgWindowPartyView>(state);
+    session.MessageLink =
+        std::make_unique<TVezMessageGameLink>(state, *game.Input, game.Config.TestPlayMode);
+    session.MessageLink->HeroScreenYSource = [&session] { return session.Hero.ScreenY(); };
+    session.MessageWindow = std::make_unique<TVezMessageWindow>(*game.TitleLink, *session.PartyView,
+                                                                *session.MessageLink);
+    session.Pictures = std::make_unique<TVezSystemGraphicLink>(game.TitleLink->SystemGraphic());
+    session.Pictures->MessageFace =
+        MessageFaceLoader(*session.MessageWindow, PictureFinder(*game.Assets));
+    state.Env.Pictures = session.Pictures.get();
+}
+
 // A new game: the state from the database, the hero on the start position, the
 // field scene on the start map.
 void StartNewGame(TGameMain& game, TGameSession& session) {
+    if (!session.MessageWindow) MakeMessageWindow(game, session);
+    session.MessageWindow->Hide();
     session.StartPlace = session.Save->NewGame();
     const auto& party = session.Save->State.PartyInfo;
     session.Hero.Clear();
@@ -41,6 +58,7 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
     auto field = std::make_unique<TVezFieldScene>(game, session.Map, session.Hero, session.Unit);
     field->MapTree = &session.MapTree;
     field->SceneNumber = &game.State.SceneNumber;
+    field->MessageWindow = session.MessageWindow.get();
     field->InputDirection = [&game] { return game.Input->Direction; };
     field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
     game.SetScene(KSceneField, std::move(field));

@@ -7,6 +7,10 @@
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
+#include "scenes/GameWindowsMessage.h"
+#include "scenes/MessageGameLink.h"
+#include "scenes/SystemGraphicLink.h"
+#include "scenes/WindowPartyView.h"
 #include "state/LGD_Map.h"
 
 #include <memory>
@@ -26,6 +30,12 @@ struct TGameSession {
     TVezMap Unit;
     TLcfgMap Map;
     TLcfgParty Hero;
+    // The message box with what it reads of the game, made with the first new game
+    // (its windows take the title's skin).
+    std::unique_ptr<TLcfgWindowPartyView> PartyView;
+    std::unique_ptr<TVezMessageGameLink> MessageLink;
+    std::unique_ptr<TVezSystemGraphicLink> Pictures;
+    std::unique_ptr<TVezMessageWindow> MessageWindow;
 };
 
 // When the game directory holds "KESTRA.ldb" and "KESTRA.lmt", loads them (errors
