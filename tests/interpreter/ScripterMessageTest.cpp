@@ -1,6 +1,6 @@
 // The message commands run by the main interpreter against a real message box: a
 // message takes a following choice list or number input into its box only when it
-// fits, the answer selects the branch, options and the face reach the game state.
+// fits, the answer selects the branch, and a later message takes over a closing box.
 #include "../scenes/MessageTestHost.h"
 #include "../state/GameFixture.h"
 #include "interpreter/LGD_Scripter.h"
@@ -148,23 +148,6 @@ TEST_F(MessageCommands, NumberInputJoinsWhenThereIsRoom) {
     Settle();
     EXPECT_EQ(Box.LineCount(), 0);
     EXPECT_EQ(Box.NumberDigits, 1);
-}
-
-TEST_F(MessageCommands, OptionsAndFaceGoToTheState) {
-    Run({Line(10120, 0, {}, {1, 0, 0, 1}), Line(10130, 0, "Faces1", {3, 1, 1}),
-         Line(10130, 0, "", {0, 0, 0})});
-    Main.UpdateMain(*this);
-    EXPECT_EQ(State.System.MessageTransparent, 1);
-    EXPECT_EQ(State.System.MessagePosition, 0);
-    EXPECT_FALSE(State.System.MessageAvoidsParty);
-    EXPECT_TRUE(State.System.EventsMoveDuringMessages);
-    EXPECT_TRUE(State.System.FaceGraphic.empty()); // the second face command removed it
-    Run({Line(10130, 0, "Faces1", {3, 1, 1})});
-    Main.UpdateMain(*this);
-    EXPECT_EQ(State.System.FaceGraphic, "Faces1");
-    EXPECT_EQ(State.System.FaceIndex, 3);
-    EXPECT_EQ(State.System.FaceRight, 1);
-    EXPECT_TRUE(State.System.FaceMirrored);
 }
 
 TEST_F(MessageCommands, AMessageTakesOverAClosingBox) {

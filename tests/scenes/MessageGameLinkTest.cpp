@@ -1,5 +1,5 @@
 // The message box over a real game state: names and variables in the text, the
-// message options, and the entered number stored into the state.
+// message options, the entered number and the face.
 #include "scenes/MessageGameLink.h"
 #include "../shell/TempDir.h"
 #include "../state/GameFixture.h"
@@ -50,32 +50,18 @@ TEST_F(MessageLink, NamesAndVariablesComeFromTheState) {
     EXPECT_EQ(refreshes, 1);
 }
 
-TEST_F(MessageLink, OptionsFollowTheSystemState) {
-    TLcfgSystem& s = State.System;
-    s.MessageTransparent = 1;
-    s.MessagePosition = 0;
-    s.MessageAvoidsParty = false;
-    s.FaceGraphic = "Faces1";
-    s.FaceRight = 1;
-    s.MessageActive = false;
-    TVezMessageSettings settings = Link.MessageSettings();
-    EXPECT_TRUE(settings.Transparent);
-    EXPECT_EQ(settings.Position, 0);
-    EXPECT_FALSE(settings.AvoidsParty);
-    EXPECT_FALSE(settings.FaceVisible);
-    EXPECT_TRUE(settings.FaceRight);
-    s.MessageActive = true;
-    s.MessageTransparent = 2; // only 1 means transparent
-    settings = Link.MessageSettings();
-    EXPECT_TRUE(settings.FaceVisible);
-    EXPECT_FALSE(settings.Transparent);
-
+TEST_F(MessageLink, TheBoxAvoidsTheHeroWhereTheStateSaysSo) {
+    State.System.MessageTransparent = 2; // only 1 means transparent
     Link.HeroScreenYSource = [] { return 200; };
-    s.MessageAvoidsParty = true;
-    s.MessagePosition = 2;
     TVezMessageWindow box(Host, Gold, Link);
     box.BeginMessage();
     EXPECT_EQ(box.Y, 0);
+    EXPECT_FALSE(box.WindowImage.Transparent);
+    State.System.MessageAvoidsParty = false;
+    State.System.MessageTransparent = 1;
+    box.BeginMessage();
+    EXPECT_EQ(box.Y, 160);
+    EXPECT_TRUE(box.WindowImage.Transparent);
 }
 
 TEST_F(MessageLink, TheStateChoosesTheFace) {
