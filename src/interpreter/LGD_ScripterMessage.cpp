@@ -104,7 +104,10 @@ void SelectFace(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
 }
 
 void ShowChoices(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    if (ILcfgMessageBox* box = s.World->MessageBox()) ChoicesInto(s, frame, l, *box);
+    if (ILcfgMessageBox* box = s.World->MessageBox())
+        ChoicesInto(s, frame, l, *box);
+    else
+        frame.BranchResult(l.Indent) = 255; // nobody can answer: no branch runs
 }
 
 void InputNumber(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {

@@ -4,7 +4,12 @@
 #include <array>
 
 #include "data/LD_ChipSet.h"
+#include "media/MultiInput.h"
+#include "media/Tonica.h"
 #include "scenes/GameWindowsMessage.h"
+#include "state/LGD_CmnEvent.h"
+#include "state/LGD_Event.h"
+#include "state/LGD_GameState.h"
 
 namespace kestra {
 
@@ -50,8 +55,24 @@ TPoint TVezFieldScene::ZoomCentre() const {
 
 void TVezFieldScene::UpdateEventsOnce() {
     for (TLcfgCharacter* c : Map.Characters()) c->UpdatedThisFrame = false;
+    if (Game != nullptr) Game->CommonEvents.UpdateParallel(World);
     Hero.InputDirection = InputDirection ? InputDirection() : 0;
-    for (TLcfgCharacter* c : Map.Characters()) c->Update();
+    // Copied: a character update may not change the list, but a teleport request
+    // carried out later rebuilds it.
+    const std::vector<TLcfgCharacter*> list = Map.Characters();
+    for (TLcfgCharacter* c : list) c->Update();
+}
+
+void TVezFieldScene::CreateEvents() {
+    if (Game == nullptr) return;
+    Map.Events.CreateFromMap(Unit, World);
+    Map.UseOwnEvents();
+}
+
+void TVezFieldScene::RelinkEvents() {
+    if (Game == nullptr) return;
+    Map.Events.Relink(Unit, World);
+    Map.UseOwnEvents();
 }
 
 void TVezFieldScene::Update() {
@@ -65,6 +86,10 @@ void TVezFieldScene::Update() {
         MessageWindow->ClearAlreadyOpen();
     UpdateEventsOnce();
     if (MessageWindow != nullptr) MessageWindow->Update();
+    if (Game != nullptr) {
+        if (Game->PartyInfo.TickTimer()) Map.Events.RefreshPages();
+        Game->Interpreter.UpdateMain(World);
+    }
     Map.Panorama.Update();
     PerformTeleport();
     // The box's last closing step is drawn even when the frame loop is behind.
@@ -99,6 +124,7 @@ void TVezFieldScene::PerformTeleport() {
         if (otherMap) {
             if (LoadMapUnit) LoadMapUnit(TeleportMap);
             Map.Enter(true, nullptr);
+            CreateEvents();
         } else {
             Map.Recentre();
         }
@@ -114,6 +140,55 @@ bool TVezFieldScene::PrepareEncounter() {
     ++EncountersRolled;
     BattleUnavailable = true;
     return false;
+}
+
+bool TVezFieldScene::InterpreterRunning() {
+    return Game != nullptr && Game->Interpreter.IsRunning();
+}
+
+bool TVezFieldScene::MessagePresent() {
+    return MessageWindow != nullptr && MessageWindow->Present();
+}
+
+bool TVezFieldScene::DecideKeyPressed() {
+    return Input != nullptr && (Input->Pressed & KButtonDecide) != 0;
+}
+
+int TVezFieldScene::StartEventsAt(std::int32_t x, std::int32_t y, int trigger, bool byAction,
+                                  bool sameLayer) {
+    return kestra::StartEventsAt(Map.Events, x, y, trigger, byAction, sameLayer);
+}
+
+bool TVezFieldScene::StartPending() {
+    if (Game == nullptr) return false;
+    return Game->CommonEvents.FirstAutoStart(World) != nullptr || Map.Events.AnyStartRequested();
+}
+
+TLcfgGameState& TVezFieldScene::TScriptWorld::Game() {
+    return *Scene.Game;
+}
+TRandom& TVezFieldScene::TScriptWorld::Random() {
+    return Scene.Host.Random();
+}
+TLcfgCommonEvent* TVezFieldScene::TScriptWorld::CommonEvents() {
+    return Scene.Game != nullptr ? &Scene.Game->CommonEvents : nullptr;
+}
+TLcfgScripter* TVezFieldScene::TScriptWorld::MainInterpreter() {
+    return Scene.Game != nullptr ? &Scene.Game->Interpreter : nullptr;
+}
+bool TVezFieldScene::TScriptWorld::AbortKeyHeld() {
+    return Scene.TestPlay && Scene.Input != nullptr && Scene.Input->Device().FunctionKeyDown(10);
+}
+bool TVezFieldScene::TScriptWorld::SceneChangeRequested() {
+    return Scene.SceneNumber != nullptr && *Scene.SceneNumber != KSceneField;
+}
+std::int32_t TVezFieldScene::TScriptWorld::MusicTick() {
+    ITonica* sound = Scene.Game != nullptr ? Scene.Game->Env.Sound : nullptr;
+    return sound != nullptr ? sound->GetMidiTick() : 0;
+}
+bool TVezFieldScene::TScriptWorld::MusicLooped() {
+    ITonica* sound = Scene.Game != nullptr ? Scene.Game->Env.Sound : nullptr;
+    return sound != nullptr && sound->GetMusicLooping();
 }
 
 void TVezFieldScene::StepStarted() {

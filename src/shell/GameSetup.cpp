@@ -1,5 +1,7 @@
 #include "shell/GameSetup.h"
 
+#include <iostream>
+
 #include "graphics/GR_ChipSet.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
@@ -44,6 +46,7 @@ void MakeMessageWindow(TGameMain& game, TGameSession& session) {
 void StartNewGame(TGameMain& game, TGameSession& session) {
     if (!session.MessageWindow) MakeMessageWindow(game, session);
     session.MessageWindow->Hide();
+    session.MessagePool.Clear();
     session.StartPlace = session.Save->NewGame();
     TLcfgGameState& state = session.Save->State;
     TLcfgParty& hero = state.Hero;
@@ -60,8 +63,16 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
     field->MapTree = &session.MapTree;
     field->SceneNumber = &state.System.Scene;
     field->MessageWindow = session.MessageWindow.get();
+    field->MessagePool = &session.MessagePool;
     field->InputDirection = [&game] { return game.Input->Direction; };
     field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
+    field->Game = &state;
+    field->Input = game.Input.get();
+    field->TestPlay = game.Config.TestPlayMode;
+    field->Warn = [](const std::string& message) {
+        std::cerr << "kestra: events: " << message << "\n";
+    };
+    field->CreateEvents();
     game.SetScene(KSceneField, std::move(field));
 }
 

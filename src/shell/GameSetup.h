@@ -37,6 +37,8 @@ struct TGameSession {
     std::unique_ptr<TVezMessageGameLink> MessageLink;
     std::unique_ptr<TVezSystemGraphicLink> Pictures;
     std::unique_ptr<TVezMessageWindow> MessageWindow;
+    // Lines waiting for the message box (battle and level-up notices).
+    TVezMessagePool MessagePool;
 };
 
 // The session of a game object before any game is loaded: an empty database and map
