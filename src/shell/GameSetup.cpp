@@ -33,6 +33,7 @@ void MakeMessageWindow(TGameMain& game, TGameSession& session) {
     session.MessageLink =
         std::make_unique<TVezMessageGameLink>(state, *game.Input, game.Config.TestPlayMode);
     session.MessageLink->HeroScreenYSource = [&state] { return state.Hero.ScreenY(); };
+    session.MessageLink->VariablesChanged = [&state] { state.Map.Events.RefreshPages(); };
     session.MessageWindow = std::make_unique<TVezMessageWindow>(*game.TitleLink, *session.PartyView,
                                                                 *session.MessageLink);
     session.Pictures = std::make_unique<TVezSystemGraphicLink>(game.TitleLink->SystemGraphic());
