@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,14 @@ public:
     virtual void BeginMessage() = 0;
     virtual void AddLine(const std::string& line) = 0; // CP932 bytes, expanded by the window
     virtual void Close() = 0;
+    // The prompts that end a page. A choice is a line of its own; cancelChoice 0 makes
+    // cancel do nothing, n answers n - 1; the answer goes to target as well.
+    virtual void AddChoice(const std::string& /*text*/) {}
+    virtual void SetChoiceOptions(std::int32_t /*cancelChoice*/,
+                                  std::function<void(std::uint8_t)> /*target*/) {}
+    virtual void SetNumberInput(std::int32_t /*digits*/, std::int32_t /*variable*/) {}
+    // Choice 0 may be taken only with at least price money (an inn offer).
+    virtual void SetPriceCheck(std::int32_t /*price*/) {}
 };
 
 // Lines waiting for the message window (battle and level-up notices). An empty line
@@ -287,6 +296,7 @@ struct THandlerEntry {
 // Handler groups, one per file; the dispatch table joins them.
 std::vector<THandlerEntry> FlowHandlers();
 std::vector<THandlerEntry> MapHandlers();
+std::vector<THandlerEntry> MessageHandlers();
 // Value by kind: 0 the constant n, 1 variable n, anything else 0.
 std::int32_t ValueByKind(ILcfgScriptWorld& w, std::int32_t kind, std::int32_t n);
 } // namespace scripter

@@ -6,6 +6,7 @@
 #include "data/LD_ChipSet.h"
 #include "media/MultiInput.h"
 #include "media/Tonica.h"
+#include "scenes/GameWindowsMessage.h"
 #include "state/LGD_CmnEvent.h"
 #include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"
@@ -95,13 +96,19 @@ void TVezFieldScene::Update() {
         Entered = true;
     }
     ++FrameCounter;
+    // A message begun after the frame its box started closing opens anew.
+    if (MessageWindow != nullptr && MessageWindow->ClosePhase() > 0)
+        MessageWindow->ClearAlreadyOpen();
     UpdateEventsOnce();
+    if (MessageWindow != nullptr) MessageWindow->Update();
     if (Game != nullptr) {
         if (Game->PartyInfo.TickTimer()) Map.Events.RefreshPages();
         Game->Interpreter.UpdateMain(World);
     }
     Map.Panorama.Update();
     PerformTeleport();
+    // The box's last closing step is drawn even when the frame loop is behind.
+    if (MessageWindow != nullptr && MessageWindow->ClosePhase() == 7) ForceDraw = true;
     if (SceneNumber != nullptr && *SceneNumber != KSceneField) {
         FadeOut(10);
         Entered = false;
@@ -117,7 +124,7 @@ void TVezFieldScene::RequestTeleport(std::int32_t map, std::int32_t x, std::int3
 
 void TVezFieldScene::PerformTeleport() {
     if (!TeleportPending || Hero.Leaving) return;
-    if (MessageBox != nullptr) MessageBox->Close();
+    if (MessageWindow != nullptr) MessageWindow->Close();
     const bool visible = Host.Board().Brightness > 0 && TeleportHide != 20;
     if (visible) {
         Hero.ResetAnimation();
@@ -155,7 +162,7 @@ bool TVezFieldScene::InterpreterRunning() {
 }
 
 bool TVezFieldScene::MessagePresent() {
-    return MessageBox != nullptr && MessageBox->Present();
+    return MessageWindow != nullptr && MessageWindow->Present();
 }
 
 bool TVezFieldScene::DecideKeyPressed() {
@@ -287,8 +294,22 @@ void TVezFieldScene::Draw() {
         }
     auto cellX = [&](int col) { return (col - 1) * 16 - offX; };
     auto cellY = [&](int r) { return (r - 1) * 16 - offY; };
+    // Rows an open opaque message box covers fully are not drawn in the first pass.
+    const bool boxCovers = MessageWindow != nullptr && MessageWindow->IsOpenOpaque();
+    auto covered = [&](int y) {
+        if (!boxCovers) return false;
+        switch (MessageWindow->Position) {
+        case 0:
+            return y <= 64;
+        case 1:
+            return y >= 80 && y <= 144;
+        default:
+            return y >= 160;
+        }
+    };
     // 6. First pass: panorama behind open lower tiles, then the tiles below.
-    for (int r = 0; r < KRows; ++r)
+    for (int r = 0; r < KRows; ++r) {
+        if (covered(cellY(r))) continue;
         for (int col = 0; col < KCols; ++col) {
             const auto i = static_cast<std::size_t>(r * KCols + col);
             const int x = cellX(col), y = cellY(r);
@@ -302,6 +323,7 @@ void TVezFieldScene::Draw() {
                 chips.DrawTile(board, x, y, upper[i], FrameCounter);
             }
         }
+    }
     // 7. Below the hero.
     for (auto& e : lists[0]) DrawCharacter(*e.Character);
     // 8. The hero's layer, row band by row band.
@@ -320,6 +342,8 @@ void TVezFieldScene::Draw() {
         }
     // 10. Above the hero.
     for (auto& e : lists[2]) DrawCharacter(*e.Character);
+    if (MessageWindow != nullptr) MessageWindow->Draw();
+    ForceDraw = false;
 }
 
 } // namespace kestra

@@ -13,6 +13,7 @@
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "interpreter/LGD_Scripter.h"
+#include "scenes/GameWindowsMessage.h"
 #include "shell/LS_Base.h"
 #include "state/LGD_Map.h"
 
@@ -49,7 +50,8 @@ public:
     // The game the events and interpreters run in (null: the hero walks alone).
     TLcfgGameState* Game = nullptr;
     TMultiInput* Input = nullptr;
-    ILcfgMessageBox* MessageBox = nullptr;
+    // The message box the field updates and draws and the interpreters fill.
+    TVezMessageWindow* MessageWindow = nullptr;
     TVezMessagePool* MessagePool = nullptr;
     // Test play: F10 ends the running event.
     bool TestPlay = false;
@@ -104,7 +106,7 @@ private:
         TLcfgEvent* Events() override { return &Scene.Map.Events; }
         TLcfgCommonEvent* CommonEvents() override;
         TLcfgScripter* MainInterpreter() override;
-        ILcfgMessageBox* MessageBox() override { return Scene.MessageBox; }
+        ILcfgMessageBox* MessageBox() override { return Scene.MessageWindow; }
         TVezMessagePool* MessagePool() override { return Scene.MessagePool; }
         TMultiInput* Input() override { return Scene.Input; }
         bool AbortKeyHeld() override;

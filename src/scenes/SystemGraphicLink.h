@@ -5,6 +5,8 @@
 #include "graphics/GR_System.h"
 #include "state/LGD_GameState.h"
 
+#include <functional>
+
 namespace kestra {
 
 class TVezSystemGraphicLink : public ILcfgPictures {
@@ -16,8 +18,13 @@ public:
     // blank skin (a database without a system graphic).
     void SystemGraphicChanged(const std::string& file, std::int32_t background,
                               std::int32_t font) override;
-    void MessageFaceChanged(const std::string&, std::int32_t, bool) override {}
+    void MessageFaceChanged(const std::string& file, std::int32_t index, bool mirrored) override {
+        if (MessageFace) MessageFace(file, index, mirrored);
+    }
     void MemberFaceChanged(int, const std::string&, std::int32_t) override {}
+
+    // Where the message face goes (the message box); unset: nowhere.
+    std::function<void(const std::string& file, std::int32_t index, bool mirrored)> MessageFace;
 
 private:
     TVezSystemGraphic& System;

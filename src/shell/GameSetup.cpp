@@ -28,6 +28,22 @@ void EnterMap(TGameMain& game, TGameSession& session, std::int32_t mapId) {
     state.Map.SetEvents({});
 }
 
+// The message box over the session's game state, skinned like the title's windows.
+void MakeMessageWindow(TGameMain& game, TGameSession& session) {
+    TLcfgGameState& state = session.Save->State;
+    session.PartyView = std::make_unique<TLcfgWindowPartyView>(state);
+    session.MessageLink =
+        std::make_unique<TVezMessageGameLink>(state, *game.Input, game.Config.TestPlayMode);
+    session.MessageLink->HeroScreenYSource = [&state] { return state.Hero.ScreenY(); };
+    session.MessageLink->VariablesChanged = [&state] { state.Map.Events.RefreshPages(); };
+    session.MessageWindow = std::make_unique<TVezMessageWindow>(*game.TitleLink, *session.PartyView,
+                                                                *session.MessageLink);
+    session.Pictures = std::make_unique<TVezSystemGraphicLink>(game.TitleLink->SystemGraphic());
+    session.Pictures->MessageFace =
+        MessageFaceLoader(*session.MessageWindow, PictureFinder(*game.Assets));
+    state.Env.Pictures = session.Pictures.get();
+}
+
 // A new game: the state from the database, the hero on the start position, the
 // field scene on the start map.
 void StartNewGame(TGameMain& game, TGameSession& session) {
@@ -48,10 +64,15 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
 } // namespace
 
 TVezFieldScene& InstallField(TGameMain& game, TGameSession& session) {
+    if (!session.MessageWindow) MakeMessageWindow(game, session);
+    session.MessageWindow->Hide();
+    session.MessagePool.Clear();
     TLcfgGameState& state = session.Save->State;
     auto field = std::make_unique<TVezFieldScene>(game, state.Map, state.Hero, session.Unit);
     field->MapTree = &session.MapTree;
     field->SceneNumber = &state.System.Scene;
+    field->MessageWindow = session.MessageWindow.get();
+    field->MessagePool = &session.MessagePool;
     field->InputDirection = [&game] { return game.Input->Direction; };
     field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
     field->Game = &state;

@@ -7,6 +7,10 @@
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
+#include "scenes/GameWindowsMessage.h"
+#include "scenes/MessageGameLink.h"
+#include "scenes/SystemGraphicLink.h"
+#include "scenes/WindowPartyView.h"
 #include "state/LGD_Map.h"
 
 #include <memory>
@@ -28,6 +32,14 @@ struct TGameSession {
     TLcfgPlace StartPlace; // where the last new game put the party
     // The current map unit, which the map state of the game state is attached to.
     TVezMap Unit;
+    // The message box with what it reads of the game, made with the first new game
+    // (its windows take the title's skin).
+    std::unique_ptr<TLcfgWindowPartyView> PartyView;
+    std::unique_ptr<TVezMessageGameLink> MessageLink;
+    std::unique_ptr<TVezSystemGraphicLink> Pictures;
+    std::unique_ptr<TVezMessageWindow> MessageWindow;
+    // Lines waiting for the message box (battle and level-up notices).
+    TVezMessagePool MessagePool;
 };
 
 // The session of a game object before any game is loaded: an empty database and map
@@ -43,7 +55,7 @@ std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string sav
 std::shared_ptr<TGameSession> PrepareGame(TGameMain& game);
 
 // A new field scene over the session's map state, hero and map unit, put into the
-// game's field slot.
+// game's field slot, with an empty message box and the menu behind the cancel key.
 TVezFieldScene& InstallField(TGameMain& game, TGameSession& session);
 
 // Replaces the running game with save slot `slot` once the whole file was read and

@@ -14,7 +14,8 @@ TEST(DemoTitle, NewGameFromTheTitleWalksInTheTown) {
     {
         std::FILE* f = std::fopen(script.c_str(), "w");
         ASSERT_NE(f, nullptr);
-        std::fputs("0\n100 Decide\n101\n200 Left\n", f); // New Game, then walk left
+        // New Game, the two pages of the intro dismissed, then walk left.
+        std::fputs("0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n460 Left\n", f);
         std::fclose(f);
     }
     TCommandLine line;

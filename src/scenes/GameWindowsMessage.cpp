@@ -1,0 +1,455 @@
+#include "scenes/GameWindowsMessage.h"
+
+#include "graphics/KandelImage.h"
+#include "media/MultiInput.h"
+#include "shell/Cp932.h"
+#include "shell/Errors.h"
+#include "shell/SceneNumbers.h"
+#include "state/LGD_System.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace kestra {
+
+namespace {
+
+constexpr int KFaceSize = 48;
+constexpr int KTextColors = 20;
+constexpr int KMaxSpeed = 20;
+// Longer expanded lines are cut: the box shows about 50 bytes of a line, and a
+// line of many "\N" codes must not grow without bound.
+constexpr std::size_t KMaxLineBytes = 4096;
+// TypeX stops growing here; everything that far right is skipped anyway.
+constexpr std::int32_t KMaxTypeX = 1 << 20;
+
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+} // namespace
+
+std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos) {
+    if (pos >= text.size() || text[pos] != '[') return -1;
+    const std::size_t begin = pos + 1;
+    std::size_t end = begin;
+    while (end < text.size() && text[end] != ']') end += Cp932CharLength(text, end);
+    pos = end < text.size() ? end + 1 : end;
+
+    std::size_t q = begin;
+    bool negative = false;
+    if (q < end && (text[q] == '-' || text[q] == '+')) negative = text[q++] == '-';
+    std::int64_t value = 0;
+    bool digits = false;
+    constexpr std::int64_t cap = std::int64_t{1} << 32;
+    for (; q < end && text[q] >= '0' && text[q] <= '9'; ++q) {
+        value = std::min(cap, value * 10 + (text[q] - '0'));
+        digits = true;
+    }
+    if (!digits) return 0;
+    if (negative) value = -value;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+TVezMessageWindow::TVezMessageWindow(IVezWindowHost& host, IVezPartyView& party,
+                                     IVezMessageHost& game)
+    : TVezWindow(host), GoldWindow(host, party), Party(party), Game(game) {}
+
+void TVezMessageWindow::BeginMessage() {
+    const TVezMessageSettings settings = Game.MessageSettings();
+    Columns = 1;
+    if (Host.CurrentScene() != KSceneField) {
+        Position = 2;
+        Setup(0, 160, 320, 80, false);
+    } else {
+        Position = std::clamp(settings.Position, 0, 2);
+        if (settings.AvoidsParty) {
+            const std::int32_t heroY = Game.HeroScreenY();
+            if (heroY <= 112)
+                Position = 2;
+            else if (heroY > 151)
+                Position = 0;
+        }
+        Setup(0, Position * 80, 320, 80, !AlreadyOpenMark);
+        AlreadyOpenMark = true;
+        if (settings.Transparent) {
+            WindowImage.FillArea(WindowImage.GetBounds(), 0);
+            BackImage.FillArea(BackImage.GetBounds(), 0);
+            WindowImage.Transparent = true;
+        }
+    }
+    Lines.clear();
+    Columns = 1;
+    ItemCount = 0;
+    ContentLeft = 14;
+    ItemWidth = Width - 28;
+    TypeLine = TypePos = TypeX = 0;
+    TextColour = 0;
+    Speed = 1;
+    Wait = 0;
+    WaitForKey = CloseWithoutKey = false;
+    CancelChoice = 0;
+    ResultTarget = nullptr;
+    ResultValue = KNoMessageResult;
+    NumberValue = NumberDigits = NumberVariable = 0;
+    PriceCheckMark = false;
+    Price = 0;
+}
+
+void TVezMessageWindow::AddLine(const std::string& text) {
+    if (Lines.size() >= KMessageLines) return;
+    if (Lines.empty() && text.size() >= 2 && text[0] == '\\' && text[1] == '$') ShowGold();
+    std::string out;
+    for (std::size_t p = 0; p < text.size() && out.size() < KMaxLineBytes;) {
+        const std::size_t n = Cp932CharLength(text, p);
+        if (n == 1 && text[p] == '\\' && p + 1 < text.size()) {
+            const char letter = Upper(text[p + 1]);
+            if (letter == 'N' || letter == 'V') {
+                std::size_t q = p + 2;
+                const std::int32_t id = ReadBracketNumber(text, q);
+                out += letter == 'N' ? Game.ActorName(id) : std::to_string(Game.Variable(id));
+                p = q;
+                continue;
+            }
+            if (letter == '\\') {
+                out += "\\\\";
+                p += 2;
+                continue;
+            }
+            if (letter == '_') {
+                out += '\x01';
+                p += 2;
+                continue;
+            }
+        }
+        out.append(text, p, n);
+        p += n;
+    }
+    if (out.size() > KMaxLineBytes) out.resize(KMaxLineBytes);
+    Lines.push_back(std::move(out));
+}
+
+void TVezMessageWindow::AddChoice(const std::string& text) {
+    // A choice that no longer fits on the page is not counted either.
+    if (Lines.size() >= KMessageLines) return;
+    if (ItemCount == 0) ContentTop = LineCount() * 16 + 8;
+    AddLine("  " + text);
+    ItemCount += 1;
+}
+
+void TVezMessageWindow::SetChoiceOptions(std::int32_t cancelChoice,
+                                         std::function<void(std::uint8_t)> target) {
+    CancelChoice = std::clamp(cancelChoice, 0, 255);
+    ResultTarget = std::move(target);
+}
+
+void TVezMessageWindow::SetNumberInput(std::int32_t digits, std::int32_t variable) {
+    NumberDigits = std::clamp(digits, 1, KMaxNumberDigits);
+    NumberVariable = variable;
+    NumberValue = 0;
+}
+
+void TVezMessageWindow::SetPriceCheck(std::int32_t price) {
+    PriceCheckMark = true;
+    Price = price;
+}
+
+void TVezMessageWindow::ShowGold() {
+    if (Host.CurrentScene() != KSceneField) return;
+    if (GoldWindow.IsPresent() && GoldWindow.ClosePhase == 0) return;
+    bool animate = true;
+    if (GoldWindow.ClosePhase == 1) {
+        GoldWindow.Hide();
+        animate = false;
+    }
+    GoldWindow.Setup(232, Position == 0 ? 208 : 0, 88, 32, animate);
+    GoldWindow.Refresh();
+}
+
+void TVezMessageWindow::SetFacePicture(const std::string& path, std::int32_t index, bool mirrored) {
+    RemoveFace();
+    if (path.empty()) return;
+    TKandelBitmap bitmap;
+    ReadImageFile(path, bitmap);
+    try {
+        SetFaceBitmap(bitmap, index, mirrored);
+    } catch (const EInvalidGraphic& e) {
+        throw EInvalidGraphic(path + ": " + e.what());
+    }
+}
+
+void TVezMessageWindow::SetFaceBitmap(const TKandelBitmap& faceSet, std::int32_t index,
+                                      bool mirrored) {
+    RemoveFace();
+    const int cell = std::clamp(index, 0, 15);
+    Face.SetSize(KFaceSize, KFaceSize);
+    Face.LoadFromBitmap(faceSet, KFaceSize * (cell % 4), KFaceSize * (cell / 4));
+    if (mirrored) Face.Mirror();
+    Face.Transparent = true;
+    HasFace = true;
+}
+
+void TVezMessageWindow::RemoveFace() {
+    HasFace = false;
+    Face.FreePixels();
+}
+
+bool TVezMessageWindow::FaceShown() {
+    return HasFace && Game.MessageSettings().FaceVisible;
+}
+
+bool TVezMessageWindow::FaceOnLeft() {
+    return !Game.MessageSettings().FaceRight;
+}
+
+void TVezMessageWindow::Close() {
+    GoldWindow.Close();
+    if (Host.CurrentScene() == KSceneBattle) {
+        Hide();
+        return;
+    }
+    TVezWindow::Close();
+}
+
+void TVezMessageWindow::Hide() {
+    Lines.clear();
+    // Whatever the answer was meant for may be gone once the box is.
+    ResultTarget = nullptr;
+    GoldWindow.Hide();
+    AlreadyOpenMark = false;
+    TVezWindow::Hide();
+}
+
+void TVezMessageWindow::Update() {
+    if (!IsPresent()) return;
+    TVezWindow::Update();
+    GoldWindow.Update();
+    if (!IsPresent() || OpenPhase != 8) return;
+    if (Wait > 0) {
+        Wait -= 1;
+        return;
+    }
+    if (WaitForKey) {
+        if ((Game.PressedButtons() & (KButtonDecide | KButtonCancel)) == 0) return;
+        WaitForKey = false;
+    }
+    if (TypeLine < LineCount()) {
+        bool instant = Game.TestPlay() && (Game.HeldButtons() & KButtonShift) != 0;
+        // Every pass consumes at least one byte or ends a line, so this ends.
+        while (TypeUnit(instant) && instant) {
+        }
+        return;
+    }
+    AfterTyping();
+}
+
+bool TVezMessageWindow::TypeUnit(bool& instant) {
+    if (TypeLine < 0 || TypeLine >= LineCount()) return false;
+    const std::string& line = Lines[static_cast<std::size_t>(TypeLine)];
+    const std::size_t size = line.size();
+    std::size_t pos = std::min(static_cast<std::size_t>(std::max(TypePos, 0)), size);
+    if (pos == 0) instant = Game.TestPlay() && (Game.HeldButtons() & KButtonShift) != 0;
+
+    // A backslash at the very end has no code letter and is drawn as it is.
+    while (pos + 1 < size && line[pos] == '\\') {
+        const char letter = Upper(line[pos + 1]);
+        if (letter == 'C' || letter == 'S') {
+            std::size_t p = pos + 2;
+            const std::int32_t n = ReadBracketNumber(line, p);
+            if (letter == 'S')
+                Speed = std::clamp(n, 1, KMaxSpeed);
+            else if (n >= 0 && n < KTextColors)
+                TextColour = n;
+            pos = p;
+            continue;
+        }
+        if (letter == '\\') {
+            pos += 1; // the second backslash is drawn
+            break;
+        }
+        switch (letter) {
+        case '!':
+            WaitForKey = true;
+            break;
+        case '$':
+            ShowGold();
+            break;
+        case '.':
+            if (!instant) Wait = 15;
+            break;
+        case '|':
+            if (!instant) Wait = 60;
+            break;
+        case '<':
+            instant = false;
+            break;
+        case '>':
+            instant = true;
+            break;
+        case '^':
+            CloseWithoutKey = true;
+            break;
+        default:
+            break;
+        }
+        if (WaitForKey) FrameCounter = 0;
+        // The code is the backslash and one whole character after it.
+        pos += 1 + Cp932CharLength(line, pos + 1);
+        TypePos = static_cast<std::int32_t>(pos);
+        if (!instant) {
+            Wait = std::max(Wait, Speed - 1);
+            return false;
+        }
+    }
+
+    std::size_t length = 0;
+    if (pos < size) {
+        const char first = line[pos];
+        if (Cp932CharLength(line, pos) == 2)
+            length = 2;
+        else if (first == '$' && pos + 1 < size &&
+                 (line[pos + 1] == '$' || IsLetter(line[pos + 1])))
+            length = 2;
+        else {
+            length = 1;
+            // At the fastest speed two single-byte characters go together, but a
+            // backslash or a "$" after the first starts the next unit.
+            if (Speed <= 1 && pos + 1 < size && line[pos + 1] != '\\' && line[pos + 1] != '$' &&
+                Cp932CharLength(line, pos + 1) == 1)
+                length = 2;
+        }
+        const std::string_view unit(line.data() + pos, length);
+        const bool face = FaceShown();
+        const bool left = face && FaceOnLeft();
+        if (TypeX <= (face ? 226 : 298))
+            DrawText(TypeX + (left ? 80 : 8), TypeLine * 16 + 8, true, TextColour, unit);
+        int advance = 6 * static_cast<int>(length);
+        if (unit == "$$") advance -= 6;
+        advance -= 3 * static_cast<int>(std::count(unit.begin(), unit.end(), '\x01'));
+        TypeX = std::min(TypeX + advance, KMaxTypeX);
+        pos += length;
+    }
+    if (pos >= size) {
+        TypePos = 0;
+        TypeX = 0;
+        TypeLine += 1;
+    } else {
+        TypePos = static_cast<std::int32_t>(pos);
+    }
+    if (TypeLine < LineCount()) {
+        if (!instant && Speed >= 2)
+            Wait = std::max(Wait, static_cast<std::int32_t>(length) * Speed / 2);
+        return true;
+    }
+    FinishPage();
+    return false;
+}
+
+void TVezMessageWindow::FinishPage() {
+    FrameCounter = 0;
+    if (ItemCount > 0) {
+        if (FaceShown()) {
+            ItemWidth = Width - 100;
+            ContentLeft = FaceOnLeft() ? 86 : 14;
+        }
+        SetCursorActive(true);
+    }
+    Wait = 1;
+}
+
+void TVezMessageWindow::Answer(std::uint8_t value) {
+    ResultValue = value;
+    if (ResultTarget) ResultTarget(value);
+}
+
+std::string TVezMessageWindow::NumberText() const {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%0*d", static_cast<int>(NumberDigits),
+                  static_cast<int>(NumberValue));
+    return buffer;
+}
+
+void TVezMessageWindow::AfterTyping() {
+    const std::uint16_t pressed = Game.PressedButtons();
+    if (NumberDigits > 0 && !CursorActive) {
+        Columns = ItemCount = NumberDigits;
+        ContentLeft = FaceShown() && FaceOnLeft() ? 92 : 20;
+        ContentTop = LineCount() * 16 + 8;
+        ColumnWidth = 12;
+        ItemWidth = 6;
+        SetCursorActive(true);
+    }
+    if (!CursorActive) {
+        if (CloseWithoutKey || (pressed & (KButtonDecide | KButtonCancel)) != 0) Close();
+        return;
+    }
+    if (NumberDigits == 0) {
+        if (pressed & KButtonDecide) {
+            if (PriceCheckMark && CursorIndex == 0 && Party.Gold() < Price) {
+                Game.PlaySystemSound(KSoundBuzzer);
+                return;
+            }
+            Game.PlaySystemSound(KSoundDecide);
+            Answer(static_cast<std::uint8_t>(std::clamp(CursorIndex, 0, 254)));
+            Close();
+        } else if ((pressed & KButtonCancel) && CancelChoice != 0) {
+            Game.PlaySystemSound(KSoundCancel);
+            Answer(static_cast<std::uint8_t>(CancelChoice - 1));
+            Close();
+        }
+        return;
+    }
+    std::string digits = NumberText();
+    if (CursorIndex >= 0 && CursorIndex < static_cast<int>(digits.size())) {
+        const std::uint16_t repeated = Host.RepeatedButtons();
+        char& digit = digits[static_cast<std::size_t>(CursorIndex)];
+        if (repeated & KButtonDown) {
+            digit = digit == '0' ? '9' : static_cast<char>(digit - 1);
+            Host.PlayCursorSound();
+        }
+        if (repeated & KButtonUp) {
+            digit = digit == '9' ? '0' : static_cast<char>(digit + 1);
+            Host.PlayCursorSound();
+        }
+        NumberValue = std::stoi(digits);
+    }
+    if (pressed & KButtonDecide) {
+        Game.PlaySystemSound(KSoundDecide);
+        Game.SetVariable(NumberVariable, NumberValue);
+        Close();
+    }
+}
+
+void TVezMessageWindow::DrawNumber() {
+    const std::string digits = NumberText();
+    const int y = ContentTop;
+    // Digits are stamped onto a cleared row, so a changed digit leaves no trace.
+    ContentImage.FillArea(TRect{0, y, Width, y + 16}, 0);
+    for (std::size_t i = 0; i < digits.size(); ++i)
+        DrawText(ContentLeft + 12 * static_cast<int>(i), y, false, 0,
+                 std::string_view(digits).substr(i, 1));
+    for (int i = 0; i < static_cast<int>(digits.size()); ++i) DrawCell(i, i == CursorIndex);
+}
+
+void TVezMessageWindow::Draw() {
+    if (!IsPresent()) return;
+    if (NumberDigits > 0 && CursorActive) DrawNumber();
+    TVezWindow::Draw();
+    if (OpenPhase == 8) {
+        TKandelBoard& board = Host.Board();
+        if (FaceShown())
+            board.DrawSheet(X + (FaceOnLeft() ? 16 : 256), Y + 16, Face.GetBounds(), Face);
+        if (!CursorActive && NumberDigits == 0 && (FrameCounter / 20) % 2 == 0 &&
+            (WaitForKey || TypeLine >= LineCount()) && !CloseWithoutKey)
+            Host.SystemGraphic().DrawDownArrow(board, X + Width / 2 - 8, Y + Height - 8);
+    }
+    GoldWindow.Draw();
+}
+
+} // namespace kestra

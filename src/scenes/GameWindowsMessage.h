@@ -1,0 +1,141 @@
+#pragma once
+// The message box: a 320 x 80 window that types up to four lines character by
+// character, obeys the control codes embedded in the text, shows a face beside
+// it, and ends in a list of choices, a number input or a wait for the player.
+// One box serves the field, the event interpreter and the battle.
+//
+// Codes resolved when a line is added: "\N[n]" actor n's name (0 the party's
+// first member), "\V[n]" variable n, "\_" a half space; "\\" stays for the
+// typing. Codes obeyed while typing: "\C[n]" colour, "\S[n]" speed, "\!" wait
+// for a key, "\$" money box, "\." and "\|" pauses of 15 and 60 frames, "\>" and
+// "\<" instant typing on and off, "\^" close without a key. The letter is
+// matched in either case; unknown codes are consumed without effect.
+#include "interpreter/LGD_Scripter.h"
+#include "scenes/GameWindows.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestra {
+
+// The message options of the game state, read at every BeginMessage.
+struct TVezMessageSettings {
+    std::int32_t Position = 2; // 0 top, 1 middle, 2 bottom
+    bool AvoidsParty = true;
+    bool Transparent = false;
+    // A face graphic is set and an event's message is showing.
+    bool FaceVisible = false;
+    bool FaceRight = false;
+};
+
+// What the message box reads and changes in the running game.
+class IVezMessageHost {
+public:
+    virtual ~IVezMessageHost() = default;
+    // Logical button bits newly pressed this frame, and held now.
+    virtual std::uint16_t PressedButtons() = 0;
+    virtual std::uint16_t HeldButtons() = 0;
+    virtual bool TestPlay() = 0;
+    // A system sound by its 0-based order (KSoundDecide, KSoundCancel, KSoundBuzzer).
+    virtual void PlaySystemSound(int which) = 0;
+    virtual TVezMessageSettings MessageSettings() = 0;
+    // The bottom of the hero's tile on the screen, in pixels.
+    virtual std::int32_t HeroScreenY() = 0;
+    // Actor n's name; 0 is the party's first member. Empty when there is none.
+    virtual std::string ActorName(std::int32_t id) = 0;
+    virtual std::int32_t Variable(std::int32_t id) = 0;
+    virtual void SetVariable(std::int32_t id, std::int32_t value) = 0;
+};
+
+// Reads "[n]" at text[pos]: the longest leading decimal integer up to "]" (or the
+// end), saturated to 32 bits, 0 when there is none; pos moves past the "]".
+// Without "[" the value is -1 and pos stays.
+std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos);
+
+// Number inputs have 1 to 9 digits, so every value fits 32 bits.
+inline constexpr std::int32_t KMaxNumberDigits = 9;
+inline constexpr std::size_t KMessageLines = 4;
+// The result before the player has answered.
+inline constexpr std::uint8_t KNoMessageResult = 255;
+
+class TVezMessageWindow : public TVezWindow, public ILcfgMessageBox {
+public:
+    // All three must outlive the window.
+    TVezMessageWindow(IVezWindowHost& host, IVezPartyView& party, IVezMessageHost& game);
+
+    // ILcfgMessageBox
+    bool Present() const override { return IsPresent(); }
+    int ClosePhase() const override { return TVezWindow::ClosePhase; }
+    bool AlreadyOpen() const override { return AlreadyOpenMark; }
+    bool PriceCheck() const override { return PriceCheckMark; }
+    void ClearPriceCheck() override { PriceCheckMark = false; }
+    std::uint8_t Result() const override { return ResultValue; }
+    int LineCount() const override { return static_cast<int>(Lines.size()); }
+    void BeginMessage() override;
+    void AddLine(const std::string& line) override;
+    void Close() override;
+
+    // Appends "  " + text as a choice; the first choice starts the choice list on
+    // the line after the text.
+    void AddChoice(const std::string& text) override;
+    // cancelChoice 0: cancel does nothing; otherwise cancel answers cancelChoice - 1.
+    // target, when set, receives the answer as well (the caller checks that what it
+    // writes to still exists).
+    void SetChoiceOptions(std::int32_t cancelChoice,
+                          std::function<void(std::uint8_t)> target) override;
+    // digits are limited to 1..9; the variable receives the number on decide.
+    void SetNumberInput(std::int32_t digits, std::int32_t variable) override;
+    // Choice 0 may be taken only with at least price money (an inn offer).
+    void SetPriceCheck(std::int32_t price) override;
+    void ShowGold();
+    // The 48 x 48 cell (index mod 4, index div 4) of a face set file, mirrored on
+    // request; an empty path removes the face. A broken file raises an error naming it.
+    void SetFacePicture(const std::string& path, std::int32_t index, bool mirrored);
+    // The same from a decoded 8-bit face set.
+    void SetFaceBitmap(const TKandelBitmap& faceSet, std::int32_t index, bool mirrored);
+    void RemoveFace();
+    bool FaceShown();
+    // The field clears it at the start of each of its frames while the box closes.
+    void ClearAlreadyOpen() { AlreadyOpenMark = false; }
+
+    void Hide() override;
+    void Update() override;
+    void Draw() override;
+
+    TVezGoldWindow GoldWindow;
+    TKandelSheet Face;
+    std::vector<std::string> Lines;
+    std::int32_t TypeLine = 0, TypePos = 0, TypeX = 0;
+    std::int32_t Position = 2;
+    std::int32_t TextColour = 0;
+    std::int32_t Speed = 1;
+    std::int32_t Wait = 0;
+    bool WaitForKey = false;
+    bool CloseWithoutKey = false;
+    std::int32_t CancelChoice = 0;
+    std::function<void(std::uint8_t)> ResultTarget;
+    std::uint8_t ResultValue = KNoMessageResult;
+    std::int32_t NumberValue = 0, NumberDigits = 0, NumberVariable = 0;
+    bool PriceCheckMark = false;
+    std::int32_t Price = 0;
+    bool AlreadyOpenMark = false;
+
+private:
+    bool FaceOnLeft();
+    // One pass of the typing; answers false when this frame's typing ends.
+    bool TypeUnit(bool& instant);
+    void FinishPage();
+    void AfterTyping();
+    void Answer(std::uint8_t value);
+    std::string NumberText() const;
+    void DrawNumber();
+
+    IVezPartyView& Party;
+    IVezMessageHost& Game;
+    bool HasFace = false;
+};
+
+} // namespace kestra

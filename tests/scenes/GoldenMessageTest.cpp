@@ -1,0 +1,138 @@
+// The golden picture of a message: a face on the left, text in several colours with
+// a half space and a special glyph, a choice list with its cursor, and the money
+// box. Compared pixel for pixel; KESTRA_UPDATE_GOLDEN=1 writes it anew.
+#include "MessageTestHost.h"
+#include "graphics/KandelImage.h"
+#include "graphics/KandelPng.h"
+#include "media/MultiInput.h"
+#include "scenes/GameWindowsMessage.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace kestra;
+using namespace kestra::testing;
+
+namespace {
+
+// A round face in cell 0: skin, hair, eyes, cheeks and a smile.
+TKandelBitmap DrawnFaceSet() {
+    TKandelBitmap b;
+    b.Reset(TPixelFormat::Indexed8, 192, 192);
+    b.PaletteSize = 256;
+    auto color = [&](int i, int r, int g, int bl) {
+        b.Palette[static_cast<std::size_t>(i)] =
+            TRgbQuad{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                     static_cast<std::uint8_t>(bl), 0};
+    };
+    color(1, 250, 215, 180); // skin
+    color(2, 90, 50, 30);    // hair
+    color(3, 30, 30, 60);    // eyes
+    color(4, 240, 150, 150); // cheeks
+    color(5, 150, 40, 40);   // mouth
+    color(6, 60, 90, 160);   // collar
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const int dx = x - 24, dy = y - 24;
+            const int d2 = dx * dx + dy * dy;
+            int v = 0;
+            if (d2 < 20 * 20) v = 1;
+            if (d2 < 21 * 21 && y < 16) v = 2;
+            if (y >= 42 && std::abs(dx) < 18) v = 6;
+            if ((dx + 8) * (dx + 8) + (dy + 2) * (dy + 2) < 7) v = 3;
+            if ((dx - 8) * (dx - 8) + (dy + 2) * (dy + 2) < 7) v = 3;
+            if ((dx + 12) * (dx + 12) + (dy - 6) * (dy - 6) < 6) v = 4;
+            if ((dx - 12) * (dx - 12) + (dy - 6) * (dy - 6) < 6) v = 4;
+            if (y >= 32 && y <= 34 && std::abs(dx) < 9 - (y - 32) * 2) v = 5;
+            b.Row(y)[x] = static_cast<std::uint8_t>(v);
+        }
+    return b;
+}
+
+// 旅の者よ、
+constexpr const char* KTraveller = "\x97\xB7\x82\xCC\x8E\xD2\x82\xE6\x81\x41";
+
+void RenderMessage(TTestWindowHost& host, TTestGold& gold, TTestMessageHost& game) {
+    host.system.LoadSystemBitmap(StyledSystemBitmap());
+    TKandelBoard& board = host.board;
+    for (int y = 0; y < board.Height(); ++y)
+        board.FillRect(RectOfSize(0, y, board.Width(), 1), 40 + y / 4, 90 + y / 6, 60);
+
+    game.settings.FaceVisible = true;
+    game.settings.Position = 2;
+    game.settings.AvoidsParty = false;
+    game.party = {1};
+    game.names = {{1, "Mira"}};
+    game.testPlay = true;
+    game.held = KButtonShift; // typed in one frame
+    gold.gold = 1234;
+
+    TVezMessageWindow box(host, gold, game);
+    box.SetFaceBitmap(DrawnFaceSet(), 0, false);
+    box.AlreadyOpenMark = true;
+    box.BeginMessage();
+    box.AddLine("\\$\\C[1]\\N[0]\\C[0]:\\_" + std::string(KTraveller) + "\\C[2]$A\\C[0]");
+    box.AddLine("Where to, \\C[5]friend\\C[0]?");
+    box.SetChoiceOptions(3, nullptr);
+    box.AddChoice("\\C[4]North\\C[0] road");
+    box.AddChoice("Back home");
+    box.Update();
+    game.held = 0;
+    host.keys = KButtonDown;
+    box.Update();
+    host.keys = 0;
+    // The gold box opens with its own animation.
+    for (int k = 0; k < 9; ++k) box.Update();
+    box.FrameCounter = 0;
+    box.Draw();
+}
+
+TKandelBitmap BoardToBitmap(const TKandelBoard& board) {
+    TKandelBitmap b;
+    b.Reset(TPixelFormat::Rgb24, board.Width(), board.Height());
+    for (int y = 0; y < board.Height(); ++y)
+        for (int x = 0; x < board.Width(); ++x) {
+            const std::uint16_t p = board.ScanLine(y)[x];
+            const int r = p >> 11, g = (p >> 5) & 63, bl = p & 31;
+            std::uint8_t* out = b.Row(y) + 3 * x;
+            out[0] = static_cast<std::uint8_t>(bl << 3 | bl >> 2);
+            out[1] = static_cast<std::uint8_t>(g << 2 | g >> 4);
+            out[2] = static_cast<std::uint8_t>(r << 3 | r >> 2);
+        }
+    return b;
+}
+
+TEST(GoldenMessage, FaceColoursAndChoices) {
+    TTestWindowHost host;
+    TTestGold gold;
+    TTestMessageHost game;
+    RenderMessage(host, gold, game);
+    const TKandelBitmap picture = BoardToBitmap(host.board);
+    const std::string path = std::string(KESTRA_SOURCE_DIR) + "/tests/golden/message_choices.png";
+    const char* update = std::getenv("KESTRA_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        std::vector<std::uint8_t> bytes;
+        WritePng(picture, bytes);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        GTEST_SKIP() << "golden picture written to " << path;
+    }
+    TKandelBitmap golden;
+    ASSERT_NO_THROW(ReadImageFile(path, golden))
+        << "run with KESTRA_UPDATE_GOLDEN=1 to create " << path;
+    ASSERT_EQ(golden.Format, TPixelFormat::Rgb24);
+    ASSERT_EQ(golden.Width, picture.Width);
+    ASSERT_EQ(golden.Height, picture.Height);
+    int differing = 0, firstX = -1, firstY = -1;
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x)
+            if (!std::equal(picture.Row(y) + 3 * x, picture.Row(y) + 3 * x + 3,
+                            golden.Row(y) + 3 * x)) {
+                if (differing++ == 0) firstX = x, firstY = y;
+            }
+    EXPECT_EQ(differing, 0) << "first difference at (" << firstX << ", " << firstY << ")";
+}
+
+} // namespace
