@@ -8,6 +8,7 @@
 #include "shell/Errors.h"
 #include "shell/Random.h"
 #include "shell/SceneNumbers.h"
+#include "state/LGD_Character.h"
 #include "state/LGD_GameState.h"
 #include "state/Saturate.h"
 
@@ -57,6 +58,19 @@ void ILcfgPartyCommandHost::FieldPartyDefeated(TLcfgGameState& game) {
 
 void ILcfgPartyCommandHost::RequestReset() {
     throw EKandelDrawReset();
+}
+
+void TakeLeaderSprite(TLcfgCharacter& hero, const TLcfgPartyInfo& party) {
+    const auto* leader = party.Member(0);
+    if (leader == nullptr) {
+        hero.SpriteName.clear();
+        hero.SpriteIndex = 0;
+        return;
+    }
+    auto walk = leader->WalkGraphic();
+    hero.SpriteName = walk.Name;
+    hero.SpriteIndex = walk.Index;
+    hero.Transparency = walk.Transparency;
 }
 
 std::int32_t CommandValue(const TLcfgGameState& game, std::int32_t kind, std::int32_t n) {

@@ -15,7 +15,9 @@
 
 namespace kestra {
 
+class TLcfgCharacter;
 class TLcfgGameState;
+class TLcfgPartyInfo;
 class TLcfgPlayerItem;
 class TRandom;
 
@@ -39,6 +41,23 @@ public:
     // Unwinds the frame and restarts at the title; by default EKandelDrawReset.
     [[noreturn]] virtual void RequestReset();
 };
+
+// What a world that runs the scenes carries out for these commands. The interpreter's
+// handlers use it when their world implements it as well.
+class ILcfgSceneRequests {
+public:
+    virtual ~ILcfgSceneRequests() = default;
+    // The field's defeat sequence: the message box closes while the field keeps
+    // updating, the game-over music starts, the field fades out and the scene becomes
+    // game over.
+    virtual void FieldPartyDefeated() = 0;
+    virtual void FadeOutScene(int step) = 0;
+    [[noreturn]] virtual void RequestReset() = 0;
+};
+
+// The hero's sprite from the first party member (set, index, transparency); no sprite
+// for an empty party.
+void TakeLeaderSprite(TLcfgCharacter& hero, const TLcfgPartyInfo& party);
 
 // Value by kind: the constant n for kind 0, variable n for kind 1, 0 otherwise.
 std::int32_t CommandValue(const TLcfgGameState& game, std::int32_t kind, std::int32_t n);

@@ -10,6 +10,7 @@
 #include "shell/Errors.h"
 #include "shell/Random.h"
 #include "shell/SceneNumbers.h"
+#include "state/LGD_Character.h"
 #include "state/LGD_GameState.h"
 
 using namespace kestra;
@@ -440,4 +441,21 @@ TEST_F(PartyCommands, HostileParametersNeverCorruptState) {
     for (std::int32_t i = 0; i < party.ItemCount(); ++i)
         EXPECT_LE(party.ItemAmountAt(i), KMaxItemAmount);
     EXPECT_LE(State.System.VariableCount(), KMaxVariableId);
+}
+
+TEST_F(PartyCommands, HeroWearsTheLeadersSprite) {
+    TLcfgParty hero;
+    DataBase.Actors.Get(2).Graphic = "Bea1";
+    Run(10630, {1, 6, 1}, "Hero2");
+    TakeLeaderSprite(hero, State.PartyInfo);
+    EXPECT_EQ(hero.SpriteName, "Hero2");
+    EXPECT_EQ(hero.SpriteIndex, 6);
+    EXPECT_EQ(hero.Transparency, 3);
+    Run(10330, {1, 0, 1});
+    TakeLeaderSprite(hero, State.PartyInfo);
+    EXPECT_EQ(hero.SpriteName, "Bea1");
+    EXPECT_EQ(hero.Transparency, 0);
+    State.PartyInfo.Members.clear();
+    TakeLeaderSprite(hero, State.PartyInfo);
+    EXPECT_TRUE(hero.SpriteName.empty());
 }
