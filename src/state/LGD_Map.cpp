@@ -99,6 +99,7 @@ void TLcfgMap::DescribeChunks(TChunkVisitor& v) {
     v.Int(2, ScrollY);
     v.Int(3, EncounterStepsOverride, -1);
     v.Int(5, ChipSetOverride);
+    v.List(11, Events);
     v.Fixed(21, LowerSubstitution, KIdentity, true);
     v.Fixed(22, UpperSubstitution, KIdentity, true);
     v.String(32, PanoramaOverrideName, true);
@@ -112,6 +113,21 @@ void TLcfgMap::DescribeChunks(TChunkVisitor& v) {
 
 void TLcfgMap::Clear() {
     TCatalogBaseItem::Clear();
+    // The list held the events just freed.
+    if (OwnEventsListed) {
+        EventList.clear();
+        OwnEventsListed = false;
+        RebuildList();
+    }
+}
+
+void TLcfgMap::LoadFromStream(TByteReader& reader) {
+    TCatalogBaseItem::LoadFromStream(reader);
+    if (OwnEventsListed) {
+        EventList.clear();
+        OwnEventsListed = false;
+        RebuildList();
+    }
 }
 
 void TLcfgMap::Attach(const TVezMap& unit, const TVezChipSet& chipSets, TRandom& random) {
@@ -129,13 +145,19 @@ void TLcfgMap::SetHero(TLcfgParty& hero) {
 }
 
 void TLcfgMap::SetEvents(std::vector<TLcfgCharacter*> events) {
-    Events = std::move(events);
-    for (TLcfgCharacter* e : Events) e->World = this;
+    EventList = std::move(events);
+    OwnEventsListed = false;
+    for (TLcfgCharacter* e : EventList) e->World = this;
     RebuildList();
 }
 
+void TLcfgMap::UseOwnEvents() {
+    SetEvents(Events.Characters());
+    OwnEventsListed = true;
+}
+
 void TLcfgMap::RebuildList() {
-    List = Events;
+    List = EventList;
     if (Hero != nullptr) List.push_back(Hero);
 }
 
@@ -226,7 +248,7 @@ bool TLcfgMap::IsCounter(std::int32_t x, std::int32_t y) const {
 
 std::int32_t TLcfgMap::EventIdAt(std::int32_t x, std::int32_t y) const {
     std::int32_t id = 0;
-    for (const TLcfgCharacter* e : Events)
+    for (const TLcfgCharacter* e : EventList)
         if (e->Active && e->X == x && e->Y == y) id = e->Id;
     return id;
 }
@@ -236,7 +258,7 @@ bool TLcfgMap::CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEvent
     const std::int32_t lower = LowerTileAt(x, y);
     std::int32_t upper = UpperTileAt(x, y);
     const TLcfgCharacter* tileEvent = nullptr;
-    for (const TLcfgCharacter* e : Events)
+    for (const TLcfgCharacter* e : EventList)
         if (e->Active && e->X == x && e->Y == y && !e->Through && e->Layer == 0 &&
             e->SpriteName.empty() && e->Id != movingEventId)
             tileEvent = e;

@@ -12,6 +12,7 @@
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "state/LGD_Character.h"
+#include "state/LGD_Event.h"
 #include "state/LGD_Panorama.h"
 
 namespace kestra {
@@ -40,7 +41,10 @@ class TLcfgMap : public TCatalogBaseItem, public ILcfgCharacterWorld, public TLc
 public:
     TLcfgMap() { TLcfgMap::Clear(); }
     void DescribeChunks(TChunkVisitor& v) override;
+    // Also empties the character list of events (the hero stays).
     void Clear() override;
+    // Loaded events join the character list only through UseOwnEvents or SetEvents.
+    void LoadFromStream(TByteReader& reader) override;
 
     // The game objects the map works with (not saved). The unit, chip sets and
     // random generator must outlive the map's use of them.
@@ -48,6 +52,8 @@ public:
     void SetHero(TLcfgParty& hero);
     // The runtime events in list order (owned by the caller); rebuilds the list.
     void SetEvents(std::vector<TLcfgCharacter*> events);
+    // The character list from the map's own events (chunk 11) and the hero.
+    void UseOwnEvents();
 
     // Entering the attached unit: optionally every field back to its initial value,
     // the hero's camera back to its place, the view on the hero, the panorama loaded
@@ -116,6 +122,7 @@ public:
     std::int32_t PanoramaHSpeed;
     bool PanoramaVAuto;
     std::int32_t PanoramaVSpeed;
+    TLcfgEvent Events;
 
     // Not saved.
     TLcfgPanorama Panorama;
@@ -129,7 +136,8 @@ private:
     const TVezChipSetItem* Chips = nullptr;
     TRandom* Rng = nullptr;
     TLcfgParty* Hero = nullptr;
-    std::vector<TLcfgCharacter*> Events;
+    std::vector<TLcfgCharacter*> EventList;
+    bool OwnEventsListed = false;
     std::vector<TLcfgCharacter*> List;
 };
 

@@ -1,0 +1,665 @@
+#include "interpreter/LGD_Scripter.h"
+
+#include <algorithm>
+#include <string>
+
+#include "data/DataBase.h"
+#include "data/LD_MonGroup.h"
+#include "media/MultiInput.h"
+#include "state/LGD_CmnEvent.h"
+#include "state/LGD_Event.h"
+#include "state/LGD_GameState.h"
+#include "state/LGD_Map.h"
+
+namespace kestra {
+
+namespace {
+
+const TVezEventScriptLine& EndLine() {
+    static const TVezEventScriptLine KEnd{};
+    return KEnd;
+}
+
+// Every code the interpreter knows, with its name; handlers come from the group files.
+struct TCommandName {
+    std::int32_t Code;
+    const char* Name;
+};
+constexpr TCommandName KCommandNames[] = {
+    {10110, "Show message"},
+    {10120, "Message options"},
+    {10130, "Select face graphic"},
+    {10140, "Show choices"},
+    {10150, "Input number"},
+    {10210, "Control switches"},
+    {10220, "Control variables"},
+    {10230, "Timer operation"},
+    {10310, "Change money"},
+    {10320, "Change items"},
+    {10330, "Change party members"},
+    {10410, "Change experience"},
+    {10420, "Change level"},
+    {10430, "Change parameters"},
+    {10440, "Change skills"},
+    {10450, "Change equipment"},
+    {10460, "Change HP"},
+    {10470, "Change SP"},
+    {10480, "Change condition"},
+    {10490, "Full recovery"},
+    {10500, "Inflict damage"},
+    {10610, "Change actor name"},
+    {10620, "Change actor title"},
+    {10630, "Change actor sprite"},
+    {10640, "Change actor face"},
+    {10650, "Change vehicle graphic"},
+    {10660, "Change system music"},
+    {10670, "Change system sound"},
+    {10680, "Change system graphic"},
+    {10690, "Change screen transition"},
+    {10710, "Start battle"},
+    {10720, "Open shop"},
+    {10730, "Show inn"},
+    {10740, "Input actor name"},
+    {10810, "Teleport"},
+    {10820, "Memorize position"},
+    {10830, "Teleport to memorized position"},
+    {10840, "Board or leave vehicle"},
+    {10850, "Set vehicle position"},
+    {10860, "Set event position"},
+    {10870, "Swap event positions"},
+    {10910, "Get terrain ID"},
+    {10920, "Get event ID"},
+    {11010, "Erase screen"},
+    {11020, "Show screen"},
+    {11030, "Tint screen"},
+    {11040, "Flash screen"},
+    {11050, "Shake screen"},
+    {11060, "Pan screen"},
+    {11070, "Weather effect"},
+    {11110, "Show picture"},
+    {11120, "Move picture"},
+    {11130, "Erase picture"},
+    {11210, "Show battle animation"},
+    {11310, "Set hero transparency"},
+    {11320, "Flash character"},
+    {11330, "Set move route"},
+    {11340, "Wait for all movement"},
+    {11350, "Halt all movement"},
+    {11410, "Wait"},
+    {11510, "Play music"},
+    {11520, "Fade out music"},
+    {11530, "Memorize music"},
+    {11540, "Play memorized music"},
+    {11550, "Play sound"},
+    {11560, "Play movie"},
+    {11610, "Key input"},
+    {11710, "Change chip set"},
+    {11720, "Change panorama"},
+    {11740, "Change encounter rate"},
+    {11750, "Replace tiles"},
+    {11810, "Change teleport targets"},
+    {11820, "Enable teleport"},
+    {11830, "Set escape target"},
+    {11840, "Enable escape"},
+    {11910, "Open save menu"},
+    {11930, "Enable saving"},
+    {11950, "Open main menu"},
+    {11960, "Enable main menu"},
+    {12010, "Conditional branch"},
+    {12110, "Label"},
+    {12120, "Jump to label"},
+    {12210, "Loop"},
+    {12220, "Break loop"},
+    {12310, "End event"},
+    {12320, "Erase event"},
+    {12330, "Call event"},
+    {12410, "Comment"},
+    {12420, "Game over"},
+    {12510, "Return to title"},
+    {13110, "Change monster HP"},
+    {13120, "Change monster SP"},
+    {13130, "Change monster condition"},
+    {13150, "Show hidden monster"},
+    {13210, "Change battle background"},
+    {13260, "Show battle animation in battle"},
+    {13310, "Conditional branch in battle"},
+    {13410, "End battle"},
+    // Branch lines of structures: compared by the shared branch handler.
+    {20140, "Choice branch"},
+    {20710, "Victory branch"},
+    {20711, "Escape branch"},
+    {20712, "Defeat branch"},
+    {20720, "Shop transaction branch"},
+    {20721, "Shop no-transaction branch"},
+    {20730, "Inn stay branch"},
+    {20731, "Inn leave branch"},
+    {22010, "Else"},
+    {22210, "End of loop"},
+    {23310, "Else in battle"},
+};
+
+std::vector<TScriptCommand> BuildTable() {
+    std::vector<TScriptCommand> table;
+    for (const TCommandName& n : KCommandNames) table.push_back({n.Code, n.Name, nullptr});
+    auto join = [&](const std::vector<scripter::THandlerEntry>& group) {
+        for (const auto& e : group)
+            for (auto& t : table)
+                if (t.Code == e.Code) t.Handler = e.Handler;
+    };
+    join(scripter::FlowHandlers());
+    join(scripter::MapHandlers());
+    std::sort(table.begin(), table.end(),
+              [](const TScriptCommand& a, const TScriptCommand& b) { return a.Code < b.Code; });
+    return table;
+}
+
+bool IsMessageGated(std::int32_t code) {
+    return code >= 10110 && code <= 10150 && code % 10 == 0;
+}
+
+bool IsWindowGated(std::int32_t code) {
+    switch (code) {
+    case 10710:
+    case 10720:
+    case 10740:
+    case 10810:
+    case 10830:
+    case 11010:
+    case 11020:
+    case 11110:
+    case 11120:
+    case 11130:
+    case 11560:
+    case 11910:
+    case 11950:
+    case 12420:
+    case 12510:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ClearFace(ILcfgScriptWorld& w) {
+    w.Game().System.SetFace("", 0, false, false);
+}
+
+} // namespace
+
+const TScriptCommand* FindScriptCommand(std::int32_t code) {
+    static const std::vector<TScriptCommand> KTable = BuildTable();
+    auto it = std::lower_bound(KTable.begin(), KTable.end(), code,
+                               [](const TScriptCommand& c, std::int32_t v) { return c.Code < v; });
+    return it != KTable.end() && it->Code == code ? &*it : nullptr;
+}
+
+void ILcfgScriptWorld::RefreshPages() {
+    if (TLcfgEvent* events = Events()) events->RefreshPages();
+}
+
+namespace scripter {
+
+std::int32_t ValueByKind(ILcfgScriptWorld& w, std::int32_t kind, std::int32_t n) {
+    if (kind == 0) return n;
+    if (kind == 1) return w.Game().System.Variable(n);
+    return 0;
+}
+
+} // namespace scripter
+
+// ---- Frames ----
+
+void TLcfgScriptData::DescribeChunks(TChunkVisitor& v) {
+    v.EncodedSize(1, Commands);
+    v.Encoded(2, Commands);
+    v.Int(11, Pc);
+    v.Int(12, EventId);
+    v.Bool(13, StartedByActionKey);
+    v.Count(21, BranchResults);
+    v.Block(22, BranchResults);
+}
+
+std::uint8_t& TLcfgScriptData::BranchResult(std::int32_t indent) {
+    const auto i = static_cast<std::size_t>(std::clamp<std::int32_t>(indent, 0, KMaxIndent));
+    if (BranchResults.size() <= i) BranchResults.resize(i + 1, 0);
+    return BranchResults[i];
+}
+
+const TVezEventScriptLine& TLcfgScriptData::LineAt(std::int32_t index) const {
+    if (index < 0 || index >= LineCount()) return EndLine();
+    return Commands.LineAt(static_cast<std::size_t>(index));
+}
+
+// ---- The base interpreter ----
+
+void TLcfgBaseScripter::DescribeChunks(TChunkVisitor& v) {
+    v.List(1, Frames);
+    v.Bool(4, WaitingForMessage);
+    v.Bool(11, BattleEscapeEndsEvent);
+    v.Bool(13, WaitingForMovement);
+    v.Bool(21, WaitingForKey);
+    v.Fixed(22, KeyVariableLow, std::uint8_t{0}, true);
+    v.Bool(23, KeyAcceptDirections);
+    v.Bool(24, KeyAcceptDecision);
+    v.Bool(25, KeyAcceptCancel);
+    // The whole variable ID of a key wait above 255, which chunk 22 cannot hold.
+    v.Int(26, KeyVariableFull);
+    v.Int(31, WaitFrames);
+}
+
+void TLcfgBaseScripter::Clear() {
+    TCatalogBaseItem::Clear();
+    KeyVariableId = 0;
+    ResultTarget = {};
+    InnPrice = 0;
+    StopRequested = false;
+}
+
+void TLcfgBaseScripter::LoadFromStream(TByteReader& reader) {
+    TCatalogBaseItem::LoadFromStream(reader);
+    KeyVariableId = KeyVariableFull > 255 ? KeyVariableFull : KeyVariableLow;
+    // Frames from a save: IDs 1..n in order, positions inside their lists.
+    for (std::size_t i = 0; i < Frames.Count(); ++i) {
+        TLcfgScriptData& f = Frames.At(i);
+        f.Pc = std::clamp<std::int32_t>(f.Pc, 0, f.LineCount());
+        if (f.BranchResults.size() > static_cast<std::size_t>(KMaxIndent) + 1)
+            f.BranchResults.resize(static_cast<std::size_t>(KMaxIndent) + 1);
+    }
+}
+
+void TLcfgBaseScripter::SetKeyVariable(std::int32_t id) {
+    KeyVariableId = id;
+    KeyVariableLow = static_cast<std::uint8_t>(id & 0xFF);
+    KeyVariableFull = id > 255 ? id : 0;
+}
+
+ILcfgScriptWorld& TLcfgBaseScripter::W() const {
+    if (World == nullptr) throw EScripterError("LGD_Scripter: interpreter runs without a world");
+    return *World;
+}
+
+void TLcfgBaseScripter::Start(ILcfgScriptWorld& world, std::int32_t eventId,
+                              const TVezEventScriptList& list) {
+    Clear();
+    World = &world;
+    PushFrame(eventId, list);
+}
+
+TLcfgScriptData& TLcfgBaseScripter::PushFrame(std::int32_t eventId,
+                                              const TVezEventScriptList& list) {
+    const auto id = static_cast<std::int32_t>(Frames.Count()) + 1;
+    TLcfgScriptData& f = Frames.Obtain(id);
+    // A private copy through the encoding, so the running list never changes under us.
+    TByteWriter bytes;
+    list.EncodeTo(bytes);
+    TByteReader reader(bytes.Bytes, "event command list");
+    f.Commands.DecodeFrom(reader);
+    f.Pc = 0;
+    f.EventId = eventId;
+    f.StartedByActionKey = false;
+    f.BranchResults.clear();
+    return f;
+}
+
+TLcfgScriptData* TLcfgBaseScripter::TopFrame() const {
+    if (Frames.Count() == 0) return nullptr;
+    return Frames.ItemAt(Frames.Count() - 1);
+}
+
+void TLcfgBaseScripter::WriteResult(std::uint8_t value) {
+    if (ResultTarget.FrameId <= 0 || ResultTarget.Indent < 0) return;
+    TLcfgScriptData* f = Frames.Find(ResultTarget.FrameId);
+    if (f == nullptr) return;
+    f->BranchResult(ResultTarget.Indent) = value;
+}
+
+std::uint8_t TLcfgBaseScripter::ReadResult() const {
+    if (ResultTarget.FrameId <= 0 || ResultTarget.Indent < 0) return 255;
+    TLcfgScriptData* f = Frames.Find(ResultTarget.FrameId);
+    if (f == nullptr) return 255;
+    return f->BranchResult(ResultTarget.Indent);
+}
+
+void TLcfgBaseScripter::BaseEndFrame() {
+    TLcfgScriptData* top = TopFrame();
+    if (top == nullptr) return;
+    if (Frames.Count() == 1 && top->EventId != 0 && World != nullptr) {
+        if (TLcfgEvent* events = World->Events()) {
+            if (TLcfgEventItem* e = events->Find(top->EventId)) {
+                if (e->TurnedForStart && e->AnimationType != 5)
+                    e->SpriteDirection = e->FacingBeforeStart;
+                e->TurnedForStart = false;
+                e->RunningLock = false;
+            }
+        }
+        ClearFace(*World);
+    }
+    if (ResultTarget.FrameId == top->Id) ResultTarget = {};
+    Frames.Remove(top->Id);
+    WaitingForMessage = false;
+    WaitingForMovement = false;
+    WaitingForKey = false;
+    WaitFrames = 0;
+}
+
+void TLcfgBaseScripter::EndFrame() {
+    BaseEndFrame();
+}
+
+void TLcfgBaseScripter::SkipToSameIndent(TLcfgScriptData& frame, const TVezEventScriptLine& line) {
+    const std::int32_t n = frame.LineCount();
+    std::int32_t pc = std::max<std::int32_t>(frame.Pc, 0);
+    while (pc < n && frame.LineAt(pc).Indent != line.Indent) ++pc;
+    frame.Pc = pc;
+}
+
+TLcfgCharacter* TLcfgBaseScripter::GetCharacter(std::int32_t reference,
+                                                const TLcfgScriptData& frame) {
+    ILcfgScriptWorld& w = W();
+    if (reference == KRefHero) return w.Hero();
+    if (reference >= KRefBoat && reference <= KRefAirship) return w.Vehicle(reference - KRefBoat);
+    const std::int32_t id = reference == KRefThisEvent ? frame.EventId : reference;
+    TLcfgEvent* events = w.Events();
+    TLcfgEventItem* e = events != nullptr ? events->Find(id) : nullptr;
+    if (e == nullptr)
+        throw EScripterError("event command: map event " + std::to_string(id) +
+                             " does not exist on this map");
+    return e;
+}
+
+std::int32_t TLcfgBaseScripter::ReadKeyCode(bool edgeOnly) const {
+    const TMultiInput* in = World != nullptr ? World->Input() : nullptr;
+    if (in == nullptr) return 0;
+    std::int32_t code = 0;
+    if (edgeOnly) {
+        const std::uint16_t p = in->Pressed;
+        if (KeyAcceptDirections) {
+            if (p & KButtonUp)
+                code = 4;
+            else if (p & KButtonRight)
+                code = 3;
+            else if (p & KButtonLeft)
+                code = 2;
+            else if (p & KButtonDown)
+                code = 1;
+        }
+        if (KeyAcceptDecision && (p & KButtonDecide)) code = 5;
+        if (KeyAcceptCancel && (p & KButtonCancel)) code = 6;
+    } else {
+        const std::uint16_t h = in->Held;
+        if (KeyAcceptDirections) code = in->Direction / 2;
+        if (KeyAcceptDecision && (h & KButtonDecide)) code = 5;
+        if (KeyAcceptCancel && (h & KButtonCancel)) code = 6;
+    }
+    return code;
+}
+
+bool TLcfgBaseScripter::ExecuteOne() {
+    ILcfgScriptWorld& w = W();
+    ILcfgMessageBox* box = w.MessageBox();
+    // 1. A battle escaped with "escape ends the event".
+    if (BattleEscapeEndsEvent) {
+        BattleEscapeEndsEvent = false;
+        if (ReadResult() == 1) {
+            EndFrame();
+            return false;
+        }
+    }
+    // 2. An inn offer: wait for the answer, then charge and rest on an explicit yes.
+    if (box != nullptr && box->PriceCheck()) {
+        if (box->Present()) return false;
+        box->ClearPriceCheck();
+        if (box->Result() == 0) {
+            w.Game().PartyInfo.LoseGold(InnPrice);
+            w.InnRest();
+        }
+    }
+    // 3. Wait for all movement.
+    if (WaitingForMovement) {
+        if (TLcfgMap* map = w.Map())
+            for (TLcfgCharacter* c : map->Characters())
+                if (c->ForcedRouteActive && !c->ForcedRouteDone) return false;
+        WaitingForMovement = false;
+    }
+    // 4. Key input with wait.
+    if (WaitingForKey) {
+        if (box != nullptr && box->Present()) return false;
+        const std::int32_t key = ReadKeyCode(true);
+        w.Game().System.SetVariable(KeyVariableId, key);
+        w.RefreshPages();
+        if (key == 0) return false;
+        WaitingForKey = false;
+    }
+    // 5. The line.
+    TLcfgScriptData* frame = TopFrame();
+    if (frame == nullptr) throw EScripterError("LGD_Scripter: no frame to execute");
+    const TVezEventScriptLine& line = frame->LineAt(frame->Pc);
+    // 6. Gates.
+    if (box != nullptr && box->Present()) {
+        if (IsMessageGated(line.Code) && !(box->ClosePhase() != 0 && box->AlreadyOpen()))
+            return false;
+        if (IsWindowGated(line.Code)) return false;
+    }
+    // 7, 8.
+    ++frame->Pc;
+    if (line.Code == 0) {
+        EndFrame();
+        return true;
+    }
+    const TScriptCommand* command = FindScriptCommand(line.Code);
+    if (command == nullptr) return true;
+    if (command->Handler == nullptr) {
+        auto& warned = w.WarnedCodes;
+        if (std::find(warned.begin(), warned.end(), line.Code) == warned.end()) {
+            warned.push_back(line.Code);
+            w.Warn("event command " + std::to_string(line.Code) + " (" + command->Name +
+                   ") is not yet available; skipped");
+        }
+        return true;
+    }
+    // The handler may pop the frame; it gets its own copy of the line.
+    const TVezEventScriptLine copy = line;
+    StopRequested = false;
+    command->Handler(*this, *frame, copy);
+    if (StopRequested) {
+        StopRequested = false;
+        return false;
+    }
+    return true;
+}
+
+// ---- The main interpreter ----
+
+void TLcfgScripter::UpdateMain(ILcfgScriptWorld& world) {
+    World = &world;
+    ILcfgMessageBox* box = world.MessageBox();
+    TVezMessagePool* pool = world.MessagePool();
+    for (int counter = KCommandsPerFrame; counter > 0; --counter) {
+        // 1.
+        if (WaitFrames > 0) {
+            --WaitFrames;
+            return;
+        }
+        // 2. Test play: F10 ends the running event.
+        if (world.AbortKeyHeld()) {
+            if (IsRunning()) {
+                if (box != nullptr) box->Close();
+                if (TLcfgParty* hero = world.Hero()) hero->EndForcedRoute();
+                EndFrame();
+            }
+            return;
+        }
+        // 3. Pooled notices come first.
+        if (pool != nullptr && !pool->Empty() && box != nullptr) {
+            if (box->Present() && box->ClosePhase() != 1) return;
+            world.Game().System.MessageActive = false;
+            box->BeginMessage();
+            while (!pool->Empty() && box->LineCount() <= 3) {
+                std::string l = pool->Pop();
+                if (l.empty()) {
+                    if (box->LineCount() > 0) break;
+                    continue;
+                }
+                box->AddLine(l);
+            }
+            if (box->LineCount() == 0)
+                box->Close();
+            else
+                WaitingForMessage = true;
+            return;
+        }
+        // 4. Work: an auto-start common event, then a map event on top of it.
+        if (!IsRunning()) {
+            if (TLcfgCommonEvent* common = world.CommonEvents()) {
+                if (TLcfgCommonEventItem* c = common->FirstAutoStart(world)) {
+                    if (const TVezCommonEventItem* record = c->Record(world)) {
+                        PushFrame(0, record->Commands);
+                        ClearFace(world);
+                    }
+                }
+            }
+            if (TLcfgEvent* events = world.Events()) {
+                for (std::size_t i = 0; i < events->Count(); ++i) {
+                    TLcfgEventItem& e = events->At(i);
+                    if (!e.StartRequested) continue;
+                    e.StartRequested = false;
+                    if (e.Active && e.CurrentPage != nullptr) {
+                        TLcfgScriptData& f = PushFrame(e.Id, e.CurrentPage->Commands);
+                        f.StartedByActionKey = e.StartedByActionKey;
+                        ClearFace(world);
+                    }
+                    break;
+                }
+            }
+            if (!IsRunning()) return;
+        }
+        // 5, 6.
+        if (box != nullptr && box->Present() && box->ClosePhase() == 0) return;
+        if (world.VehicleInTransition()) return;
+        // 7, 8.
+        if (!ExecuteOne()) return;
+        if (world.SceneChangeRequested()) return;
+    }
+}
+
+// ---- Parallel processes ----
+
+void TLcfgRegularScripter::EndFrame() {
+    if (Frames.Count() < 2) {
+        if (TLcfgScriptData* top = TopFrame()) top->Pc = 0;
+        return;
+    }
+    BaseEndFrame();
+}
+
+void TLcfgRegularScripter::UpdateParallel(ILcfgScriptWorld& world) {
+    World = &world;
+    ILcfgMessageBox* box = world.MessageBox();
+    for (int counter = KCommandsPerFrame; counter > 0; --counter) {
+        if (!IsRunning()) return;
+        if (WaitFrames > 0) {
+            --WaitFrames;
+            return;
+        }
+        if (WaitingForMessage && box != nullptr && box->Present()) return;
+        WaitingForMessage = false;
+        if (!ExecuteOne()) return;
+        TLcfgScriptData* top = TopFrame();
+        if (top == nullptr) return;
+        if (top->EventId != 0) {
+            TLcfgEvent* events = world.Events();
+            TLcfgEventItem* e = events != nullptr ? events->Find(top->EventId) : nullptr;
+            if (e != nullptr && !e->Active) return;
+        }
+        if (world.SceneChangeRequested()) return;
+        if (Frames.Count() == 1 && top->Pc == 0) return;
+    }
+}
+
+// ---- Battle ----
+
+void TLcfgBattleScripter::Clear() {
+    TLcfgBaseScripter::Clear();
+    PageStarted.fill(false);
+}
+
+void TLcfgBattleScripter::EndFrame() {
+    BaseEndFrame();
+    if (World != nullptr)
+        if (TMultiInput* in = World->Input()) in->Pressed = 0;
+}
+
+void TLcfgBattleScripter::UpdateBattle(ILcfgScriptWorld& world) {
+    World = &world;
+    ILcfgMessageBox* box = world.MessageBox();
+    for (int counter = KCommandsPerFrame; counter > 0 && IsRunning(); --counter) {
+        if (WaitFrames > 0) {
+            --WaitFrames;
+            return;
+        }
+        if (WaitingForMessage && box != nullptr && box->Present()) return;
+        WaitingForMessage = false;
+        if (!ExecuteOne()) return;
+    }
+}
+
+namespace {
+
+bool InRange(std::int32_t v, std::int32_t low, std::int32_t high) {
+    return v >= low && v <= high;
+}
+
+} // namespace
+
+bool TLcfgBattleScripter::StartBattlePage(ILcfgScriptWorld& world, const TVezMonGroupItem& troop,
+                                          const ILcfgBattleView& battle) {
+    World = &world;
+    if (IsRunning()) return false;
+    const TLcfgGameState& game = world.Game();
+    for (std::size_t i = 0; i < troop.Pages.Count(); ++i) {
+        const TVezBattleEventPageItem& page = troop.Pages.At(i);
+        if (page.Id < 1 || page.Id > KPageFlags) continue;
+        auto& started = PageStarted[static_cast<std::size_t>(page.Id - 1)];
+        if (started) continue;
+        const TVezBattleEventTrigger& t = page.Trigger;
+        if (!t.HasConditions()) continue;
+        bool holds = true;
+        if (t.Flags & TVezBattleEventTrigger::KSwitchA)
+            holds = holds && game.System.Switch(t.SwitchA);
+        if (t.Flags & TVezBattleEventTrigger::KSwitchB)
+            holds = holds && game.System.Switch(t.SwitchB);
+        if (t.Flags & TVezBattleEventTrigger::KVariable)
+            holds = holds && game.System.Variable(t.Variable) >= t.Value;
+        if (t.Flags & TVezBattleEventTrigger::KTurn) {
+            const std::int32_t turn = battle.Turn();
+            holds =
+                holds && (t.TurnA == 0 ? turn == t.TurnB
+                                       : turn >= t.TurnB && turn % t.TurnA == t.TurnB % t.TurnA);
+        }
+        if (t.Flags & TVezBattleEventTrigger::KFatigue)
+            holds = holds && InRange(battle.Fatigue(), t.FatigueMin, t.FatigueMax);
+        if (t.Flags & TVezBattleEventTrigger::KMonsterHp) {
+            std::int32_t pct = 0;
+            holds = holds && battle.MonsterHpPercent(t.Monster, pct) &&
+                    InRange(pct, t.MonsterMin, t.MonsterMax);
+        }
+        if (t.Flags & TVezBattleEventTrigger::KActorHp) {
+            const TLcfgPlayerItem* actor = game.Actors.Find(t.Actor);
+            std::int32_t pct = 0;
+            if (actor != nullptr) {
+                const std::int32_t max = actor->MaxHP();
+                pct = max > 0 ? static_cast<std::int32_t>(static_cast<std::int64_t>(actor->HP) *
+                                                          100 / max)
+                              : 0;
+            }
+            holds = holds && actor != nullptr && InRange(pct, t.ActorMin, t.ActorMax);
+        }
+        if (!holds) continue;
+        PushFrame(0, page.Commands);
+        started = true;
+        return true;
+    }
+    return false;
+}
+
+} // namespace kestra

@@ -1,0 +1,38 @@
+#pragma once
+// The runtime state of the database's common events: one parallel interpreter each.
+#include <cstdint>
+
+#include "data/Catalog.h"
+#include "data/LD_CmnEvent.h"
+#include "interpreter/LGD_Scripter.h"
+
+namespace kestra {
+
+class TLcfgCommonEventItem : public TCatalogItem {
+public:
+    explicit TLcfgCommonEventItem(std::int32_t id = 0) : TCatalogItem(id) {
+        TLcfgCommonEventItem::Clear();
+    }
+    void DescribeChunks(TChunkVisitor& v) override;
+
+    // The database record with the same ID, or null.
+    const TVezCommonEventItem* Record(ILcfgScriptWorld& world) const;
+    bool CanAutoStart(ILcfgScriptWorld& world) const;
+    // One frame of a parallel common event.
+    void UpdateParallel(ILcfgScriptWorld& world);
+
+    TLcfgRegularScripter Interpreter;
+};
+
+class TLcfgCommonEvent : public TCatalogOf<TLcfgCommonEventItem> {
+public:
+    TLcfgCommonEvent() : TCatalogOf("common event states") {}
+
+    // Exactly `count` items with IDs 1..count; kept items keep their state.
+    void Rebuild(std::int32_t count);
+    // The first common event that may auto-start now, in ID order, or null.
+    TLcfgCommonEventItem* FirstAutoStart(ILcfgScriptWorld& world) const;
+    void UpdateParallel(ILcfgScriptWorld& world);
+};
+
+} // namespace kestra
