@@ -148,6 +148,7 @@ std::vector<TScriptCommand> BuildTable() {
     };
     join(scripter::FlowHandlers());
     join(scripter::MapHandlers());
+    join(scripter::PartyHandlers());
     std::sort(table.begin(), table.end(),
               [](const TScriptCommand& a, const TScriptCommand& b) { return a.Code < b.Code; });
     return table;
