@@ -324,7 +324,19 @@ std::uint8_t TLcfgBaseScripter::ReadResult() const {
 void TLcfgBaseScripter::BaseEndFrame() {
     TLcfgScriptData* top = TopFrame();
     if (top == nullptr) return;
-    if (Frames.Count() == 1 && top->EventId != 0 && World != nullptr) {
+    // The event is released when its own first frame ends: when it is the last frame,
+    // or when it ran on top of another event's frame (an auto-start common event
+    // pushed in the same pass) and no frame below belongs to it.
+    bool release = false;
+    if (top->EventId != 0 && World != nullptr) {
+        bool below = false;
+        for (std::size_t i = 0; i + 1 < Frames.Count(); ++i)
+            if (Frames.At(i).EventId == top->EventId) below = true;
+        TLcfgEvent* events = World->Events();
+        TLcfgEventItem* e = events != nullptr ? events->Find(top->EventId) : nullptr;
+        release = Frames.Count() == 1 || (!below && e != nullptr && e->RunningLock);
+    }
+    if (release) {
         if (TLcfgEvent* events = World->Events()) {
             if (TLcfgEventItem* e = events->Find(top->EventId)) {
                 if (e->TurnedForStart && e->AnimationType != 5)

@@ -107,4 +107,9 @@ bool SdlPlatform::IsWritableDirectory(const std::filesystem::path& dir) {
     return platform::IsWritableDirectory(dir);
 }
 
+void SdlPlatform::ReplaceFile(const std::filesystem::path& path,
+                              std::span<const std::uint8_t> bytes) {
+    platform::AtomicWriteFile(path, bytes);
+}
+
 } // namespace kestra::platform

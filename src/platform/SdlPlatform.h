@@ -23,6 +23,9 @@ public:
     TNameConverter NameConverter() override;
     bool IsWritableDirectory(const std::filesystem::path& dir) override;
     TEnvLookup Environment() override { return ProcessEnvironment(); }
+    // Flushed to disk before the rename.
+    void ReplaceFile(const std::filesystem::path& path,
+                     std::span<const std::uint8_t> bytes) override;
 
 private:
     SdlWindow* window_ = nullptr; // owned by the display host

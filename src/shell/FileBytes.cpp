@@ -33,4 +33,21 @@ void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
     if (!out) throw EFileError(path + ": cannot write the file");
 }
 
+void ReplaceFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const std::string temporary = path + ".tmp";
+    std::error_code error;
+    try {
+        WriteFileBytes(temporary, bytes);
+    } catch (const EFileError&) {
+        std::filesystem::remove(temporary, error);
+        throw;
+    }
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw EFileError(path + ": cannot replace the file (" + error.message() + ")");
+    }
+}
+
 } // namespace kestra

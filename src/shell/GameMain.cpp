@@ -1,6 +1,7 @@
 #include "shell/GameMain.h"
 
 #include "shell/Errors.h"
+#include "shell/GameSetup.h"
 #include "shell/GameTitleLink.h"
 
 #include <new>
@@ -70,6 +71,19 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     DisplayHost->Attach(script_);
     Input = std::make_unique<TMultiInput>(*InputDevice);
 
+    // A save directory that cannot be made is reported when a save is attempted:
+    // the game itself can still be played.
+    std::string saveDir = Config.GameDir;
+    try {
+        saveDir = GetSaveDir(Config, platform.Environment());
+    } catch (const EFileError&) {
+    }
+    Session = CreateGameSession(
+        *this, saveDir,
+        [&platform](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+            platform.ReplaceFile(path, bytes);
+        });
+
     Placeholder =
         std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
 }
@@ -82,6 +96,10 @@ TGameMain::~TGameMain() {
 TVezScene& TGameMain::SceneFor(std::uint8_t number) {
     if (number < KSceneCount && Scenes[number]) return *Scenes[number];
     return *Placeholder;
+}
+
+TLcfgSystem& TGameMain::System() {
+    return Session->Save->State.System;
 }
 
 void TGameMain::SetScene(std::uint8_t number, std::unique_ptr<TVezScene> scene) {
@@ -103,17 +121,20 @@ void TGameMain::Run() {
 
 void TGameMain::KandelDrawMain() {
     ResetGame();
+    TLcfgSystem& system = System();
     for (;;) {
-        if (Config.BattleTestMode && State.SceneNumber != KSceneBattle) {
+        if (Config.BattleTestMode && system.Scene != KSceneBattle) {
             Display->RequestClose();
             return;
         }
-        const std::uint8_t scene = State.SceneNumber;
-        ++State.FrameCounter;
+        const std::uint8_t scene = system.Scene;
+        // The saved counter wraps instead of overflowing.
+        system.FrameCount =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(system.FrameCount) + 1U);
         Input->Update();
         SceneFor(scene).Update();
         // A new scene starts at once: no drawing and no wait for the old one.
-        if (State.SceneNumber != scene) continue;
+        if (system.Scene != scene) continue;
         if (Display->DrawAllowed()) {
             SceneFor(scene).Draw();
             Display->Present();
@@ -129,6 +150,7 @@ void TGameMain::ResetGame() {
     board.Clear();
     board.Brightness = 0;
     Display->Present();
+    Session->Save->Reset();
     // Every scene but the debug scene starts over.
     for (int n = 0; n < KSceneCount; ++n)
         if (n != KSceneDebug && Scenes[static_cast<std::size_t>(n)])
@@ -143,9 +165,9 @@ void TGameMain::ResetGame() {
     for (int i = 0; i < KResetSettleFrames; ++i) Display->WaitFrame();
     if (Config.BattleTestMode) {
         BattleTestTroop = ParseTroopNumber(battleTestWord_);
-        State.SceneNumber = KSceneBattle;
+        System().Scene = KSceneBattle;
     } else {
-        State.SceneNumber = KSceneTitle;
+        System().Scene = KSceneTitle;
     }
 }
 

@@ -9,8 +9,9 @@
 //   random generator (seeded from --seed, else from the platform's clock),
 //   input device (an input script when given, else the platform's devices) and
 //   the logical buttons,
-//   map tree, current map, database, game state, message pool, message window
-//   (slots filled as those objects exist),
+//   the session: map tree, current map, database and game state (empty until a
+//   game is prepared), then message pool and message window (slots filled as those
+//   objects exist),
 //   the nine scenes in the order field, menu, battle, shop, name, save file,
 //   title, game over, debug, and the placeholder scene.
 // Sound is released before anything is destroyed.
@@ -26,6 +27,7 @@
 #include "shell/LS_Base.h"
 #include "shell/PlaceholderScene.h"
 #include "shell/Random.h"
+#include "state/LGD_System.h"
 
 #include <array>
 #include <cstdint>
@@ -35,13 +37,7 @@
 namespace kestra {
 
 class TGameTitleLink;
-
-// INTERIM: the two values of the system state the shell needs. The game-state
-// object replaces this struct; until then the shell keeps them here.
-struct TInterimSystemState {
-    std::uint8_t SceneNumber = KSceneTitle;
-    std::uint32_t FrameCounter = 0;
-};
+struct TGameSession;
 
 inline constexpr int KSceneCount = 9;
 inline constexpr int KMaxLagFrames = 20;
@@ -86,11 +82,13 @@ public:
     // The input script when the run has one.
     TScriptedInput* Script() { return script_; }
 
+    // The system state of the game state: the scene byte and the frame counter.
+    TLcfgSystem& System();
+
     // Process-wide objects, declared in creation order so that they are
     // destroyed in reverse.
     TGameConfig Config;
     std::unique_ptr<TAssetLookup> Assets;
-    TInterimSystemState State;
     std::int32_t BattleTestTroop = 0;
     std::unique_ptr<TFrameRecorder> Recorder;
     std::unique_ptr<TScriptedHotKeyHost> DisplayHost;
@@ -99,8 +97,10 @@ public:
     std::unique_ptr<TRandom> RandomGenerator;
     std::unique_ptr<IInputDevice> InputDevice;
     std::unique_ptr<TMultiInput> Input;
-    // Slots for the map tree, current map, database, game state, message pool and
-    // message window go here, in that order, as those objects are built.
+    // The database, map tree, current map unit and game state (empty until
+    // PrepareGame loads a game). Slots for the message pool and message window go
+    // after it as those objects are built.
+    std::shared_ptr<TGameSession> Session;
     // The title scenes' view of the game (system graphic, sounds, names); set by
     // InstallTitleScenes, outlives the scenes.
     std::unique_ptr<TGameTitleLink> TitleLink;

@@ -6,11 +6,13 @@
 #include "media/InputDevice.h"
 #include "media/Tonica.h"
 #include "shell/AssetLookup.h"
+#include "shell/FileBytes.h"
 #include "shell/GameConfig.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -40,6 +42,13 @@ public:
     virtual TNameConverter NameConverter() = 0;
     virtual bool IsWritableDirectory(const std::filesystem::path& dir) = 0;
     virtual TEnvLookup Environment() = 0;
+    // Replaces a file (a save) so that a reader sees the old or the new contents and a
+    // failure keeps the old file; raises EFileError naming the path. The default goes
+    // through a temporary file and a rename.
+    virtual void ReplaceFile(const std::filesystem::path& path,
+                             std::span<const std::uint8_t> bytes) {
+        ReplaceFileBytes(path.string(), bytes);
+    }
 };
 
 } // namespace kestra

@@ -18,29 +18,30 @@ void EnterMap(TGameMain& game, TGameSession& session, std::int32_t mapId) {
     session.Unit.ChipSetGraphic().FindAsset = PictureFinder(*game.Assets);
     session.Unit.CharSetGraphic().FindAsset = PictureFinder(*game.Assets);
     session.Unit.AttachGraphics(session.DataBase.ChipSets);
-    session.Map.Attach(session.Unit, session.DataBase.ChipSets, game.Random());
-    session.Map.SetHero(session.Hero);
-    session.Map.SetEvents({});
+    TLcfgGameState& state = session.Save->State;
+    state.Map.Attach(session.Unit, session.DataBase.ChipSets, game.Random());
+    state.Map.SetHero(state.Hero);
+    state.Map.SetEvents({});
 }
 
 // A new game: the state from the database, the hero on the start position, the
 // field scene on the start map.
 void StartNewGame(TGameMain& game, TGameSession& session) {
     session.StartPlace = session.Save->NewGame();
-    const auto& party = session.Save->State.PartyInfo;
-    session.Hero.Clear();
-    if (const auto* leader = party.Member(0)) {
+    TLcfgGameState& state = session.Save->State;
+    TLcfgParty& hero = state.Hero;
+    if (const auto* leader = state.PartyInfo.Member(0)) {
         auto walk = leader->WalkGraphic();
-        session.Hero.SpriteName = walk.Name;
-        session.Hero.SpriteIndex = walk.Index;
+        hero.SpriteName = walk.Name;
+        hero.SpriteIndex = walk.Index;
     }
-    session.Hero.SetPosition(session.StartPlace.MapId, session.StartPlace.X, session.StartPlace.Y);
+    hero.SetPosition(session.StartPlace.MapId, session.StartPlace.X, session.StartPlace.Y);
     EnterMap(game, session, session.StartPlace.MapId);
-    session.Map.Enter(true, nullptr);
+    state.Map.Enter(true, nullptr);
 
-    auto field = std::make_unique<TVezFieldScene>(game, session.Map, session.Hero, session.Unit);
+    auto field = std::make_unique<TVezFieldScene>(game, state.Map, hero, session.Unit);
     field->MapTree = &session.MapTree;
-    field->SceneNumber = &game.State.SceneNumber;
+    field->SceneNumber = &state.System.Scene;
     field->InputDirection = [&game] { return game.Input->Direction; };
     field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
     game.SetScene(KSceneField, std::move(field));
@@ -48,19 +49,27 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
 
 } // namespace
 
+std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,
+                                                TSaveFileWriter writer) {
+    auto session = std::make_shared<TGameSession>();
+    TLcfgEnvironment env;
+    env.DataBase = &session->DataBase;
+    env.MapTree = &session->MapTree;
+    env.Sound = game.Sound.get();
+    session->Save =
+        std::make_unique<TLcfgSaveData>(std::move(env), std::move(saveDir), std::move(writer));
+    return session;
+}
+
 std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     auto dataBaseFile = game.Assets->FindGameFile("KESTRA.ldb");
     auto mapTreeFile = game.Assets->FindGameFile("KESTRA.lmt");
     if (!dataBaseFile || !mapTreeFile) return nullptr;
 
-    auto session = std::make_shared<TGameSession>();
+    std::shared_ptr<TGameSession> session = game.Session;
     session->DataBase.LoadFromFile(dataBaseFile->string());
     session->MapTree.LoadFromFile(mapTreeFile->string());
-    TLcfgEnvironment env;
-    env.DataBase = &session->DataBase;
-    env.MapTree = &session->MapTree;
-    env.Sound = game.Sound.get();
-    session->Save = std::make_unique<TLcfgSaveData>(env, game.Config.GameDir, TSaveFileWriter{});
+    session->Save->Reset();
 
     const TVezSystem& system = session->DataBase.System;
     const TVezVocabulary& words = session->DataBase.Vocabulary;
@@ -77,8 +86,6 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     settings.CursorSound = system.Sound[0].Name;
     settings.DecisionSound = system.Sound[1].Name;
     settings.BuzzerSound = system.Sound[3].Name;
-    // The title link holds the session through this callback, so the session goes
-    // with the link, before the sound and display it refers to.
     settings.NewGame = [&game, session] { StartNewGame(game, *session); };
     InstallTitleScenes(game, std::move(settings));
     return session;

@@ -10,27 +10,34 @@
 #include "state/LGD_Map.h"
 
 #include <memory>
+#include <string>
 
 namespace kestra {
 
 class TGameMain;
 
-// The loaded data of one game and the state of the game being played.
+// The loaded data of one game and the state of the game being played. The game
+// object creates it empty at start; PrepareGame loads the game's files into it.
 struct TGameSession {
     TVezDataBase DataBase;
     TVezMapTree MapTree;
+    // The game state (system, hero, actors, party, teleports, map state) and its
+    // save files.
     std::unique_ptr<TLcfgSaveData> Save;
     TLcfgPlace StartPlace; // where the last new game put the party
-    // The field: the current map unit, its state and the hero. Map events join
-    // when they can run; until then the hero walks the map alone.
+    // The current map unit, which the map state of the game state is attached to.
     TVezMap Unit;
-    TLcfgMap Map;
-    TLcfgParty Hero;
 };
 
-// When the game directory holds "KESTRA.ldb" and "KESTRA.lmt", loads them (errors
-// raised, naming the file) and installs the title and game-over scenes, which keep
-// the session alive. Answers the session, or null for a directory without game data.
+// The session of a game object before any game is loaded: an empty database and map
+// tree, and a game state over them whose saves go to `saveDir` through `writer`.
+std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,
+                                                TSaveFileWriter writer);
+
+// When the game directory holds "KESTRA.ldb" and "KESTRA.lmt", loads them into the
+// game's session (errors raised, naming the file), resets the game state over them and
+// installs the title and game-over scenes. Answers the session, or null for a directory
+// without game data.
 std::shared_ptr<TGameSession> PrepareGame(TGameMain& game);
 
 } // namespace kestra

@@ -21,7 +21,7 @@ std::uint16_t TGameTitleLink::RepeatedButtons() {
     return Game.Input->Repeated;
 }
 int TGameTitleLink::CurrentScene() {
-    return Game.State.SceneNumber;
+    return Game.System().Scene;
 }
 TMultiInput& TGameTitleLink::Input() {
     return *Game.Input;
@@ -69,7 +69,7 @@ void TGameTitleLink::ResetTiming() {
     Game.Display->ResetTiming();
 }
 void TGameTitleLink::SetScene(int scene) {
-    Game.State.SceneNumber = static_cast<std::uint8_t>(scene);
+    Game.System().Scene = static_cast<std::uint8_t>(scene);
 }
 void TGameTitleLink::StartNewGame() {
     if (Settings.NewGame) Settings.NewGame();

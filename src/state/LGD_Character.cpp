@@ -708,6 +708,8 @@ void TLcfgParty::MovementDecision() {
         if (Hooks) Hooks->OpenMenu();
         return;
     }
+    CheckHere(2, false);
+    if (Hooks && Hooks->StartPending()) return;
     Through = ThroughSetting || CtrlThrough;
     bool started = false;
     switch (InputDirection) {
@@ -727,7 +729,48 @@ void TLcfgParty::MovementDecision() {
         break;
     }
     Through = ThroughSetting;
-    if (started && Hooks) Hooks->StepStarted();
+    if (started) {
+        if (Hooks) Hooks->StepStarted();
+        return;
+    }
+    if (InputDirection != 0) {
+        CheckFront(1, false);
+        CheckFront(2, false);
+    }
+    if (Hooks && Hooks->DecideKeyPressed()) {
+        CheckFront(1, true);
+        CheckFront(2, true);
+        CheckHere(0, true);
+        CheckFront(0, true);
+    }
+}
+
+void TLcfgParty::StepEnded() {
+    if (ForcedRouteActive) return;
+    CheckHere(1, false);
+    CheckHere(2, false);
+}
+
+void TLcfgParty::CheckHere(int trigger, bool byAction) {
+    if (!Hooks || Hooks->InAirship()) return;
+    if (Hooks->StartEventsAt(X, Y, trigger, byAction, false) > 0) EncounterPending = false;
+}
+
+void TLcfgParty::CheckFront(int trigger, bool byAction) {
+    if (!Hooks || !World || Hooks->InAirship()) return;
+    const int dx = DirX(Direction);
+    const int dy = DirY(Direction);
+    std::int32_t x = X;
+    std::int32_t y = Y;
+    for (int tile = 0; tile < 4; ++tile) {
+        x = World->WrapX(x + dx);
+        y = World->WrapY(y + dy);
+        if (Hooks->StartEventsAt(x, y, trigger, byAction, true) > 0) {
+            EncounterPending = false;
+            return;
+        }
+        if (trigger != 0 || !Hooks->IsCounter(x, y)) return;
+    }
 }
 
 void TLcfgParty::StepAdvanced(std::int32_t amount) {

@@ -206,6 +206,19 @@ public:
         virtual void StepStarted() {}
         // Cancel newly pressed with the menu allowed and nothing running.
         virtual bool MenuKeyPressed() { return false; }
+        // Decision newly pressed this frame.
+        virtual bool DecideKeyPressed() { return false; }
+        // The map events at (x, y) on the hero's layer (sameLayer) or below and above it
+        // whose page has `trigger` are asked to start; answers how many were found.
+        virtual int StartEventsAt(std::int32_t /*x*/, std::int32_t /*y*/, int /*trigger*/,
+                                  bool /*byAction*/, bool /*sameLayer*/) {
+            return 0;
+        }
+        // Events can be reached across the tile (a counter).
+        virtual bool IsCounter(std::int32_t /*x*/, std::int32_t /*y*/) { return false; }
+        // A common event can auto-start or a map event asked to start.
+        virtual bool StartPending() { return false; }
+        virtual bool InAirship() { return false; }
     };
     THooks* Hooks = nullptr;
 
@@ -214,6 +227,12 @@ public:
     void PanReturn(int speed);
     // Places the view on the hero's camera place.
     void Recentre();
+
+    // Starts the events on the hero's own tile (not on its layer), or in front of it on
+    // its layer, whose page has `trigger`; the action key reaches across up to three
+    // counter tiles.
+    void CheckHere(int trigger, bool byAction);
+    void CheckFront(int trigger, bool byAction);
 
     // The view scrolls; set with World (the map state).
     struct IScroller {
@@ -240,6 +259,7 @@ public:
 protected:
     void MovementDecision() override;
     void StepAdvanced(std::int32_t amount) override;
+    void StepEnded() override;
 
 private:
     void AdvancePan();

@@ -290,6 +290,20 @@ void TLcfgEventItem::MovementDecision() {
 
 // ---- The list ----
 
+int StartEventsAt(TLcfgEvent& events, std::int32_t x, std::int32_t y, int trigger, bool byAction,
+                  bool sameLayer) {
+    int found = 0;
+    for (std::size_t i = 0; i < events.Count(); ++i) {
+        TLcfgEventItem& e = events.At(i);
+        if (!e.Active || e.CurrentPage == nullptr || e.X != x || e.Y != y) continue;
+        if ((e.Layer == 1) != sameLayer || e.Trigger() != trigger) continue;
+        e.RequestStart();
+        e.StartedByActionKey = byAction;
+        ++found;
+    }
+    return found;
+}
+
 void TLcfgEvent::CreateFromMap(const TVezMap& unit, ILcfgScriptWorld& world) {
     Clear();
     for (std::size_t i = 0; i < unit.Events.Count(); ++i) {

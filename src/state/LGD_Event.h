@@ -84,6 +84,12 @@ private:
     void CollideFromSide();
 };
 
+// The hero's trigger test on one tile: every active event with a page at (x, y) whose
+// trigger matches and whose layer is the hero's (sameLayer) or not the hero's gets
+// RequestStart and StartedByActionKey := byAction. Answers how many were found.
+int StartEventsAt(TLcfgEvent& events, std::int32_t x, std::int32_t y, int trigger, bool byAction,
+                  bool sameLayer);
+
 class TLcfgEvent : public TCatalogOf<TLcfgEventItem> {
 public:
     TLcfgEvent() : TCatalogOf("map events") {}

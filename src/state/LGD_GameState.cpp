@@ -15,9 +15,11 @@ TLcfgGameState::TLcfgGameState(TLcfgEnvironment env)
 
 void TLcfgGameState::Reset() {
     System.Clear();
+    Hero.Clear();
     Actors.Rebuild();
     PartyInfo.NewGame();
     Teleport.NewGame();
+    Map.Clear();
 }
 
 void TLcfgGameState::Normalise() {
@@ -64,9 +66,11 @@ void TLcfgGameState::Normalise() {
 
 void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
     System.CopyFrom(other.System);
+    Hero.CopyFrom(other.Hero);
     Actors.CopyFrom(other.Actors);
     PartyInfo.CopyFrom(other.PartyInfo);
     Teleport.CopyFrom(other.Teleport);
+    Map.CopyFrom(other.Map);
 }
 
 void TLcfgGameState::ApplyToDevices() {

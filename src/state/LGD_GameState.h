@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "state/LGD_Character.h"
+#include "state/LGD_Map.h"
 #include "state/LGD_PartyInfo.h"
 #include "state/LGD_Player.h"
 #include "state/LGD_System.h"
@@ -69,9 +71,13 @@ public:
 
     TLcfgEnvironment Env;
     TLcfgSystem System;
+    // The party on the map; the field attaches it to the map state.
+    TLcfgParty Hero;
     TLcfgPlayer Actors;
     TLcfgPartyInfo PartyInfo;
     TLcfgTeleport Teleport;
+    // The state of the map the hero is on, with its panorama.
+    TLcfgMap Map;
 };
 
 } // namespace kestra

@@ -28,15 +28,15 @@ TEST(DemoTitle, NewGameFromTheTitleWalksInTheTown) {
     std::shared_ptr<TGameSession> session = PrepareGame(game);
     ASSERT_NE(session, nullptr);
     EXPECT_THROW(game.Run(), EKandelDrawAbort); // the frame limit
-    EXPECT_EQ(game.State.SceneNumber, KSceneField);
+    EXPECT_EQ(game.System().Scene, KSceneField);
     EXPECT_EQ(session->StartPlace.MapId, 1);
     EXPECT_EQ(session->StartPlace.X, 9);
     EXPECT_FALSE(session->Save->State.PartyInfo.Members.empty());
     // The field scene runs the town and the hero walked from the start.
-    EXPECT_EQ(session->Hero.MapId, 1);
-    EXPECT_LT(session->Hero.X, 9);
-    EXPECT_EQ(session->Hero.Y, 10);
-    EXPECT_FALSE(session->Hero.SpriteName.empty());
+    EXPECT_EQ(session->Save->State.Hero.MapId, 1);
+    EXPECT_LT(session->Save->State.Hero.X, 9);
+    EXPECT_EQ(session->Save->State.Hero.Y, 10);
+    EXPECT_FALSE(session->Save->State.Hero.SpriteName.empty());
 }
 
 TEST(DemoTitle, ADirectoryWithoutGameDataKeepsThePlaceholder) {

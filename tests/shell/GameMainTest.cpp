@@ -4,6 +4,7 @@
 #include "shell/Cp932.h"
 #include "shell/Errors.h"
 #include "shell/FrameRecorder.h"
+#include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
 
 #include <fstream>
@@ -133,7 +134,7 @@ TEST(GameMain, CommandLineReachesConfigurationSeedAndInput) {
     EXPECT_EQ(main.Display->MaxLag(), 20);
     EXPECT_TRUE(main.Display->ScreenZoom());
     main.ResetGame();
-    EXPECT_EQ(main.State.SceneNumber, KSceneBattle);
+    EXPECT_EQ(main.System().Scene, KSceneBattle);
     EXPECT_EQ(main.BattleTestTroop, 12);
 }
 
@@ -158,9 +159,14 @@ TEST(GameMain, ResetHoldsWhileF12IsDownThenTwentyFrames) {
         RecordingPlatform platform;
         TGameMain main(Args(game, {"--headless", "--input", WriteScript(game.dir, "0 F12\n31\n")}),
                        platform);
-        main.State.SceneNumber = KSceneField;
+        main.System().Scene = KSceneField;
+        main.System().SetSwitch(3, true);
+        main.Session->Save->State.Hero.SetPosition(2, 5, 6);
         main.Display->Board.Brightness = 100;
         main.ResetGame();
+        // The game state starts over with the game.
+        EXPECT_FALSE(main.System().Switch(3));
+        EXPECT_EQ(main.Session->Save->State.Hero.MapId, 0);
         // Updates 1..30 see F12; the 31st does not. One frame per held update after the first.
         EXPECT_EQ(main.Script()->SampleCount(), 31u);
         EXPECT_EQ(main.Display->FramesWaited(), 30u + KResetSettleFrames);
@@ -170,7 +176,7 @@ TEST(GameMain, ResetHoldsWhileF12IsDownThenTwentyFrames) {
             black.SetSize(320, 240);
             return BoardHash(black);
         }());
-        EXPECT_EQ(main.State.SceneNumber, KSceneTitle);
+        EXPECT_EQ(main.System().Scene, KSceneTitle);
     }
     {
         RecordingPlatform platform;

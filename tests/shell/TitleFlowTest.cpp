@@ -66,7 +66,7 @@ protected:
 TEST_F(TitleFlow, NewGameInTestPlayReachesTheField) {
     const std::uint64_t frames = Run({"TestPlay"}, "0\n100 Decide\n101\n");
     EXPECT_EQ(frames, 400u); // ended by the frame limit
-    EXPECT_EQ(game->State.SceneNumber, KSceneField);
+    EXPECT_EQ(game->System().Scene, KSceneField);
     EXPECT_EQ(newGames, 1);
     EXPECT_FALSE(game->Config.ShowLogos);
     EXPECT_FALSE(Title().FirstEntry());
@@ -74,7 +74,7 @@ TEST_F(TitleFlow, NewGameInTestPlayReachesTheField) {
 
 TEST_F(TitleFlow, HiddenTitlePlacesTheWindowHigher) {
     Run({"TestPlay", "HideTitle"}, "0\n");
-    EXPECT_EQ(game->State.SceneNumber, KSceneTitle);
+    EXPECT_EQ(game->System().Scene, KSceneTitle);
     EXPECT_EQ(Title().Window().Y, 88);
     EXPECT_TRUE(Title().Window().IsOpen());
     EXPECT_EQ(newGames, 0);
@@ -83,7 +83,7 @@ TEST_F(TitleFlow, HiddenTitlePlacesTheWindowHigher) {
 TEST_F(TitleFlow, QuitEndsTheProgramBeforeTheFrameLimit) {
     const std::uint64_t frames = Run({"TestPlay"}, "0\n90 Up\n91\n120 Decide\n121\n");
     EXPECT_LT(frames, 400u);
-    EXPECT_EQ(game->State.SceneNumber, KSceneTitle);
+    EXPECT_EQ(game->System().Scene, KSceneTitle);
     EXPECT_EQ(newGames, 0);
 }
 
@@ -91,7 +91,7 @@ TEST_F(TitleFlow, ANormalRunShowsTheLogosFirst) {
     Run({}, "0\n");
     // Three logos of 100 frames each and more take the whole run.
     EXPECT_FALSE(game->Config.ShowLogos);
-    EXPECT_EQ(game->State.SceneNumber, KSceneTitle);
+    EXPECT_EQ(game->System().Scene, KSceneTitle);
 }
 
 } // namespace
