@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../state/GameFixture.h"
+#include "ScriptWorld.h"
 #include "interpreter/LGD_Scripter.h"
 #include "interpreter/LGD_ScripterParty.h"
 #include "shell/Random.h"
@@ -103,4 +104,22 @@ TEST_F(PartyCommandLink, DefeatAndGameOverStopTheInterpreter) {
     Scripter.Clear();
     Push({{12510, 0, "", {}}});
     EXPECT_THROW(RunAll(), EKandelDrawReset);
+}
+
+TEST(PartyCommandMain, LevelUpNoticesAreShownBeforeTheNextCommand) {
+    test::TScriptWorld w;
+    w.Main.World = &w;
+    w.Main.PushFrame(
+        0, test::List({test::Cmd(10410, {1, 1, 0, 0, 84, 1}), test::Cmd(10310, {0, 0, 9})}));
+    w.Main.UpdateMain(w);
+    EXPECT_TRUE(w.Box.Shown);
+    ASSERT_EQ(w.Box.Lines.size(), 2u);
+    EXPECT_EQ(w.Box.Lines[1], "Fire learnt");
+    EXPECT_EQ(w.State.PartyInfo.Gold, 0); // the list waits for the notice
+    w.Main.UpdateMain(w);
+    EXPECT_EQ(w.State.PartyInfo.Gold, 0);
+    w.Box.Close();
+    w.Main.UpdateMain(w);
+    EXPECT_EQ(w.State.PartyInfo.Gold, 9);
+    EXPECT_FALSE(w.Main.IsRunning());
 }
