@@ -440,7 +440,8 @@ bool TLcfgBaseScripter::ExecuteOne() {
         const std::int32_t key = ReadKeyCode(true);
         w.Game().System.SetVariable(KeyVariableId, key);
         w.RefreshPages();
-        if (key == 0) return false;
+        // The new pages may have stopped this interpreter.
+        if (key == 0 || !IsRunning()) return false;
         WaitingForKey = false;
     }
     // 5. The line.

@@ -4,6 +4,11 @@
 #include <array>
 
 #include "data/LD_ChipSet.h"
+#include "media/MultiInput.h"
+#include "media/Tonica.h"
+#include "state/LGD_CmnEvent.h"
+#include "state/LGD_Event.h"
+#include "state/LGD_GameState.h"
 
 namespace kestra {
 
@@ -49,8 +54,30 @@ TPoint TVezFieldScene::ZoomCentre() const {
 
 void TVezFieldScene::UpdateEventsOnce() {
     for (TLcfgCharacter* c : Map.Characters()) c->UpdatedThisFrame = false;
+    if (Game != nullptr) Game->CommonEvents.UpdateParallel(World);
     Hero.InputDirection = InputDirection ? InputDirection() : 0;
-    for (TLcfgCharacter* c : Map.Characters()) c->Update();
+    // Copied: a character update may not change the list, but a teleport request
+    // carried out later rebuilds it.
+    const std::vector<TLcfgCharacter*> list = Map.Characters();
+    for (TLcfgCharacter* c : list) c->Update();
+}
+
+void TVezFieldScene::CreateEvents() {
+    if (Game == nullptr) return;
+    Map.MayMove = [this] {
+        return !Game->Interpreter.IsRunning() || Game->System.EventsMoveDuringMessages;
+    };
+    Map.Events.CreateFromMap(Unit, World);
+    Map.UseOwnEvents();
+}
+
+void TVezFieldScene::RelinkEvents() {
+    if (Game == nullptr) return;
+    Map.MayMove = [this] {
+        return !Game->Interpreter.IsRunning() || Game->System.EventsMoveDuringMessages;
+    };
+    Map.Events.Relink(Unit, World);
+    Map.UseOwnEvents();
 }
 
 void TVezFieldScene::Update() {
@@ -60,6 +87,10 @@ void TVezFieldScene::Update() {
     }
     ++FrameCounter;
     UpdateEventsOnce();
+    if (Game != nullptr) {
+        if (Game->PartyInfo.TickTimer()) Map.Events.RefreshPages();
+        Game->Interpreter.UpdateMain(World);
+    }
     Map.Panorama.Update();
     PerformTeleport();
     if (SceneNumber != nullptr && *SceneNumber != KSceneField) {
@@ -77,6 +108,7 @@ void TVezFieldScene::RequestTeleport(std::int32_t map, std::int32_t x, std::int3
 
 void TVezFieldScene::PerformTeleport() {
     if (!TeleportPending || Hero.Leaving) return;
+    if (MessageBox != nullptr) MessageBox->Close();
     const bool visible = Host.Board().Brightness > 0 && TeleportHide != 20;
     if (visible) {
         Hero.ResetAnimation();
@@ -91,6 +123,7 @@ void TVezFieldScene::PerformTeleport() {
         if (otherMap) {
             if (LoadMapUnit) LoadMapUnit(TeleportMap);
             Map.Enter(true, nullptr);
+            CreateEvents();
         } else {
             Map.Recentre();
         }
@@ -106,6 +139,55 @@ bool TVezFieldScene::PrepareEncounter() {
     ++EncountersRolled;
     BattleUnavailable = true;
     return false;
+}
+
+bool TVezFieldScene::InterpreterRunning() {
+    return Game != nullptr && Game->Interpreter.IsRunning();
+}
+
+bool TVezFieldScene::MessagePresent() {
+    return MessageBox != nullptr && MessageBox->Present();
+}
+
+bool TVezFieldScene::DecideKeyPressed() {
+    return Input != nullptr && (Input->Pressed & KButtonDecide) != 0;
+}
+
+int TVezFieldScene::StartEventsAt(std::int32_t x, std::int32_t y, int trigger, bool byAction,
+                                  bool sameLayer) {
+    return kestra::StartEventsAt(Map.Events, x, y, trigger, byAction, sameLayer);
+}
+
+bool TVezFieldScene::StartPending() {
+    if (Game == nullptr) return false;
+    return Game->CommonEvents.FirstAutoStart(World) != nullptr || Map.Events.AnyStartRequested();
+}
+
+TLcfgGameState& TVezFieldScene::TScriptWorld::Game() {
+    return *Scene.Game;
+}
+TRandom& TVezFieldScene::TScriptWorld::Random() {
+    return Scene.Host.Random();
+}
+TLcfgCommonEvent* TVezFieldScene::TScriptWorld::CommonEvents() {
+    return Scene.Game != nullptr ? &Scene.Game->CommonEvents : nullptr;
+}
+TLcfgScripter* TVezFieldScene::TScriptWorld::MainInterpreter() {
+    return Scene.Game != nullptr ? &Scene.Game->Interpreter : nullptr;
+}
+bool TVezFieldScene::TScriptWorld::AbortKeyHeld() {
+    return Scene.TestPlay && Scene.Input != nullptr && Scene.Input->Device().FunctionKeyDown(10);
+}
+bool TVezFieldScene::TScriptWorld::SceneChangeRequested() {
+    return Scene.SceneNumber != nullptr && *Scene.SceneNumber != KSceneField;
+}
+std::int32_t TVezFieldScene::TScriptWorld::MusicTick() {
+    ITonica* sound = Scene.Game != nullptr ? Scene.Game->Env.Sound : nullptr;
+    return sound != nullptr ? sound->GetMidiTick() : 0;
+}
+bool TVezFieldScene::TScriptWorld::MusicLooped() {
+    ITonica* sound = Scene.Game != nullptr ? Scene.Game->Env.Sound : nullptr;
+    return sound != nullptr && sound->GetMusicLooping();
 }
 
 void TVezFieldScene::StepStarted() {

@@ -1,5 +1,7 @@
 #include "shell/GameSetup.h"
 
+#include <iostream>
+
 #include "graphics/GR_ChipSet.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
@@ -44,6 +46,13 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
     field->SceneNumber = &state.System.Scene;
     field->InputDirection = [&game] { return game.Input->Direction; };
     field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
+    field->Game = &state;
+    field->Input = game.Input.get();
+    field->TestPlay = game.Config.TestPlayMode;
+    field->Warn = [](const std::string& message) {
+        std::cerr << "kestra: events: " << message << "\n";
+    };
+    field->CreateEvents();
     game.SetScene(KSceneField, std::move(field));
 }
 

@@ -26,20 +26,19 @@ void TLcfgCommonEventItem::UpdateParallel(ILcfgScriptWorld& world) {
     if (r == nullptr) return;
     // With its switch off a running process is kept; it only does not advance.
     if (r->NeedsSwitch && !world.Game().System.Switch(r->Switch)) return;
-    if (r->Trigger != KTriggerParallel) return;
+    if (r->Trigger != KTriggerParallelProcess) return;
     if (!Interpreter.IsRunning()) Interpreter.Start(world, 0, r->Commands);
     Interpreter.UpdateParallel(world);
 }
 
-void TLcfgCommonEvent::Rebuild(std::int32_t count) {
-    count = std::max<std::int32_t>(count, 0);
+void TLcfgCommonEvent::Rebuild(const TVezCommonEvent& database) {
     std::vector<std::pair<std::int32_t, std::vector<std::uint8_t>>> kept;
     for (std::size_t i = 0; i < Count(); ++i) {
         const TLcfgCommonEventItem& c = At(i);
-        if (c.Id >= 1 && c.Id <= count) kept.emplace_back(c.Id, c.Encode());
+        if (database.Find(c.Id) != nullptr) kept.emplace_back(c.Id, c.Encode());
     }
     Clear();
-    for (std::int32_t id = 1; id <= count; ++id) Obtain(id);
+    for (std::size_t i = 0; i < database.Count(); ++i) Obtain(database.At(i).Id);
     for (const auto& [id, bytes] : kept) Obtain(id).Decode(bytes, "common event state");
 }
 

@@ -28,8 +28,9 @@ class TLcfgCommonEvent : public TCatalogOf<TLcfgCommonEventItem> {
 public:
     TLcfgCommonEvent() : TCatalogOf("common event states") {}
 
-    // Exactly `count` items with IDs 1..count; kept items keep their state.
-    void Rebuild(std::int32_t count);
+    // One item per common event of the database, with its ID; items kept keep their
+    // state.
+    void Rebuild(const TVezCommonEvent& database);
     // The first common event that may auto-start now, in ID order, or null.
     TLcfgCommonEventItem* FirstAutoStart(ILcfgScriptWorld& world) const;
     void UpdateParallel(ILcfgScriptWorld& world);

@@ -165,7 +165,7 @@ bool TLcfgEventItem::MainInterpreterIdle() const {
 
 void TLcfgEventItem::Update() {
     if (!Active || CurrentPage == nullptr || UpdatedThisFrame) return;
-    if (Trigger() == KTriggerParallel && Script != nullptr) {
+    if (Trigger() == KTriggerParallelProcess && Script != nullptr) {
         if (!Interpreter.IsRunning()) Interpreter.Start(*Script, Id, CurrentPage->Commands);
         Interpreter.UpdateParallel(*Script);
         // The process may have erased the event or changed its page.

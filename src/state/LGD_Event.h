@@ -21,7 +21,7 @@ enum : std::uint8_t {
     KTriggerTouch = 1,
     KTriggerCollision = 2,
     KTriggerAutoStart = 3,
-    KTriggerParallel = 4,
+    KTriggerParallelProcess = 4,
     KTriggerNone = 5,
 };
 

@@ -20,6 +20,8 @@ void TLcfgGameState::Reset() {
     PartyInfo.NewGame();
     Teleport.NewGame();
     Map.Clear();
+    Interpreter.Clear();
+    CommonEvents.Rebuild(DataBase().CommonEvents);
 }
 
 void TLcfgGameState::Normalise() {
@@ -71,6 +73,8 @@ void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
     PartyInfo.CopyFrom(other.PartyInfo);
     Teleport.CopyFrom(other.Teleport);
     Map.CopyFrom(other.Map);
+    Interpreter.CopyFrom(other.Interpreter);
+    CommonEvents.CopyFrom(other.CommonEvents);
 }
 
 void TLcfgGameState::ApplyToDevices() {

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "interpreter/LGD_Scripter.h"
 #include "state/LGD_Character.h"
+#include "state/LGD_CmnEvent.h"
 #include "state/LGD_Map.h"
 #include "state/LGD_PartyInfo.h"
 #include "state/LGD_Player.h"
@@ -76,8 +78,11 @@ public:
     TLcfgPlayer Actors;
     TLcfgPartyInfo PartyInfo;
     TLcfgTeleport Teleport;
-    // The state of the map the hero is on, with its panorama.
+    // The state of the map the hero is on, with its panorama and events.
     TLcfgMap Map;
+    // The main interpreter and the states of the database's common events.
+    TLcfgScripter Interpreter;
+    TLcfgCommonEvent CommonEvents;
 };
 
 } // namespace kestra

@@ -4,6 +4,7 @@
 // tile questions (tile, terrain, passability, wrap-around) and the scrolling.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,12 @@ public:
     TRandom& Random() override { return *Rng; }
     std::int32_t ViewScrollX() const override { return ScrollX; }
     std::int32_t ViewScrollY() const override { return ScrollY; }
+    bool EventsMayMove() const override { return !MayMove || MayMove(); }
+
+    // False while characters without a forced route stop counting their move timers
+    // (the main interpreter runs and events may not move during messages); empty:
+    // always true. Not saved.
+    std::function<bool()> MayMove;
 
     // TLcfgParty::IScroller
     bool ScrollBy(int direction, std::int32_t amount) override;

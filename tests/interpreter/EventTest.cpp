@@ -79,7 +79,7 @@ TEST(EventPages, PageChangeReleasesTheLockAndStopsTheParallelProcess) {
     TScriptWorld w;
     auto& data = w.AddEventData(3, 3);
     auto& p1 = w.AddPage(data, 1);
-    p1.Trigger = KTriggerParallel;
+    p1.Trigger = KTriggerParallelProcess;
     p1.Commands = List({Cmd(11410, {5})});
     auto& p2 = w.AddPage(data, 2);
     p2.Condition.Flags = KCondSwitchA;
@@ -272,7 +272,7 @@ TEST(EventMovement, ParallelListRunsOncePerFrameAndStopsWhenErased) {
     TScriptWorld w;
     auto& data = w.AddEventData(3, 3);
     auto& page = w.AddPage(data, 1);
-    page.Trigger = KTriggerParallel;
+    page.Trigger = KTriggerParallelProcess;
     page.Commands = List({Cmd(10220, {0, 1, 1, 1, 0, 1}), Cmd(10220, {0, 2, 1, 1, 0, 1})});
     w.CreateEvents();
     for (int i = 0; i < 5; ++i) w.Frame();
@@ -297,12 +297,12 @@ TEST(CommonEvents, AutoStartAndParallelFollowTheirSwitch) {
     auto1.Switch = 7;
     auto1.Commands = List({Cmd(10220, {0, 1, 1, 1, 0, 1}), Cmd(10210, {0, 7, 0, 1})});
     auto& par = w.Fixture.DataBase.CommonEvents.Obtain(2);
-    par.Trigger = KTriggerParallel;
+    par.Trigger = KTriggerParallelProcess;
     par.NeedsSwitch = true;
     par.Switch = 8;
     par.Commands = List({Cmd(10220, {0, 2, 1, 1, 0, 1}), Cmd(11410, {1})});
     w.Fixture.DataBase.CommonEvents.Obtain(3).Trigger = KTriggerAutoStart; // empty: never
-    w.Common.Rebuild(3);
+    w.Common.Rebuild(w.Fixture.DataBase.CommonEvents);
     EXPECT_EQ(w.Common.Count(), 3u);
     EXPECT_EQ(w.Common.FirstAutoStart(w), nullptr);
     w.State.System.SetSwitch(7, true);
@@ -320,7 +320,8 @@ TEST(CommonEvents, AutoStartAndParallelFollowTheirSwitch) {
     for (int i = 0; i < 6; ++i) w.Frame();
     EXPECT_EQ(w.State.System.Variable(2), 2);
     // Rebuilding to the database count keeps the states of remaining items.
-    w.Common.Rebuild(2);
+    w.Fixture.DataBase.CommonEvents.Remove(3);
+    w.Common.Rebuild(w.Fixture.DataBase.CommonEvents);
     EXPECT_EQ(w.Common.Count(), 2u);
     EXPECT_TRUE(w.Common.Find(2)->Interpreter.IsRunning());
 }
@@ -330,7 +331,7 @@ TEST(EventSave, EventsRoundTripAndRelinkDropsEventsTheMapLacks) {
     for (int i = 0; i < 3; ++i) {
         auto& d = w.AddEventData(2 + i, 2);
         auto& p = w.AddPage(d, 1);
-        p.Trigger = KTriggerParallel;
+        p.Trigger = KTriggerParallelProcess;
         p.Commands = List({Cmd(11410, {3}), Cmd(10220, {0, 1, 1, 1, 0, 1})});
     }
     w.CreateEvents();

@@ -188,7 +188,7 @@ TEST(ScriptMain, CommonAutoStartThenMapEventOnTopAndPooledNoticesFirst) {
     common.Switch = 5;
     // Copies variable 1, which the map event sets.
     common.Commands = List({Cmd(10220, {0, 2, 0, 0, 1, 1}), Cmd(10210, {0, 5, 0, 1})});
-    w.Common.Rebuild(1);
+    w.Common.Rebuild(w.Fixture.DataBase.CommonEvents);
     w.State.System.SetSwitch(5, true);
     auto& data = w.AddEventData(6, 5);
     w.AddPage(data, 1).Commands = List({SetVar(1, 5)});
@@ -243,7 +243,7 @@ TEST(ScriptMain, TeleportByTheMainInterpreterDropsEventIdsAndParallelOnlyRequest
     TScriptWorld p;
     auto& d = p.AddEventData(6, 5);
     auto& page = p.AddPage(d, 1);
-    page.Trigger = KTriggerParallel;
+    page.Trigger = KTriggerParallelProcess;
     page.Commands = List({Cmd(10810, {1, 8, 9}), AddVar(1, 1)});
     p.CreateEvents();
     p.Frame();

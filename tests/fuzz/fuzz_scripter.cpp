@@ -1,0 +1,73 @@
+// Runs arbitrary command lists on a small map for a few frames: on the main
+// interpreter, as a parallel map event and as an auto-start common event. Nothing may
+// crash, read out of bounds or hang; errors the interpreter raises on purpose (missing
+// events, runaway calls) end the run.
+//
+// Input: lines of [code selector, indent, parameter count, parameters...], one byte
+// each; a selector below the table size picks a known code, others give a raw code.
+#include <cstddef>
+#include <cstdint>
+
+#include "../interpreter/ScriptWorld.h"
+
+namespace {
+
+constexpr std::int32_t KCodes[] = {
+    0,     10210, 10220, 10230, 10310, 10810, 10820, 10830, 10860, 10870, 10910,
+    10920, 11060, 11310, 11320, 11330, 11340, 11350, 11410, 11610, 12010, 12110,
+    12120, 12210, 12220, 12310, 12320, 12330, 12410, 13310, 20140, 20710, 20711,
+    20712, 20720, 20730, 22010, 22210, 22410, 23310, 10110, 10140, 10720,
+};
+constexpr std::size_t KCodeCount = sizeof(KCodes) / sizeof(KCodes[0]);
+
+kestra::TVezEventScriptList Decode(const std::uint8_t* data, std::size_t size) {
+    kestra::TVezEventScriptList list;
+    list.Clear();
+    std::size_t i = 0;
+    while (i + 3 <= size && list.Count() < 256) {
+        kestra::TVezEventScriptLine line;
+        const std::uint8_t selector = data[i];
+        line.Code = selector < KCodeCount ? KCodes[selector] : 10000 + selector * 97;
+        line.Indent = static_cast<std::int8_t>(data[i + 1]) % 8;
+        const std::size_t count = data[i + 2] % 12;
+        i += 3;
+        for (std::size_t p = 0; p < count && i < size; ++p, ++i)
+            line.Params.push_back(static_cast<std::int8_t>(data[i]));
+        // Character references and map IDs live above the byte range.
+        if (!line.Params.empty() && line.Params[0] > 120)
+            line.Params[0] = 10001 + (line.Params[0] - 121);
+        list.Append(std::move(line));
+    }
+    list.Append(kestra::TVezEventScriptLine{});
+    return list;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kestra;
+    const TVezEventScriptList list = Decode(data, size);
+    test::TScriptWorld w;
+    auto& common = w.Fixture.DataBase.CommonEvents.Obtain(1);
+    common.Trigger = KTriggerAutoStart;
+    common.Commands = list;
+    w.Common.Rebuild(w.Fixture.DataBase.CommonEvents);
+    for (int n = 0; n < 3; ++n) {
+        auto& e = w.AddEventData(3 + n, 4);
+        auto& page = w.AddPage(e, 1);
+        page.Trigger = n == 0 ? KTriggerParallelProcess : KTriggerActionKey;
+        page.MoveKind = static_cast<std::uint8_t>(n + 1);
+        page.Commands = list;
+    }
+    w.CreateEvents();
+    w.EventList.At(1).RequestStart();
+    try {
+        for (int frame = 0; frame < 8; ++frame) {
+            w.Box.Shown = false;
+            w.Keys.Pressed = static_cast<std::uint16_t>(frame * 0x13);
+            w.Frame();
+        }
+    } catch (const EScripterError&) {
+    }
+    return 0;
+}
