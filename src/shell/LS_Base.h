@@ -14,7 +14,7 @@ namespace kestra {
 
 inline constexpr int KScreenWidth = 320;
 inline constexpr int KScreenHeight = 240;
-inline constexpr int KTransitionCount = 20; // 0..19; any other number paints nothing
+inline constexpr int KTransitionKinds = 20; // 0..19; any other number paints nothing
 
 // What a scene needs from the program around it. The game provides the real
 // display, input and random generator; tests provide a recording fake.
