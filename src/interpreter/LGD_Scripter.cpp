@@ -149,6 +149,7 @@ std::vector<TScriptCommand> BuildTable() {
     join(scripter::FlowHandlers());
     join(scripter::MapHandlers());
     join(scripter::MessageHandlers());
+    join(scripter::PartyHandlers());
     std::sort(table.begin(), table.end(),
               [](const TScriptCommand& a, const TScriptCommand& b) { return a.Code < b.Code; });
     return table;

@@ -297,6 +297,7 @@ struct THandlerEntry {
 std::vector<THandlerEntry> FlowHandlers();
 std::vector<THandlerEntry> MapHandlers();
 std::vector<THandlerEntry> MessageHandlers();
+std::vector<THandlerEntry> PartyHandlers();
 // Value by kind: 0 the constant n, 1 variable n, anything else 0.
 std::int32_t ValueByKind(ILcfgScriptWorld& w, std::int32_t kind, std::int32_t n);
 } // namespace scripter

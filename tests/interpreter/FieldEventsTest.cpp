@@ -66,7 +66,7 @@ struct TFieldGame {
             door.Pages.Clear();
             door.X = 7;
             door.Y = 5;
-            Page(door, KTriggerTouch, 0, List({Cmd(10810, {2, 3, 4}), Cmd(10310, {0, 0, 1})}));
+            Page(door, KTriggerTouch, 0, List({Cmd(10810, {2, 3, 4}), Cmd(13110, {0, 0, 0, 1})}));
             auto& parallel = Field.Unit.Events.Append();
             parallel.Pages.Clear();
             parallel.X = 20;

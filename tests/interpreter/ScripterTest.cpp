@@ -267,10 +267,10 @@ TEST(ScriptMain, KeyInputWithAndWithoutWait) {
 }
 
 TEST(ScriptMain, CodesNotYetAvailableWarnOnceUnknownCodesAreSilent) {
-    TRun r({Cmd(10310, {0, 0, 5}), Cmd(55555), Cmd(10310, {0, 0, 5}), SetVar(1, 1)});
+    TRun r({Cmd(13110, {0, 0, 0, 5}), Cmd(55555), Cmd(13110, {0, 0, 0, 5}), SetVar(1, 1)});
     EXPECT_EQ(r.Var(1), 1);
     ASSERT_EQ(r.w.Warnings.size(), 1u);
-    EXPECT_NE(r.w.Warnings[0].find("10310"), std::string::npos);
+    EXPECT_NE(r.w.Warnings[0].find("13110"), std::string::npos);
     EXPECT_EQ(FindScriptCommand(55555), nullptr);
     ASSERT_NE(FindScriptCommand(12010), nullptr);
     EXPECT_NE(FindScriptCommand(12010)->Handler, nullptr);

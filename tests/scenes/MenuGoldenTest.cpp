@@ -106,9 +106,11 @@ struct TDemoRun {
 };
 
 TEST(MenuGolden, TheHerosCancelKeyOpensTheMenuAndCancelClosesIt) {
-    // New game at input update 100, the menu key at 200.
+    // New game at input update 100, the two pages of the opening message dismissed at
+    // 260 and 360, the menu key at 460.
+    const std::string start = "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n";
     {
-        TDemoRun open("0\n100 Decide\n101\n200 Cancel\n201\n", 400);
+        TDemoRun open(start + "460 Cancel\n461\n", 660);
         ASSERT_NE(open.Session, nullptr);
         EXPECT_THROW(open.Game->Run(), EKandelDrawAbort); // the frame limit
         EXPECT_EQ(open.State().System.Scene, KSceneMenu);
@@ -119,8 +121,7 @@ TEST(MenuGolden, TheHerosCancelKeyOpensTheMenuAndCancelClosesIt) {
         EXPECT_EQ(menu->PartyList.ItemCount, open.State().PartyInfo.MemberCount());
     }
     {
-
-        TDemoRun closed("0\n100 Decide\n101\n200 Cancel\n201\n300 Cancel\n301\n", 500);
+        TDemoRun closed(start + "460 Cancel\n461\n560 Cancel\n561\n", 760);
         ASSERT_NE(closed.Session, nullptr);
         EXPECT_THROW(closed.Game->Run(), EKandelDrawAbort);
         EXPECT_EQ(closed.State().System.Scene, KSceneField);

@@ -22,7 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr double KFixedTime = 46000.5;
 // A frame at which the hero walking down from the start is between two tiles.
-constexpr std::uint64_t KMidStepFrame = 345;
+constexpr std::uint64_t KMidStepFrame = 605;
 
 struct TDemoCopy {
     TDemoCopy() {
@@ -80,11 +80,12 @@ TEST(SaveLoadDemo, AWalkSavedToSlotOneContinuesFromTheTitleOnTheSameTile) {
     {
         // New game, a few steps left and one up, then standing.
         THeadlessPlatform platform;
-        TGameMain game(Line(demo,
-                            demo.Script("walk.txt", "0\n100 Decide\n101\n200 Left\n240\n"
-                                                    "250 Up\n262\n"),
-                            420),
-                       platform);
+        TGameMain game(
+            Line(demo,
+                 demo.Script("walk.txt", "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n"
+                                         "460 Left\n500\n510 Up\n522\n"),
+                 680),
+            platform);
         ASSERT_NE(PrepareGame(game), nullptr);
         EXPECT_THROW(game.Run(), EKandelDrawAbort);
         ASSERT_EQ(game.System().Scene, KSceneField);
@@ -123,7 +124,10 @@ TEST(SaveLoadDemo, ASaveMadeInMidStepLoadsAndSavesToEqualBytes) {
     {
         THeadlessPlatform platform;
         TGameMain game(
-            Line(demo, demo.Script("walk.txt", "0\n100 Decide\n101\n200 Down\n"), KMidStepFrame),
+            Line(demo,
+                 demo.Script("walk.txt",
+                             "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n460 Down\n"),
+                 KMidStepFrame),
             platform);
         ASSERT_NE(PrepareGame(game), nullptr);
         EXPECT_THROW(game.Run(), EKandelDrawAbort);
