@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "../GoldenPicture.h"
 #include "../state/FieldWorld.h"
 #include "MessageTestHost.h"
 #include "data/Catalog.h"
@@ -144,44 +145,7 @@ struct TFieldRun {
     }
 };
 
-TKandelBitmap ToRgb(const TKandelBoard& board) {
-    TKandelBitmap out;
-    out.Reset(TPixelFormat::Rgb24, 320, 240);
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x) {
-            const std::uint16_t c = board.ScanLine(y)[x];
-            const int r = c >> 11, g = (c >> 5) & 63, b = c & 31;
-            std::uint8_t* p = out.Row(y) + 3 * x;
-            p[0] = static_cast<std::uint8_t>(b << 3 | b >> 2);
-            p[1] = static_cast<std::uint8_t>(g << 2 | g >> 4);
-            p[2] = static_cast<std::uint8_t>(r << 3 | r >> 2);
-        }
-    return out;
-}
-
-void CompareGolden(const TKandelBoard& board, const std::string& name) {
-    const std::string path = std::string(KESTRA_SOURCE_DIR) + "/tests/golden/" + name;
-    const TKandelBitmap drawn = ToRgb(board);
-    const char* update = std::getenv("KESTRA_UPDATE_GOLDEN");
-    if (update != nullptr && std::string(update) == "1") {
-        std::vector<std::uint8_t> png;
-        WritePng(drawn, png);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(png.data()),
-                   static_cast<std::streamsize>(png.size()));
-        return;
-    }
-    TKandelBitmap golden;
-    ReadPng(ReadWholeFile(path), golden, path);
-    ASSERT_EQ(golden.Width, 320);
-    ASSERT_EQ(golden.Height, 240);
-    int differing = 0;
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x)
-            if (!std::equal(drawn.Row(y) + 3 * x, drawn.Row(y) + 3 * x + 3, golden.Row(y) + 3 * x))
-                ++differing;
-    EXPECT_EQ(differing, 0) << name << "; KESTRA_UPDATE_GOLDEN=1 rewrites it";
-}
+using test::CompareGolden;
 
 TEST(FieldScene, ScriptedWalkIsDeterministicAndMatchesGoldens) {
     TFieldRun a(2024);

@@ -1,0 +1,58 @@
+#pragma once
+// Golden pictures: a board compared pixel for pixel with a PNG under tests/golden;
+// KESTRA_UPDATE_GOLDEN=1 writes the PNG anew instead.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "data/Catalog.h"
+#include "graphics/KandelBitmap.h"
+#include "graphics/KandelBoard.h"
+#include "graphics/KandelPng.h"
+
+namespace kestra::test {
+
+inline TKandelBitmap BoardToRgb(const TKandelBoard& board) {
+    TKandelBitmap out;
+    out.Reset(TPixelFormat::Rgb24, board.Width(), board.Height());
+    for (int y = 0; y < board.Height(); ++y)
+        for (int x = 0; x < board.Width(); ++x) {
+            const std::uint16_t c = board.ScanLine(y)[x];
+            const int r = c >> 11, g = (c >> 5) & 63, b = c & 31;
+            std::uint8_t* p = out.Row(y) + 3 * x;
+            p[0] = static_cast<std::uint8_t>(b << 3 | b >> 2);
+            p[1] = static_cast<std::uint8_t>(g << 2 | g >> 4);
+            p[2] = static_cast<std::uint8_t>(r << 3 | r >> 2);
+        }
+    return out;
+}
+
+inline void CompareGolden(const TKandelBoard& board, const std::string& name) {
+    const std::string path = std::string(KESTRA_SOURCE_DIR) + "/tests/golden/" + name;
+    const TKandelBitmap drawn = BoardToRgb(board);
+    const char* update = std::getenv("KESTRA_UPDATE_GOLDEN");
+    if (update != nullptr && std::string(update) == "1") {
+        std::vector<std::uint8_t> png;
+        WritePng(drawn, png);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()),
+                   static_cast<std::streamsize>(png.size()));
+        return;
+    }
+    TKandelBitmap golden;
+    ReadPng(ReadWholeFile(path), golden, path);
+    ASSERT_EQ(golden.Width, drawn.Width);
+    ASSERT_EQ(golden.Height, drawn.Height);
+    int differing = 0;
+    for (int y = 0; y < drawn.Height; ++y)
+        for (int x = 0; x < drawn.Width; ++x)
+            if (!std::equal(drawn.Row(y) + 3 * x, drawn.Row(y) + 3 * x + 3, golden.Row(y) + 3 * x))
+                ++differing;
+    EXPECT_EQ(differing, 0) << name << "; KESTRA_UPDATE_GOLDEN=1 rewrites it";
+}
+
+} // namespace kestra::test

@@ -1,0 +1,78 @@
+// A new game of the demo played by script: the opening message, the walk to the town's
+// south gate, the teleport to the field map and a walk there until an encounter is due.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../GoldenPicture.h"
+#include "TempDir.h"
+#include "scenes/LS_Field.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
+#include "shell/HeadlessPlatform.h"
+
+namespace kestra {
+namespace {
+
+// New game at input update 100; the opening message's two pages are dismissed at 260
+// and 360; then down the road to the south gate, one step down onto the field's road
+// and back and forth along it.
+constexpr const char* KWalk = "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n"
+                              "460 Down\n560\n700 Down\n716\n720 Right\n1060 Left\n"
+                              "1400 Right\n1740 Left\n";
+
+struct TDemoGame {
+    TDemoGame(std::uint64_t frames) {
+        Dir.Write("walk.txt", KWalk);
+        TCommandLine line;
+        line.Words = {"TestPlay"}; // no logos
+        line.GameDir = KESTRA_DEMO_DIR;
+        line.Headless = true;
+        line.Frames = frames;
+        line.Seed = 7;
+        line.InputScript = (Dir.Path() / "walk.txt").string();
+        Game = std::make_unique<TGameMain>(line, Platform);
+        Session = PrepareGame(*Game);
+        EXPECT_THROW(Game->Run(), EKandelDrawAbort); // the frame limit
+    }
+    TVezFieldScene* Field() { return dynamic_cast<TVezFieldScene*>(&Game->SceneFor(KSceneField)); }
+    const TLcfgParty& Hero() { return Session->Save->State.Hero; }
+    std::vector<std::uint16_t> Board() {
+        std::vector<std::uint16_t> pixels;
+        TKandelBoard& board = Game->Board();
+        for (int y = 0; y < board.Height(); ++y)
+            pixels.insert(pixels.end(), board.ScanLine(y), board.ScanLine(y) + board.Width());
+        return pixels;
+    }
+
+    test::TempDir Dir;
+    THeadlessPlatform Platform;
+    std::unique_ptr<TGameMain> Game;
+    std::shared_ptr<TGameSession> Session;
+};
+
+TEST(DemoWalk, TheTownGateLeadsToTheFieldWhereAnEncounterIsRolled) {
+    {
+        TDemoGame town(450);
+        ASSERT_NE(town.Session, nullptr);
+        EXPECT_EQ(town.Game->System().Scene, KSceneField);
+        EXPECT_EQ(town.Hero().MapId, 1);
+        EXPECT_EQ(town.Hero().X, 9);
+        EXPECT_EQ(town.Hero().Y, 10);
+        test::CompareGolden(town.Game->Board(), "demo_town_start.png");
+    }
+    TDemoGame a(2000);
+    ASSERT_NE(a.Field(), nullptr);
+    EXPECT_EQ(a.Hero().MapId, 2);
+    EXPECT_GT(a.Field()->EncountersRolled, 0);
+    test::CompareGolden(a.Game->Board(), "demo_field_walk.png");
+    // The same seed and script give the same game.
+    TDemoGame b(2000);
+    EXPECT_EQ(b.Hero().X, a.Hero().X);
+    EXPECT_EQ(b.Field()->EncountersRolled, a.Field()->EncountersRolled);
+    EXPECT_EQ(b.Board(), a.Board());
+}
+
+} // namespace
+} // namespace kestra
