@@ -41,18 +41,19 @@ inline void CompareGolden(const TKandelBoard& board, const std::string& name) {
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(png.data()),
                    static_cast<std::streamsize>(png.size()));
-        return;
+        GTEST_SKIP() << "golden picture written to " << path;
     }
     TKandelBitmap golden;
     ReadPng(ReadWholeFile(path), golden, path);
     ASSERT_EQ(golden.Width, drawn.Width);
     ASSERT_EQ(golden.Height, drawn.Height);
-    int differing = 0;
+    int differing = 0, firstX = -1, firstY = -1;
     for (int y = 0; y < drawn.Height; ++y)
         for (int x = 0; x < drawn.Width; ++x)
             if (!std::equal(drawn.Row(y) + 3 * x, drawn.Row(y) + 3 * x + 3, golden.Row(y) + 3 * x))
-                ++differing;
-    EXPECT_EQ(differing, 0) << name << "; KESTRA_UPDATE_GOLDEN=1 rewrites it";
+                if (differing++ == 0) firstX = x, firstY = y;
+    EXPECT_EQ(differing, 0) << name << ": first difference at (" << firstX << ", " << firstY
+                            << "); KESTRA_UPDATE_GOLDEN=1 rewrites it";
 }
 
 } // namespace kestra::test

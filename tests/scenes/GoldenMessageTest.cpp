@@ -1,6 +1,7 @@
 // The golden picture of a message: a face on the left, text in several colours with
 // a half space and a special glyph, a choice list with its cursor, and the money
 // box. Compared pixel for pixel; KESTRA_UPDATE_GOLDEN=1 writes it anew.
+#include "../GoldenPicture.h"
 #include "MessageTestHost.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
@@ -88,51 +89,12 @@ void RenderMessage(TTestWindowHost& host, TTestGold& gold, TTestMessageHost& gam
     box.Draw();
 }
 
-TKandelBitmap BoardToBitmap(const TKandelBoard& board) {
-    TKandelBitmap b;
-    b.Reset(TPixelFormat::Rgb24, board.Width(), board.Height());
-    for (int y = 0; y < board.Height(); ++y)
-        for (int x = 0; x < board.Width(); ++x) {
-            const std::uint16_t p = board.ScanLine(y)[x];
-            const int r = p >> 11, g = (p >> 5) & 63, bl = p & 31;
-            std::uint8_t* out = b.Row(y) + 3 * x;
-            out[0] = static_cast<std::uint8_t>(bl << 3 | bl >> 2);
-            out[1] = static_cast<std::uint8_t>(g << 2 | g >> 4);
-            out[2] = static_cast<std::uint8_t>(r << 3 | r >> 2);
-        }
-    return b;
-}
-
 TEST(GoldenMessage, FaceColoursAndChoices) {
     TTestWindowHost host;
     TTestGold gold;
     TTestMessageHost game;
     RenderMessage(host, gold, game);
-    const TKandelBitmap picture = BoardToBitmap(host.board);
-    const std::string path = std::string(KESTRA_SOURCE_DIR) + "/tests/golden/message_choices.png";
-    const char* update = std::getenv("KESTRA_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-        std::vector<std::uint8_t> bytes;
-        WritePng(picture, bytes);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        GTEST_SKIP() << "golden picture written to " << path;
-    }
-    TKandelBitmap golden;
-    ASSERT_NO_THROW(ReadImageFile(path, golden))
-        << "run with KESTRA_UPDATE_GOLDEN=1 to create " << path;
-    ASSERT_EQ(golden.Format, TPixelFormat::Rgb24);
-    ASSERT_EQ(golden.Width, picture.Width);
-    ASSERT_EQ(golden.Height, picture.Height);
-    int differing = 0, firstX = -1, firstY = -1;
-    for (int y = 0; y < picture.Height; ++y)
-        for (int x = 0; x < picture.Width; ++x)
-            if (!std::equal(picture.Row(y) + 3 * x, picture.Row(y) + 3 * x + 3,
-                            golden.Row(y) + 3 * x)) {
-                if (differing++ == 0) firstX = x, firstY = y;
-            }
-    EXPECT_EQ(differing, 0) << "first difference at (" << firstX << ", " << firstY << ")";
+    test::CompareGolden(host.board, "message_choices.png");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The main menu over the demo's starting party, compared pixel for pixel with
 // tests/golden/menu_main.png (KESTRA_UPDATE_GOLDEN=1 writes it anew), and the menu
 // opened by the hero's cancel key in the running demo.
+#include "../GoldenPicture.h"
 #include "MenuTestHost.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
@@ -55,30 +56,7 @@ TEST(MenuGolden, MainMenuOverTheDemoParty) {
     ASSERT_TRUE(rig.Menu.Shown);
     rig.Menu.Draw();
 
-    const TKandelBitmap picture = BoardToBitmap(rig.Windows.board);
-    const std::string path = std::string(KESTRA_SOURCE_DIR) + "/tests/golden/menu_main.png";
-    const char* update = std::getenv("KESTRA_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-        std::vector<std::uint8_t> bytes;
-        WritePng(picture, bytes);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        GTEST_SKIP() << "golden picture written to " << path;
-    }
-    TKandelBitmap golden;
-    ASSERT_NO_THROW(ReadImageFile(path, golden))
-        << "run with KESTRA_UPDATE_GOLDEN=1 to create " << path;
-    ASSERT_EQ(golden.Width, picture.Width);
-    ASSERT_EQ(golden.Height, picture.Height);
-    int differing = 0, firstX = -1, firstY = -1;
-    for (int y = 0; y < picture.Height; ++y)
-        for (int x = 0; x < picture.Width; ++x)
-            if (!std::equal(picture.Row(y) + 3 * x, picture.Row(y) + 3 * x + 3,
-                            golden.Row(y) + 3 * x)) {
-                if (differing++ == 0) firstX = x, firstY = y;
-            }
-    EXPECT_EQ(differing, 0) << "first difference at (" << firstX << ", " << firstY << ")";
+    test::CompareGolden(rig.Windows.board, "menu_main.png");
 }
 
 // The demo run headless for a number of frames on an input script.
