@@ -13,27 +13,13 @@
 #include "graphics/KandelBitmap.h"
 #include "graphics/KandelBoard.h"
 #include "graphics/KandelPng.h"
+#include "shell/FrameRecorder.h"
 
 namespace kestra::test {
 
-inline TKandelBitmap BoardToRgb(const TKandelBoard& board) {
-    TKandelBitmap out;
-    out.Reset(TPixelFormat::Rgb24, board.Width(), board.Height());
-    for (int y = 0; y < board.Height(); ++y)
-        for (int x = 0; x < board.Width(); ++x) {
-            const std::uint16_t c = board.ScanLine(y)[x];
-            const int r = c >> 11, g = (c >> 5) & 63, b = c & 31;
-            std::uint8_t* p = out.Row(y) + 3 * x;
-            p[0] = static_cast<std::uint8_t>(b << 3 | b >> 2);
-            p[1] = static_cast<std::uint8_t>(g << 2 | g >> 4);
-            p[2] = static_cast<std::uint8_t>(r << 3 | r >> 2);
-        }
-    return out;
-}
-
 inline void CompareGolden(const TKandelBoard& board, const std::string& name) {
     const std::string path = std::string(KESTRA_SOURCE_DIR) + "/tests/golden/" + name;
-    const TKandelBitmap drawn = BoardToRgb(board);
+    const TKandelBitmap drawn = BoardToBitmap(board);
     const char* update = std::getenv("KESTRA_UPDATE_GOLDEN");
     if (update != nullptr && std::string(update) == "1") {
         std::vector<std::uint8_t> png;
