@@ -77,16 +77,6 @@ TKandelBitmap PanoramaPicture() {
     return bmp;
 }
 
-std::uint64_t BoardHash(const TKandelBoard& board) {
-    std::uint64_t h = 1469598103934665603ULL;
-    for (int y = 0; y < board.Height(); ++y)
-        for (int x = 0; x < board.Width(); ++x) {
-            h ^= board.ScanLine(y)[x];
-            h *= 1099511628211ULL;
-        }
-    return h;
-}
-
 // A town of 40 x 30 tiles with walls, a panorama behind the holes of the upper
 // layer, some walking people and a tile event; encounters every few steps.
 struct TFieldRun {
