@@ -47,6 +47,7 @@ case "$cmd" in
     install_deps
     before=$(git status --porcelain 2>/dev/null || true)
     tools/check-format.sh
+    tools/check-layers.sh
     configure build/test Debug -DKESTRA_SANITIZE=ON
     cmake --build build/test -j "$jobs"
     export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy

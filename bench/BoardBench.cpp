@@ -1,7 +1,7 @@
 // Sheet drawing onto a 320 x 240 board; compare each figure with BM_BoardMemcpyBaseline.
+#include "base/Random.h"
 #include "graphics/KandelBoard.h"
 #include "graphics/KandelSpan.h"
-#include "shell/Random.h"
 
 #include <benchmark/benchmark.h>
 

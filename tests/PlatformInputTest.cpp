@@ -1,9 +1,9 @@
+#include "base/Errors.h"
 #include "graphics/KandelDraw.h"
 #include "media/MultiInput.h"
 #include "platform/SdlFrameHost.h"
 #include "platform/SdlInput.h"
 #include "platform/SdlWindow.h"
-#include "shell/Errors.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

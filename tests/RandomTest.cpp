@@ -1,4 +1,4 @@
-#include "shell/Random.h"
+#include "base/Random.h"
 
 #include <gtest/gtest.h>
 

@@ -14,14 +14,14 @@
 
 #include "DataJson.h"
 #include "ToolCommands.h"
+#include "base/Cp932.h"
+#include "base/Errors.h"
+#include "base/Json.h"
 #include "data/DataBase.h"
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
 #include "platform/Cp932.h"
-#include "shell/Cp932.h"
-#include "shell/Errors.h"
-#include "shell/Json.h"
 
 namespace kestra::tool {
 

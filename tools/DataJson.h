@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/Json.h"
+#include "base/Json.h"
 
 namespace kestra::tool {
 

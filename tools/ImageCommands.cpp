@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "ToolCommands.h"
+#include "base/Errors.h"
+#include "base/FileBytes.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
 #include "graphics/KandelXyz.h"
-#include "shell/Errors.h"
-#include "shell/FileBytes.h"
 
 namespace kestra::tool {
 namespace {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Random.h"
+#include "base/Saturate.h"
 #include "battle/LGD_BattleRules.h"
 #include "data/DataBase.h"
-#include "shell/Random.h"
 #include "state/LGD_Player.h"
-#include "state/Saturate.h"
 
 namespace kestra {
 

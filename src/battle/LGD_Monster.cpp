@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/Random.h"
+#include "base/Saturate.h"
 #include "data/DataBase.h"
 #include "graphics/KandelBoard.h"
-#include "shell/Random.h"
-#include "state/Saturate.h"
 
 namespace kestra {
 

@@ -21,7 +21,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 namespace kestra {
 

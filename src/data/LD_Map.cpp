@@ -1,6 +1,6 @@
 #include "data/LD_Map.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <algorithm>
 #include <cstdio>

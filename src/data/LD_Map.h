@@ -1,12 +1,12 @@
 #pragma once
 // Map unit files ("Map%.4d.lmu", magic "VezMapUnit"): a map's size, chip set,
 // wrapping, panorama, two tile layers and its events.
+#include "base/AssetLookup.h"
 #include "data/Catalog.h"
 #include "data/LD_ChipSet.h"
 #include "data/LD_Event.h"
 #include "graphics/GR_CharSet.h"
 #include "graphics/GR_ChipSet.h"
-#include "shell/AssetLookup.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "graphics/GR_ChipSet.h"
 
+#include "base/Errors.h"
 #include "graphics/KandelSpan.h"
-#include "shell/Errors.h"
 
 #include <algorithm>
 

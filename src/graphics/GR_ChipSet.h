@@ -2,12 +2,12 @@
 // The chip set renderer: the current chip set picture, its per-tile flags, and the
 // drawing of any tile ID (water, animated tiles, autotiles, lower and upper tiles)
 // at any size onto a board.
+#include "base/AssetLookup.h"
 #include "data/LD_ChipSet.h"
 #include "graphics/GR_ChipSetTiles.h"
 #include "graphics/KandelBitmap.h"
 #include "graphics/KandelBoard.h"
 #include "graphics/KandelSheet.h"
-#include "shell/AssetLookup.h"
 
 #include <array>
 #include <functional>

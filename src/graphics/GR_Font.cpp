@@ -1,6 +1,6 @@
 #include "graphics/GR_Font.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <algorithm>
 #include <filesystem>

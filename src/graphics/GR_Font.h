@@ -6,7 +6,7 @@
 // page's extensions that JIS X 0208 lacks (circled numbers, Roman numerals, the
 // IBM kanji) from the efont Unicode font, so no character of the code page is
 // dropped. Glyphs are pure 1-bit masks: no anti-aliasing.
-#include "shell/Cp932.h"
+#include "base/Cp932.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "graphics/GR_System.h"
 
-#include "shell/AssetLookup.h"
-#include "shell/Cp932.h"
-#include "shell/Errors.h"
+#include "base/AssetLookup.h"
+#include "base/Cp932.h"
+#include "base/Errors.h"
 
 #include <algorithm>
 #include <cstdio>

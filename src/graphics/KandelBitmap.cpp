@@ -1,6 +1,6 @@
 #include "graphics/KandelBitmap.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 namespace kestra {
 

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 namespace kestra {
 namespace {

@@ -1,7 +1,7 @@
 #include "graphics/KandelBoard.h"
+#include "base/Errors.h"
 #include "graphics/KandelSpan.h"
 #include "graphics/KandelTrig.h"
-#include "shell/Errors.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "base/Errors.h"
+#include "base/FileBytes.h"
 #include "graphics/KandelBmp.h"
 #include "graphics/KandelPng.h"
 #include "graphics/KandelXyz.h"
-#include "shell/Errors.h"
-#include "shell/FileBytes.h"
 
 namespace kestra {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <zlib.h>
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 namespace kestra {
 namespace {

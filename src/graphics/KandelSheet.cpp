@@ -1,6 +1,6 @@
 #include "graphics/KandelSheet.h"
+#include "base/Errors.h"
 #include "graphics/KandelImage.h"
-#include "shell/Errors.h"
 
 #include <algorithm>
 #include <cmath>

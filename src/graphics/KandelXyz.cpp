@@ -5,7 +5,7 @@
 #include <cstring>
 #include <zlib.h>
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 namespace kestra {
 

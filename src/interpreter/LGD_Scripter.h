@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Errors.h"
 #include "data/Catalog.h"
 #include "data/LD_Event.h"
-#include "shell/Errors.h"
 
 namespace kestra {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/Random.h"
 #include "data/DataBase.h"
 #include "interpreter/LGD_Scripter.h"
 #include "media/MultiInput.h"
-#include "shell/Random.h"
 #include "state/LGD_CmnEvent.h"
 #include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"

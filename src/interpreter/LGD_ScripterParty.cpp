@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/Errors.h"
+#include "base/Random.h"
+#include "base/Saturate.h"
 #include "data/DataBase.h"
 #include "media/Tonica.h"
-#include "shell/Errors.h"
-#include "shell/Random.h"
 #include "shell/SceneNumbers.h"
 #include "state/LGD_Character.h"
 #include "state/LGD_GameState.h"
-#include "state/Saturate.h"
 
 namespace kestra {
 

@@ -7,8 +7,8 @@
 // the listed keys are held; a line with no keys releases everything. N must grow
 // from line to line. "#" starts a comment. Key names (any case): Down, Left, Right,
 // Up, Decide, Cancel, Shift, Ctrl, Alt, F4, F5, F9, F10, F12.
+#include "base/Errors.h"
 #include "media/InputDevice.h"
-#include "shell/Errors.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -3,7 +3,7 @@
 // in KMinWaveRate..KMaxWaveRate. Everything else is refused with an exception
 // that names the file and the problem. Files come from strangers, so every
 // size field is checked against the bytes that are really there.
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 namespace kestra::platform {
 

@@ -1,7 +1,7 @@
 #include "platform/SdlFrameHost.h"
 
+#include "base/Errors.h"
 #include "platform/SdlWindow.h"
-#include "shell/Errors.h"
 
 #include <SDL.h>
 

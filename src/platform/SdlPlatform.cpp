@@ -1,12 +1,12 @@
 #include "platform/SdlPlatform.h"
 
+#include "base/Cp932.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/SdlFrameHost.h"
 #include "platform/SdlInput.h"
 #include "platform/SdlTonica.h"
 #include "platform/SdlWindow.h"
-#include "shell/Cp932.h"
 
 #include <SDL.h>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "scenes/GameWindows.h"
 
-#include "shell/Cp932.h"
+#include "base/Cp932.h"
 #include "shell/LS_Base.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "scenes/GameWindowsMessage.h"
 
+#include "base/Cp932.h"
+#include "base/Errors.h"
 #include "graphics/KandelImage.h"
 #include "media/MultiInput.h"
-#include "shell/Cp932.h"
-#include "shell/Errors.h"
 #include "shell/SceneNumbers.h"
 #include "state/LGD_System.h"
 

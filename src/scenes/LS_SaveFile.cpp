@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Errors.h"
 #include "media/MultiInput.h"
-#include "shell/Errors.h"
 
 namespace kestra {
 

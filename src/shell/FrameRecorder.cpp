@@ -1,7 +1,7 @@
 #include "shell/FrameRecorder.h"
 
+#include "base/Errors.h"
 #include "graphics/KandelPng.h"
-#include "shell/Errors.h"
 
 #include <cinttypes>
 

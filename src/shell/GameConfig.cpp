@@ -1,6 +1,6 @@
 #include "shell/GameConfig.h"
 
-#include "shell/IniFile.h"
+#include "base/IniFile.h"
 
 #include <algorithm>
 #include <charconv>

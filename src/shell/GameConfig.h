@@ -1,7 +1,7 @@
 #pragma once
 // Start-up configuration: the command line, the game's ini files and the
 // per-user settings, and the directories every other unit uses.
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "shell/GameMain.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 #include "shell/GameSetup.h"
 #include "shell/GameTitleLink.h"
 

@@ -15,18 +15,18 @@
 //   the nine scenes in the order field, menu, battle, shop, name, save file,
 //   title, game over, debug, and the placeholder scene.
 // Sound is released before anything is destroyed.
+#include "base/AssetLookup.h"
+#include "base/Random.h"
 #include "graphics/KandelDraw.h"
 #include "media/MultiInput.h"
 #include "media/ScriptedInput.h"
 #include "media/Tonica.h"
-#include "shell/AssetLookup.h"
 #include "shell/FrameRecorder.h"
 #include "shell/GameConfig.h"
 #include "shell/GamePlatform.h"
 #include "shell/HeadlessPlatform.h"
 #include "shell/LS_Base.h"
 #include "shell/PlaceholderScene.h"
-#include "shell/Random.h"
 #include "state/LGD_System.h"
 
 #include <array>

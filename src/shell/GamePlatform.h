@@ -2,11 +2,11 @@
 // What the game needs from the machine it runs on: the display's window side,
 // the input devices, sound, message boxes, the clock and the file names. The SDL
 // platform implements it for a desktop; the headless platform for tests.
+#include "base/AssetLookup.h"
+#include "base/FileBytes.h"
 #include "graphics/KandelDraw.h"
 #include "media/InputDevice.h"
 #include "media/Tonica.h"
-#include "shell/AssetLookup.h"
-#include "shell/FileBytes.h"
 #include "shell/GameConfig.h"
 
 #include <cstdint>

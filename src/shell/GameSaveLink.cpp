@@ -3,11 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "base/Errors.h"
 #include "graphics/GR_Font.h"
 #include "graphics/GR_System.h"
 #include "scenes/LS_SaveFile.h"
 #include "scenes/SystemGraphicLink.h"
-#include "shell/Errors.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 

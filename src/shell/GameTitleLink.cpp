@@ -1,6 +1,6 @@
 #include "shell/GameTitleLink.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 #include "shell/GameMain.h"
 #include "shell/GameSaveLink.h"
 #include "shell/LS_GameOver.h"

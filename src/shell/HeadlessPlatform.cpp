@@ -1,8 +1,8 @@
 #include "shell/HeadlessPlatform.h"
 
-#include "shell/Cp932.h"
+#include "base/Cp932.h"
 
-#include "shell/Cp932.h"
+#include "base/Cp932.h"
 
 #include <cstdio>
 #include <system_error>

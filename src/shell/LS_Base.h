@@ -3,8 +3,8 @@
 // picture onto the display board in Draw; the base gives it frame-paced drawing,
 // brightness fades, the double flash and the twenty show/hide transitions, each
 // of which runs its own frames through the host.
+#include "base/Random.h"
 #include "graphics/KandelBoard.h"
-#include "shell/Random.h"
 #include "shell/SceneNumbers.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "shell/LS_GameOver.h"
 
+#include "base/Errors.h"
 #include "media/MultiInput.h"
-#include "shell/Errors.h"
 
 namespace kestra {
 

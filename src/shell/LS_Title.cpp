@@ -1,8 +1,8 @@
 #include "shell/LS_Title.h"
 
+#include "base/Errors.h"
 #include "graphics/GR_Logos.h"
 #include "media/MultiInput.h"
-#include "shell/Errors.h"
 
 #include <algorithm>
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Random.h"
 #include "data/Catalog.h"
 #include "data/LD_MoveRoute.h"
-#include "shell/Random.h"
 
 namespace kestra {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Errors.h"
 #include "graphics/GR_ChipSetTiles.h"
-#include "shell/Errors.h"
 
 namespace kestra {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/Saturate.h"
 #include "data/DataBase.h"
 #include "state/LGD_GameState.h"
-#include "state/Saturate.h"
 
 namespace kestra {
 

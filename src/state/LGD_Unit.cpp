@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/Random.h"
+#include "base/Saturate.h"
 #include "data/DataBase.h"
-#include "shell/Random.h"
 #include "state/LGD_GameState.h"
-#include "state/Saturate.h"
 
 namespace kestra {
 

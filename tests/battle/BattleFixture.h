@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "../state/GameFixture.h"
+#include "base/Random.h"
 #include "battle/LGD_BattleAction.h"
 #include "battle/LGD_BattleRules.h"
 #include "battle/LGD_Monster.h"
-#include "shell/Random.h"
 #include "state/LGD_GameState.h"
 
 namespace kestra::test {

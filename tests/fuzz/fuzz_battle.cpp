@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "base/Random.h"
 #include "battle/LGD_BattleAction.h"
 #include "battle/LGD_BattleRules.h"
 #include "battle/LGD_Monster.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
-#include "shell/Random.h"
 #include "state/LGD_GameState.h"
 
 using namespace kestra;

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <span>
 
+#include "base/Errors.h"
 #include "graphics/KandelImage.h"
-#include "shell/Errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kestra::TKandelBitmap bitmap;

@@ -1,5 +1,5 @@
 // Settings files come with downloaded games.
-#include "shell/IniFile.h"
+#include "base/IniFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "shell/Errors.h"
-#include "shell/Json.h"
+#include "base/Errors.h"
+#include "base/Json.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -2,7 +2,7 @@
 #include "data/LD_Map.h"
 #include "graphics/GR_ChipSetTiles.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <cstddef>
 #include <cstdint>

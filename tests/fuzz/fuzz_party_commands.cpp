@@ -7,10 +7,10 @@
 #include <cstdlib>
 
 #include "../state/GameFixture.h"
+#include "base/Errors.h"
+#include "base/Random.h"
 #include "interpreter/LGD_ScripterParty.h"
 #include "media/Tonica.h"
-#include "shell/Errors.h"
-#include "shell/Random.h"
 #include "state/LGD_GameState.h"
 
 namespace {

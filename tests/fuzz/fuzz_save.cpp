@@ -7,9 +7,9 @@
 #include <memory>
 #include <span>
 
+#include "base/Random.h"
 #include "data/DataBase.h"
 #include "data/SaveData.h"
-#include "shell/Random.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "ImageTestSupport.h"
+#include "base/Errors.h"
 #include "graphics/KandelImage.h"
-#include "shell/Errors.h"
 
 using namespace kestra;
 using namespace kestra::test;

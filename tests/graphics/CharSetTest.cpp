@@ -1,6 +1,6 @@
 #include "graphics/GR_CharSet.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

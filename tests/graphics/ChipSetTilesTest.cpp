@@ -1,8 +1,8 @@
 #include "graphics/GR_ChipSet.h"
 #include "graphics/GR_ChipSetTiles.h"
 
+#include "base/Errors.h"
 #include "graphics/KandelPng.h"
-#include "shell/Errors.h"
 
 #include <chrono>
 #include <filesystem>

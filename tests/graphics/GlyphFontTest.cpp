@@ -1,6 +1,6 @@
 #include "graphics/GR_Font.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <numeric>

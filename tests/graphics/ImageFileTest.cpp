@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "ImageTestSupport.h"
+#include "base/Errors.h"
 #include "graphics/KandelPng.h"
 #include "graphics/KandelXyz.h"
-#include "shell/Errors.h"
 
 using namespace kestra;
 using namespace kestra::test;

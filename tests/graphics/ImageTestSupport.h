@@ -5,8 +5,8 @@
 #include <vector>
 #include <zlib.h>
 
+#include "base/FileBytes.h"
 #include "graphics/KandelBitmap.h"
-#include "shell/FileBytes.h"
 
 namespace kestra::test {
 

@@ -1,5 +1,5 @@
+#include "base/Errors.h"
 #include "graphics/KandelDraw.h"
-#include "shell/Errors.h"
 
 #include <gtest/gtest.h>
 #include <string>

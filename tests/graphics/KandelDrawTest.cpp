@@ -1,5 +1,5 @@
 #include "graphics/KandelDraw.h"
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <functional>
 #include <gtest/gtest.h>

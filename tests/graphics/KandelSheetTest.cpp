@@ -1,5 +1,5 @@
 #include "graphics/KandelSheet.h"
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

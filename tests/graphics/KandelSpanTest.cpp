@@ -1,5 +1,5 @@
 #include "graphics/KandelSpan.h"
-#include "shell/Random.h"
+#include "base/Random.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "graphics/GR_ChipSet.h"
 #include "graphics/KandelPng.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -6,8 +6,8 @@
 #include <map>
 
 #include "ImageTestSupport.h"
+#include "base/Errors.h"
 #include "graphics/KandelImage.h"
-#include "shell/Errors.h"
 
 using namespace kestra;
 using namespace kestra::test;

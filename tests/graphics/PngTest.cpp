@@ -5,7 +5,7 @@
 #include <random>
 
 #include "ImageTestSupport.h"
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 using namespace kestra;
 using namespace kestra::test;

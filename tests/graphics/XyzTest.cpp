@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ImageTestSupport.h"
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 using namespace kestra;
 using namespace kestra::test;

@@ -4,9 +4,9 @@
 
 #include "../state/GameFixture.h"
 #include "ScriptWorld.h"
+#include "base/Random.h"
 #include "interpreter/LGD_Scripter.h"
 #include "interpreter/LGD_ScripterParty.h"
-#include "shell/Random.h"
 #include "shell/SceneNumbers.h"
 #include "state/LGD_Character.h"
 #include "state/LGD_GameState.h"

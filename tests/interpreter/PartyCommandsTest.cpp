@@ -6,9 +6,9 @@
 #include <set>
 
 #include "../state/GameFixture.h"
+#include "base/Errors.h"
+#include "base/Random.h"
 #include "media/Tonica.h"
-#include "shell/Errors.h"
-#include "shell/Random.h"
 #include "shell/SceneNumbers.h"
 #include "state/LGD_Character.h"
 #include "state/LGD_GameState.h"

@@ -3,10 +3,10 @@
 // fits, the answer selects the branch, and a later message takes over a closing box.
 #include "../scenes/MessageTestHost.h"
 #include "../state/GameFixture.h"
+#include "base/Random.h"
 #include "interpreter/LGD_Scripter.h"
 #include "media/MultiInput.h"
 #include "scenes/GameWindowsMessage.h"
-#include "shell/Random.h"
 #include "state/LGD_GameState.h"
 
 #include <gtest/gtest.h>

@@ -3,11 +3,11 @@
 // opened by the hero's cancel key in the running demo.
 #include "../GoldenPicture.h"
 #include "MenuTestHost.h"
+#include "base/AssetLookup.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
-#include "shell/AssetLookup.h"
 #include "shell/FrameRecorder.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"

@@ -4,13 +4,13 @@
 #include "../shell/TempDir.h"
 #include "../state/GameFixture.h"
 #include "MessageTestHost.h"
+#include "base/AssetLookup.h"
+#include "base/Errors.h"
 #include "graphics/GR_ChipSet.h"
 #include "graphics/KandelPng.h"
 #include "media/MultiInput.h"
 #include "media/ScriptedInput.h"
 #include "scenes/SystemGraphicLink.h"
-#include "shell/AssetLookup.h"
-#include "shell/Errors.h"
 #include "state/LGD_GameState.h"
 
 #include <gtest/gtest.h>

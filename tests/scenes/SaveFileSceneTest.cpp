@@ -7,9 +7,9 @@
 #include <map>
 
 #include "WindowTestHost.h"
+#include "base/Errors.h"
 #include "media/MultiInput.h"
 #include "media/ScriptedInput.h"
-#include "shell/Errors.h"
 
 using namespace kestra;
 using namespace kestra::testing;

@@ -3,9 +3,9 @@
 #include "../graphics/TestSystemGraphic.h"
 #include "../shell/TempDir.h"
 #include "../state/GameFixture.h"
+#include "base/AssetLookup.h"
+#include "base/Errors.h"
 #include "graphics/KandelPng.h"
-#include "shell/AssetLookup.h"
-#include "shell/Errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "shell/GameConfig.h"
 #include "TempDir.h"
-#include "shell/IniFile.h"
+#include "base/IniFile.h"
 
 #include <gtest/gtest.h>
 #include <map>

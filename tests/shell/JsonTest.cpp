@@ -1,5 +1,5 @@
-#include "shell/Json.h"
-#include "shell/Errors.h"
+#include "base/Json.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

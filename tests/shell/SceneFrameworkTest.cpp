@@ -1,4 +1,4 @@
-#include "shell/Errors.h"
+#include "base/Errors.h"
 #include "shell/LS_Base.h"
 
 #include <algorithm>

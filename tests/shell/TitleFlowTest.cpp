@@ -1,8 +1,8 @@
 // The title scenes in the real frame loop, headless, on a small game folder.
 #include "../graphics/TestSystemGraphic.h"
 #include "TempDir.h"
+#include "base/Errors.h"
 #include "graphics/KandelPng.h"
-#include "shell/Errors.h"
 #include "shell/GameMain.h"
 #include "shell/GameTitleLink.h"
 #include "shell/HeadlessPlatform.h"

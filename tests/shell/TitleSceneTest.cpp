@@ -1,9 +1,9 @@
 #include "../scenes/WindowTestHost.h"
 #include "TempDir.h"
+#include "base/Errors.h"
 #include "graphics/KandelPng.h"
 #include "media/MultiInput.h"
 #include "media/ScriptedInput.h"
-#include "shell/Errors.h"
 #include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
 

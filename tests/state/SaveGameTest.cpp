@@ -8,7 +8,7 @@
 #include "../interpreter/ScriptWorld.h"
 #include "../shell/TempDir.h"
 #include "GameFixture.h"
-#include "shell/FileBytes.h"
+#include "base/FileBytes.h"
 
 using namespace kestra;
 using namespace kestra::test;

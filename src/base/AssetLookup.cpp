@@ -1,4 +1,4 @@
-#include "shell/AssetLookup.h"
+#include "base/AssetLookup.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,6 +1,6 @@
-#include "shell/IniFile.h"
+#include "base/IniFile.h"
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 #include <fstream>
 #include <limits>

@@ -2,7 +2,7 @@
 // Finding the files that game data names: asset folders of the game directory
 // first, then of the runtime package; names match without regard to ASCII case,
 // and names in code page 932 are tried converted to UTF-8 and as raw bytes.
-#include "shell/Cp932.h"
+#include "base/Cp932.h"
 
 #include <array>
 #include <filesystem>

@@ -1,9 +1,9 @@
-#include "shell/FileBytes.h"
+#include "base/FileBytes.h"
 
 #include <filesystem>
 #include <fstream>
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 namespace kestra {
 

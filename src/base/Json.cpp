@@ -1,11 +1,11 @@
-#include "shell/Json.h"
+#include "base/Json.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "shell/Errors.h"
+#include "base/Errors.h"
 
 namespace kestra {
 
