@@ -73,6 +73,7 @@ TEST_F(PartyCommandLink, DefeatAndGameOverStopTheInterpreter) {
 
     Scripter.Clear();
     W.State.System.Scene = KSceneField;
+    W.Game.Display->Board.Brightness = 100;
     Push({{12420, 0, "", {}}, {10310, 0, "", {0, 0, 5}}});
     const std::uint64_t before = W.Game.Display->FramesWaited();
     RunAll();

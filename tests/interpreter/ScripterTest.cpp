@@ -206,7 +206,7 @@ TEST(ScriptMain, CommonAutoStartThenMapEventOnTopAndPooledNoticesFirst) {
 }
 
 TEST(ScriptMain, MessageGatesBlockAndTestPlayAbortEndsTheFrame) {
-    TScriptWorld w("0\n3 F10\n");
+    TScriptWorld w("0\n500 F10\n");
     w.Main.PushFrame(0, List({SetVar(1, 1), Cmd(10810, {1, 3, 3}), SetVar(2, 1), Cmd(11410, {1}),
                               SetVar(3, 1)}));
     w.OpenBox();
@@ -222,7 +222,7 @@ TEST(ScriptMain, MessageGatesBlockAndTestPlayAbortEndsTheFrame) {
     EXPECT_EQ(w.Field.Hero.X, 3);
     EXPECT_EQ(w.Field.Hero.Y, 3);
     EXPECT_EQ(w.State.System.Variable(2), 1);
-    w.Inputs(3); // F10 held from the third input update on
+    w.Inputs(500); // F10 held from the 500th input update on
     for (int i = 0; i < 6; ++i) w.Main.UpdateMain(w.Game); // the wait runs out first
     EXPECT_FALSE(w.Main.IsRunning());
     EXPECT_EQ(w.State.System.Variable(3), 0);
