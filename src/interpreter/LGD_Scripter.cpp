@@ -314,7 +314,8 @@ void TLcfgBaseScripter::SetKeyVariable(std::int32_t id) {
 }
 
 TGameMain& TLcfgBaseScripter::Game() const {
-    if (RunningGame == nullptr) throw EScripterError("LGD_Scripter: interpreter runs without a game");
+    if (RunningGame == nullptr)
+        throw EScripterError("LGD_Scripter: interpreter runs without a game");
     return *RunningGame;
 }
 

@@ -84,8 +84,7 @@ public:
     // cancelChoice 0: cancel does nothing; otherwise cancel answers cancelChoice - 1.
     // target, when set, receives the answer as well (the caller checks that what it
     // writes to still exists).
-    void SetChoiceOptions(std::int32_t cancelChoice,
-                          std::function<void(std::uint8_t)> target);
+    void SetChoiceOptions(std::int32_t cancelChoice, std::function<void(std::uint8_t)> target);
     // digits are limited to 1..9; the variable receives the number on decide.
     void SetNumberInput(std::int32_t digits, std::int32_t variable);
     // Choice 0 may be taken only with at least price money (an inn offer).

@@ -168,9 +168,8 @@ void TVezFieldScene::InnRest() {
     system.PlayMusic(system.Music(KMusicInn));
     for (std::int32_t i = 0; i < State.PartyInfo.MemberCount(); ++i)
         if (TLcfgPlayerItem* member = State.PartyInfo.Member(i)) member->FullRecovery();
-    for (int frame = 0; frame < 600 && Game.Sound->GetMusicPlaying() &&
-                        !Game.Sound->GetMusicLooping();
-         ++frame) {
+    for (int frame = 0;
+         frame < 600 && Game.Sound->GetMusicPlaying() && !Game.Sound->GetMusicLooping(); ++frame) {
         Host.WaitFrame();
         Host.Present();
     }

@@ -1,9 +1,9 @@
 #include "state/LGD_CmnEvent.h"
 
 #include "data/DataBase.h"
-#include "state/LGD_Event.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
+#include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"
 
 namespace kestra {

@@ -52,11 +52,11 @@ struct TLcfgEnvironment {
     TLcfgEnvironment(const TVezDataBase& dataBase, ITonica& sound, TLcfgAssetFinder findAsset,
                      std::function<void()> restartFrameTiming);
 
-    const TVezDataBase* DataBase;         // never null
-    const TVezMapTree* MapTree = nullptr; // required for a new game and teleports
-    ITonica* Sound;                       // never null
-    TLcfgAssetFinder FindAsset;           // never empty
-    ILcfgPictures* Pictures = nullptr;    // null: nothing is drawn
+    const TVezDataBase* DataBase;             // never null
+    const TVezMapTree* MapTree = nullptr;     // required for a new game and teleports
+    ITonica* Sound;                           // never null
+    TLcfgAssetFinder FindAsset;               // never empty
+    ILcfgPictures* Pictures = nullptr;        // null: nothing is drawn
     std::function<void()> RestartFrameTiming; // never empty
 };
 

@@ -67,8 +67,8 @@ TEST(FieldEvents, ParallelTeleportIsCarriedOutByTheField) {
 TEST(FieldEvents, EndlessTeleportingParallelEventStillEndsTheFrame) {
     TFieldGame g;
     auto& loop = g.Field.Unit.Events.Find(2)->Pages.Find(1)->Commands;
-    loop = List({Cmd(12110, {1}), Cmd(10220, {0, 7, 7, 1, 0, 1}), Cmd(10810, {1, 9, 9}),
-                 Cmd(12120, {1})});
+    loop = List(
+        {Cmd(12110, {1}), Cmd(10220, {0, 7, 7, 1, 0, 1}), Cmd(10810, {1, 9, 9}), Cmd(12120, {1})});
     g.Scene.CreateEvents();
     g.Frames(3); // returns: the teleport passes per frame are bounded
     EXPECT_EQ(g.Field.Hero.X, 9);

@@ -1,6 +1,5 @@
 // The field scene of the real game object on a synthetic map: a scripted walk gives the
-// same board hashes
-// every run, two pictures are compared with tests/golden/field_*.png
+// same board hashes every run, two pictures are compared with tests/golden/field_*.png
 // (KESTRA_UPDATE_GOLDEN=1 rewrites them after an intended change), teleports and
 // encounters.
 #include <gtest/gtest.h>
@@ -225,16 +224,14 @@ TEST(FieldScene, RunsAndDrawsTheMessageBox) {
     TVezMessageWindow& box = *run.Game.Session->MessageWindow;
     run.Scene->Update();
     run.Scene->Draw();
-    std::vector<std::uint16_t> bottom(run.Screen.ScanLine(200),
-                                      run.Screen.ScanLine(200) + 320);
+    std::vector<std::uint16_t> bottom(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320);
 
     box.BeginMessage();
     box.AddLine("On the field");
     for (int k = 0; k < 20; ++k) run.Scene->Update();
     EXPECT_EQ(box.TypeLine, 1); // opened and typed by the field's frames
     run.Scene->Draw();
-    EXPECT_NE(std::vector<std::uint16_t>(run.Screen.ScanLine(200),
-                                         run.Screen.ScanLine(200) + 320),
+    EXPECT_NE(std::vector<std::uint16_t>(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320),
               bottom);
 
     // A close clears the mark at the next frame, so a later message opens anew.
@@ -245,8 +242,7 @@ TEST(FieldScene, RunsAndDrawsTheMessageBox) {
     for (int k = 0; k < 8; ++k) run.Scene->Update();
     EXPECT_FALSE(box.Present());
     run.Scene->Draw();
-    EXPECT_EQ(std::vector<std::uint16_t>(run.Screen.ScanLine(200),
-                                         run.Screen.ScanLine(200) + 320),
+    EXPECT_EQ(std::vector<std::uint16_t>(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320),
               bottom);
 
     // A teleport closes the box.

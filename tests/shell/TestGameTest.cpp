@@ -15,4 +15,3 @@ TEST(TestGame, ANewGameWalksThroughTheDoorOntoTheNextMap) {
     EXPECT_EQ(hero.X, 4);
     EXPECT_EQ(hero.Y, 5);
 }
-

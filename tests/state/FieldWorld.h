@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/GR_ChipSetTiles.h"
 #include "GameFixture.h"
+#include "graphics/GR_ChipSetTiles.h"
 #include "state/LGD_GameState.h"
 #include "state/LGD_Map.h"
 
