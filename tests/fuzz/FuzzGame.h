@@ -35,6 +35,9 @@ public:
         for (auto& t : map.Upper.Tiles()) t = 10000;
         map.ChipSet = 1;
         map.SaveToFile(Dir.Dir() + "Map0001.lmu");
+        // The game holds every file it uses: no runtime package.
+        const std::string ini = "[KESTRA]\r\nFullPackageFlag=1\r\nGameTitle=Fuzz\r\n";
+        WriteBytes("KESTRA.ini", std::vector<std::uint8_t>(ini.begin(), ini.end()));
         TCommandLine line;
         line.Words = {"TestPlay"};
         line.GameDir = Dir.Path();
