@@ -9,6 +9,7 @@
 #include "battle/LGD_Monster.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
+#include "media/Tonica.h"
 #include "state/LGD_GameState.h"
 
 using namespace kestra;
@@ -35,8 +36,8 @@ struct TBattleBench {
         }
         auto& troop = DataBase.Troops.Obtain(1);
         for (std::int32_t i = 1; i <= 8; ++i) troop.Members.Obtain(i).MonsterId = (i - 1) % 4 + 1;
-        TLcfgEnvironment env;
-        env.DataBase = &DataBase;
+        static TNullTonica silence;
+        TLcfgEnvironment env(DataBase, silence, NoAssetFile, [] {});
         env.MapTree = &MapTree;
         Game = std::make_unique<TLcfgGameState>(env);
         Game->Reset();

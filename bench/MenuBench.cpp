@@ -5,6 +5,7 @@
 #include "../tests/state/GameFixture.h"
 #include "data/Catalog.h"
 #include "graphics/KandelPng.h"
+#include "media/Tonica.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -36,8 +37,8 @@ void BM_MenuMainScreenFrame(benchmark::State& state) {
     test::FillDataBase(db);
     db.Actors.Get(3).FaceGraphic = "Faces3";
     db.Actors.Get(4).FaceGraphic = "Faces4";
-    TLcfgEnvironment env;
-    env.DataBase = &db;
+    static TNullTonica silence;
+    TLcfgEnvironment env(db, silence, NoAssetFile, [] {});
     TLcfgGameState game(env);
     game.Reset();
     for (std::int32_t id = 3; id <= 4; ++id) game.PartyInfo.AddMember(id);

@@ -22,6 +22,7 @@
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
+#include "media/Tonica.h"
 #include "platform/Cp932.h"
 
 namespace kestra::tool {
@@ -861,9 +862,9 @@ public:
 
 private:
     static TLcfgEnvironment Environment(const TVezDataBase& dataBase) {
-        TLcfgEnvironment env;
-        env.DataBase = &dataBase;
-        return env;
+        // A dump plays nothing and reads no asset files.
+        static TNullTonica silence;
+        return TLcfgEnvironment(dataBase, silence, NoAssetFile, [] {});
     }
 };
 

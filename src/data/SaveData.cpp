@@ -5,6 +5,7 @@
 
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
+#include "media/Tonica.h"
 
 namespace kestra {
 
@@ -242,8 +243,8 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
 void TLcfgSaveData::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
                                   const TLoadCheck& check) {
     // The scratch tree reaches no device, so parsing has no effect outside it.
-    TLcfgEnvironment quiet;
-    quiet.DataBase = State.Env.DataBase;
+    TNullTonica silence;
+    TLcfgEnvironment quiet(*State.Env.DataBase, silence, NoAssetFile, [] {});
     quiet.MapTree = State.Env.MapTree;
     TLcfgGameState scratch(quiet);
     scratch.Reset();

@@ -1,12 +1,18 @@
 #include "interpreter/LGD_Scripter.h"
 
 #include <algorithm>
+#include <iostream>
 #include <string>
 
 #include "data/DataBase.h"
 #include "data/LD_EventCommands.h"
 #include "data/LD_MonGroup.h"
 #include "media/MultiInput.h"
+#include "media/Tonica.h"
+#include "scenes/GameWindowsMessage.h"
+#include "scenes/LS_Field.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "state/LGD_CmnEvent.h"
 #include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"
@@ -61,8 +67,8 @@ bool IsWindowGated(std::int32_t code) {
     }
 }
 
-void ClearFace(ILcfgScriptWorld& w) {
-    w.Game().System.SetFace("", 0, false, false);
+void ClearFace(TGameMain& game) {
+    scripter::State(game).System.SetFace("", 0, false, false);
 }
 
 } // namespace
@@ -72,10 +78,6 @@ const TScriptCommand* FindScriptCommand(std::int32_t code) {
     auto it = std::lower_bound(KTable.begin(), KTable.end(), code,
                                [](const TScriptCommand& c, std::int32_t v) { return c.Code < v; });
     return it != KTable.end() && it->Code == code ? &*it : nullptr;
-}
-
-void ILcfgScriptWorld::RefreshPages() {
-    if (TLcfgEvent* events = Events()) events->RefreshPages();
 }
 
 namespace scripter {
@@ -89,10 +91,46 @@ std::vector<THandlerEntry> AllHandlers() {
     return all;
 }
 
-std::int32_t ValueByKind(ILcfgScriptWorld& w, std::int32_t kind, std::int32_t n) {
+std::int32_t ValueByKind(TGameMain& game, std::int32_t kind, std::int32_t n) {
     if (kind == 0) return n;
-    if (kind == 1) return w.Game().System.Variable(n);
+    if (kind == 1) return State(game).System.Variable(n);
     return 0;
+}
+
+TLcfgGameState& State(TGameMain& game) {
+    return game.Session->Save->State;
+}
+
+TVezMessageWindow& MessageBox(TGameMain& game) {
+    if (!game.Session->MessageWindow)
+        throw EScripterError("LGD_Scripter: an event runs before the message window exists");
+    return *game.Session->MessageWindow;
+}
+
+TVezMessagePool& MessagePool(TGameMain& game) {
+    return game.Session->MessagePool;
+}
+
+TVezFieldScene& Field(TGameMain& game) {
+    auto* field = dynamic_cast<TVezFieldScene*>(game.Scenes[KSceneField].get());
+    if (field == nullptr) throw EScripterError("LGD_Scripter: an event runs without a field");
+    return *field;
+}
+
+void RefreshPages(TGameMain& game) {
+    State(game).Map.Events.RefreshPages();
+}
+
+bool AbortKeyHeld(TGameMain& game) {
+    return game.Config.TestPlayMode && game.InputDevice->FunctionKeyDown(10);
+}
+
+bool FieldLeft(TGameMain& game) {
+    return State(game).System.Scene != KSceneField;
+}
+
+void Warn(const std::string& message) {
+    std::cerr << "kestra: events: " << message << "\n";
 }
 
 } // namespace scripter
@@ -163,15 +201,16 @@ void TLcfgBaseScripter::SetKeyVariable(std::int32_t id) {
     KeyVariableFull = id > 255 ? id : 0;
 }
 
-ILcfgScriptWorld& TLcfgBaseScripter::W() const {
-    if (World == nullptr) throw EScripterError("LGD_Scripter: interpreter runs without a world");
-    return *World;
+TGameMain& TLcfgBaseScripter::Game() const {
+    if (RunningGame == nullptr)
+        throw EScripterError("LGD_Scripter: interpreter runs without a game");
+    return *RunningGame;
 }
 
-void TLcfgBaseScripter::Start(ILcfgScriptWorld& world, std::int32_t eventId,
+void TLcfgBaseScripter::Start(TGameMain& game, std::int32_t eventId,
                               const TVezEventScriptList& list) {
     Clear();
-    World = &world;
+    RunningGame = &game;
     PushFrame(eventId, list);
 }
 
@@ -217,24 +256,21 @@ void TLcfgBaseScripter::BaseEndFrame() {
     // or when it ran on top of another event's frame (an auto-start common event
     // pushed in the same pass) and no frame below belongs to it.
     bool release = false;
-    if (top->EventId != 0 && World != nullptr) {
+    if (top->EventId != 0 && RunningGame != nullptr) {
         bool below = false;
         for (std::size_t i = 0; i + 1 < Frames.Count(); ++i)
             if (Frames.At(i).EventId == top->EventId) below = true;
-        TLcfgEvent* events = World->Events();
-        TLcfgEventItem* e = events != nullptr ? events->Find(top->EventId) : nullptr;
+        TLcfgEventItem* e = scripter::State(*RunningGame).Map.Events.Find(top->EventId);
         release = Frames.Count() == 1 || (!below && e != nullptr && e->RunningLock);
     }
     if (release) {
-        if (TLcfgEvent* events = World->Events()) {
-            if (TLcfgEventItem* e = events->Find(top->EventId)) {
-                if (e->TurnedForStart && e->AnimationType != 5)
-                    e->SpriteDirection = e->FacingBeforeStart;
-                e->TurnedForStart = false;
-                e->RunningLock = false;
-            }
+        if (TLcfgEventItem* e = scripter::State(*RunningGame).Map.Events.Find(top->EventId)) {
+            if (e->TurnedForStart && e->AnimationType != 5)
+                e->SpriteDirection = e->FacingBeforeStart;
+            e->TurnedForStart = false;
+            e->RunningLock = false;
         }
-        ClearFace(*World);
+        ClearFace(*RunningGame);
     }
     if (ResultTarget.FrameId == top->Id) ResultTarget = {};
     Frames.Remove(top->Id);
@@ -257,12 +293,12 @@ void TLcfgBaseScripter::SkipToSameIndent(TLcfgScriptData& frame, const TVezEvent
 
 TLcfgCharacter* TLcfgBaseScripter::GetCharacter(std::int32_t reference,
                                                 const TLcfgScriptData& frame) {
-    ILcfgScriptWorld& w = W();
-    if (reference == KRefHero) return w.Hero();
-    if (reference >= KRefBoat && reference <= KRefAirship) return w.Vehicle(reference - KRefBoat);
+    TLcfgGameState& state = scripter::State(Game());
+    if (reference == KRefHero) return &state.Hero;
+    // The vehicles are not part of the game yet: there are none to refer to.
+    if (reference >= KRefBoat && reference <= KRefAirship) return nullptr;
     const std::int32_t id = reference == KRefThisEvent ? frame.EventId : reference;
-    TLcfgEvent* events = w.Events();
-    TLcfgEventItem* e = events != nullptr ? events->Find(id) : nullptr;
+    TLcfgEventItem* e = state.Map.Events.Find(id);
     if (e == nullptr)
         throw EScripterError("event command: map event " + std::to_string(id) +
                              " does not exist on this map");
@@ -270,8 +306,7 @@ TLcfgCharacter* TLcfgBaseScripter::GetCharacter(std::int32_t reference,
 }
 
 std::int32_t TLcfgBaseScripter::ReadKeyCode(bool edgeOnly) const {
-    const TMultiInput* in = World != nullptr ? World->Input() : nullptr;
-    if (in == nullptr) return 0;
+    const TMultiInput* in = &*Game().Input;
     std::int32_t code = 0;
     if (edgeOnly) {
         const std::uint16_t p = in->Pressed;
@@ -297,8 +332,9 @@ std::int32_t TLcfgBaseScripter::ReadKeyCode(bool edgeOnly) const {
 }
 
 bool TLcfgBaseScripter::ExecuteOne() {
-    ILcfgScriptWorld& w = W();
-    ILcfgMessageBox* box = w.MessageBox();
+    TGameMain& game = Game();
+    TLcfgGameState& state = scripter::State(game);
+    TVezMessageWindow& box = scripter::MessageBox(game);
     // 1. A battle escaped with "escape ends the event".
     if (BattleEscapeEndsEvent) {
         BattleEscapeEndsEvent = false;
@@ -308,27 +344,26 @@ bool TLcfgBaseScripter::ExecuteOne() {
         }
     }
     // 2. An inn offer: wait for the answer, then charge and rest on an explicit yes.
-    if (box != nullptr && box->PriceCheck()) {
-        if (box->Present()) return false;
-        box->ClearPriceCheck();
-        if (box->Result() == 0) {
-            w.Game().PartyInfo.LoseGold(InnPrice);
-            w.InnRest();
+    if (box.PriceCheck()) {
+        if (box.Present()) return false;
+        box.ClearPriceCheck();
+        if (box.Result() == 0) {
+            state.PartyInfo.LoseGold(InnPrice);
+            scripter::Field(game).InnRest();
         }
     }
     // 3. Wait for all movement.
     if (WaitingForMovement) {
-        if (TLcfgMap* map = w.Map())
-            for (TLcfgCharacter* c : map->Characters())
-                if (c->ForcedRouteActive && !c->ForcedRouteDone) return false;
+        for (TLcfgCharacter* c : state.Map.Characters())
+            if (c->ForcedRouteActive && !c->ForcedRouteDone) return false;
         WaitingForMovement = false;
     }
     // 4. Key input with wait.
     if (WaitingForKey) {
-        if (box != nullptr && box->Present()) return false;
+        if (box.Present()) return false;
         const std::int32_t key = ReadKeyCode(true);
-        w.Game().System.SetVariable(KeyVariableId, key);
-        w.RefreshPages();
+        state.System.SetVariable(KeyVariableId, key);
+        scripter::RefreshPages(game);
         // The new pages may have stopped this interpreter.
         if (key == 0 || !IsRunning()) return false;
         WaitingForKey = false;
@@ -338,8 +373,8 @@ bool TLcfgBaseScripter::ExecuteOne() {
     if (frame == nullptr) throw EScripterError("LGD_Scripter: no frame to execute");
     const TVezEventScriptLine& line = frame->LineAt(frame->Pc);
     // 6. Gates.
-    if (box != nullptr && box->Present()) {
-        if (IsMessageGated(line.Code) && !(box->ClosePhase() != 0 && box->AlreadyOpen()))
+    if (box.Present()) {
+        if (IsMessageGated(line.Code) && !(box.ClosePhase() != 0 && box.AlreadyOpen()))
             return false;
         if (IsWindowGated(line.Code)) return false;
     }
@@ -352,11 +387,11 @@ bool TLcfgBaseScripter::ExecuteOne() {
     const TScriptCommand* command = FindScriptCommand(line.Code);
     if (command == nullptr) return true;
     if (command->Handler == nullptr) {
-        auto& warned = w.WarnedCodes;
+        auto& warned = game.Session->WarnedCodes;
         if (std::find(warned.begin(), warned.end(), line.Code) == warned.end()) {
             warned.push_back(line.Code);
-            w.Warn("event command " + std::to_string(line.Code) + " (" + command->Name +
-                   ") is not yet available; skipped");
+            scripter::Warn("event command " + std::to_string(line.Code) + " (" + command->Name +
+                           ") is not yet available; skipped");
         }
         return true;
     }
@@ -373,10 +408,11 @@ bool TLcfgBaseScripter::ExecuteOne() {
 
 // ---- The main interpreter ----
 
-void TLcfgScripter::UpdateMain(ILcfgScriptWorld& world) {
-    World = &world;
-    ILcfgMessageBox* box = world.MessageBox();
-    TVezMessagePool* pool = world.MessagePool();
+void TLcfgScripter::UpdateMain(TGameMain& game) {
+    SetGame(game);
+    TLcfgGameState& state = scripter::State(game);
+    TVezMessageWindow& box = scripter::MessageBox(game);
+    TVezMessagePool& pool = scripter::MessagePool(game);
     for (int counter = KCommandsPerFrame; counter > 0; --counter) {
         // 1.
         if (WaitFrames > 0) {
@@ -384,64 +420,61 @@ void TLcfgScripter::UpdateMain(ILcfgScriptWorld& world) {
             return;
         }
         // 2. Test play: F10 ends the running event.
-        if (world.AbortKeyHeld()) {
+        if (scripter::AbortKeyHeld(game)) {
             if (IsRunning()) {
-                if (box != nullptr) box->Close();
-                if (TLcfgParty* hero = world.Hero()) hero->EndForcedRoute();
+                box.Close();
+                state.Hero.EndForcedRoute();
                 EndFrame();
             }
             return;
         }
         // 3. Pooled notices come first.
-        if (pool != nullptr && !pool->Empty() && box != nullptr) {
-            if (box->Present() && box->ClosePhase() != 1) return;
-            world.Game().System.MessageActive = false;
-            box->BeginMessage();
-            while (!pool->Empty() && box->LineCount() <= 3) {
-                std::string l = pool->Pop();
+        if (!pool.Empty()) {
+            if (box.Present() && box.ClosePhase() != 1) return;
+            state.System.MessageActive = false;
+            box.BeginMessage();
+            while (!pool.Empty() && box.LineCount() <= 3) {
+                std::string l = pool.Pop();
                 if (l.empty()) {
-                    if (box->LineCount() > 0) break;
+                    if (box.LineCount() > 0) break;
                     continue;
                 }
-                box->AddLine(l);
+                box.AddLine(l);
             }
-            if (box->LineCount() == 0)
-                box->Close();
+            if (box.LineCount() == 0)
+                box.Close();
             else
                 WaitingForMessage = true;
             return;
         }
         // 4. Work: an auto-start common event, then a map event on top of it.
         if (!IsRunning()) {
-            if (TLcfgCommonEvent* common = world.CommonEvents()) {
-                if (TLcfgCommonEventItem* c = common->FirstAutoStart(world)) {
-                    if (const TVezCommonEventItem* record = c->Record(world)) {
-                        PushFrame(0, record->Commands);
-                        ClearFace(world);
-                    }
+            if (TLcfgCommonEventItem* c = state.CommonEvents.FirstAutoStart(state)) {
+                if (const TVezCommonEventItem* record = c->Record(state)) {
+                    PushFrame(0, record->Commands);
+                    ClearFace(game);
                 }
             }
-            if (TLcfgEvent* events = world.Events()) {
-                for (std::size_t i = 0; i < events->Count(); ++i) {
-                    TLcfgEventItem& e = events->At(i);
-                    if (!e.StartRequested) continue;
-                    e.StartRequested = false;
-                    if (e.Active && e.CurrentPage != nullptr) {
-                        TLcfgScriptData& f = PushFrame(e.Id, e.CurrentPage->Commands);
-                        f.StartedByActionKey = e.StartedByActionKey;
-                        ClearFace(world);
-                    }
-                    break;
+            TLcfgEvent& events = state.Map.Events;
+            for (std::size_t i = 0; i < events.Count(); ++i) {
+                TLcfgEventItem& e = events.At(i);
+                if (!e.StartRequested) continue;
+                e.StartRequested = false;
+                if (e.Active && e.CurrentPage != nullptr) {
+                    TLcfgScriptData& f = PushFrame(e.Id, e.CurrentPage->Commands);
+                    f.StartedByActionKey = e.StartedByActionKey;
+                    ClearFace(game);
                 }
+                break;
             }
             if (!IsRunning()) return;
         }
         // 5, 6.
-        if (box != nullptr && box->Present() && box->ClosePhase() == 0) return;
-        if (world.VehicleInTransition()) return;
+        if (box.Present() && box.ClosePhase() == 0) return;
+        if (state.Hero.Boarding || state.Hero.Leaving) return;
         // 7, 8.
         if (!ExecuteOne()) return;
-        if (world.SceneChangeRequested()) return;
+        if (scripter::FieldLeft(game)) return;
     }
 }
 
@@ -455,26 +488,25 @@ void TLcfgRegularScripter::EndFrame() {
     BaseEndFrame();
 }
 
-void TLcfgRegularScripter::UpdateParallel(ILcfgScriptWorld& world) {
-    World = &world;
-    ILcfgMessageBox* box = world.MessageBox();
+void TLcfgRegularScripter::UpdateParallel(TGameMain& game) {
+    SetGame(game);
+    TVezMessageWindow& box = scripter::MessageBox(game);
     for (int counter = KCommandsPerFrame; counter > 0; --counter) {
         if (!IsRunning()) return;
         if (WaitFrames > 0) {
             --WaitFrames;
             return;
         }
-        if (WaitingForMessage && box != nullptr && box->Present()) return;
+        if (WaitingForMessage && box.Present()) return;
         WaitingForMessage = false;
         if (!ExecuteOne()) return;
         TLcfgScriptData* top = TopFrame();
         if (top == nullptr) return;
         if (top->EventId != 0) {
-            TLcfgEvent* events = world.Events();
-            TLcfgEventItem* e = events != nullptr ? events->Find(top->EventId) : nullptr;
+            const TLcfgEventItem* e = scripter::State(game).Map.Events.Find(top->EventId);
             if (e != nullptr && !e->Active) return;
         }
-        if (world.SceneChangeRequested()) return;
+        if (scripter::FieldLeft(game)) return;
         if (Frames.Count() == 1 && top->Pc == 0) return;
     }
 }
@@ -488,19 +520,18 @@ void TLcfgBattleScripter::Clear() {
 
 void TLcfgBattleScripter::EndFrame() {
     BaseEndFrame();
-    if (World != nullptr)
-        if (TMultiInput* in = World->Input()) in->Pressed = 0;
+    Game().Input->Pressed = 0;
 }
 
-void TLcfgBattleScripter::UpdateBattle(ILcfgScriptWorld& world) {
-    World = &world;
-    ILcfgMessageBox* box = world.MessageBox();
+void TLcfgBattleScripter::UpdateBattle(TGameMain& game) {
+    SetGame(game);
+    TVezMessageWindow& box = scripter::MessageBox(game);
     for (int counter = KCommandsPerFrame; counter > 0 && IsRunning(); --counter) {
         if (WaitFrames > 0) {
             --WaitFrames;
             return;
         }
-        if (WaitingForMessage && box != nullptr && box->Present()) return;
+        if (WaitingForMessage && box.Present()) return;
         WaitingForMessage = false;
         if (!ExecuteOne()) return;
     }
@@ -514,11 +545,11 @@ bool InRange(std::int32_t v, std::int32_t low, std::int32_t high) {
 
 } // namespace
 
-bool TLcfgBattleScripter::StartBattlePage(ILcfgScriptWorld& world, const TVezMonGroupItem& troop,
+bool TLcfgBattleScripter::StartBattlePage(TGameMain& main, const TVezMonGroupItem& troop,
                                           const ILcfgBattleView& battle) {
-    World = &world;
+    SetGame(main);
     if (IsRunning()) return false;
-    const TLcfgGameState& game = world.Game();
+    const TLcfgGameState& game = scripter::State(main);
     for (std::size_t i = 0; i < troop.Pages.Count(); ++i) {
         const TVezBattleEventPageItem& page = troop.Pages.At(i);
         if (page.Id < 1 || page.Id > KPageFlags) continue;

@@ -3,8 +3,8 @@
 // activation of one list; an interpreter is a stack of frames. The main interpreter
 // runs the events that block the player, one regular interpreter per map event and
 // per common event runs parallel processes, and the battle interpreter runs troop
-// battle pages. Everything outside the game state is reached through
-// ILcfgScriptWorld.
+// battle pages. The drivers are given the game object; handlers reach the game state,
+// the field, the message window and pool, input, random and sound through it.
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -18,6 +18,7 @@
 
 namespace kestra {
 
+class TGameMain;
 class TLcfgGameState;
 class TLcfgMap;
 class TLcfgParty;
@@ -28,6 +29,8 @@ class TLcfgCommonEvent;
 class TLcfgScripter;
 class TMultiInput;
 class TRandom;
+class TVezFieldScene;
+class TVezMessageWindow;
 class TVezMonGroupItem;
 
 // A missing event, page or common event named by a command, a runaway call depth, or
@@ -35,30 +38,6 @@ class TVezMonGroupItem;
 class EScripterError : public EKestraError {
 public:
     using EKestraError::EKestraError;
-};
-
-// The message window as the interpreter drives it.
-class ILcfgMessageBox {
-public:
-    virtual ~ILcfgMessageBox() = default;
-    virtual bool Present() const = 0;   // shown, opening or closing
-    virtual int ClosePhase() const = 0; // 0 not closing
-    virtual bool AlreadyOpen() const = 0;
-    virtual bool PriceCheck() const = 0; // an inn offer is pending
-    virtual void ClearPriceCheck() = 0;
-    virtual std::uint8_t Result() const = 0; // the answer the window wrote
-    virtual int LineCount() const = 0;
-    virtual void BeginMessage() = 0;
-    virtual void AddLine(const std::string& line) = 0; // CP932 bytes, expanded by the window
-    virtual void Close() = 0;
-    // The prompts that end a page. A choice is a line of its own; cancelChoice 0 makes
-    // cancel do nothing, n answers n - 1; the answer goes to target as well.
-    virtual void AddChoice(const std::string& /*text*/) {}
-    virtual void SetChoiceOptions(std::int32_t /*cancelChoice*/,
-                                  std::function<void(std::uint8_t)> /*target*/) {}
-    virtual void SetNumberInput(std::int32_t /*digits*/, std::int32_t /*variable*/) {}
-    // Choice 0 may be taken only with at least price money (an inn offer).
-    virtual void SetPriceCheck(std::int32_t /*price*/) {}
 };
 
 // Lines waiting for the message window (battle and level-up notices). An empty line
@@ -91,54 +70,6 @@ inline constexpr int KCommandsPerFrame = 10000;
 inline constexpr std::int32_t KMaxCallDepth = 1000;
 // Indentation levels a frame keeps branch outcomes for; deeper lines share the last.
 inline constexpr std::int32_t KMaxIndent = 1024;
-
-// What the interpreters and the events reach outside the game state tree. Optional
-// parts have defaults that do nothing, so a world can start small (tests, battle).
-class ILcfgScriptWorld {
-public:
-    virtual ~ILcfgScriptWorld() = default;
-
-    virtual TLcfgGameState& Game() = 0;
-    virtual TRandom& Random() = 0;
-    // The field: null where there is none.
-    virtual TLcfgMap* Map() { return nullptr; }
-    virtual TLcfgParty* Hero() { return nullptr; }
-    virtual TLcfgEvent* Events() { return nullptr; }
-    virtual TLcfgCommonEvent* CommonEvents() { return nullptr; }
-    // Vehicle 0 boat, 1 ship, 2 airship; null while there are none.
-    virtual TLcfgCharacter* Vehicle(int /*kind*/) { return nullptr; }
-    virtual TLcfgScripter* MainInterpreter() { return nullptr; }
-    virtual ILcfgMessageBox* MessageBox() { return nullptr; }
-    virtual TVezMessagePool* MessagePool() { return nullptr; }
-    virtual TMultiInput* Input() { return nullptr; }
-
-    // Test play with the abort key (F10) held.
-    virtual bool AbortKeyHeld() { return false; }
-    // A scene other than the running one was asked for.
-    virtual bool SceneChangeRequested() { return false; }
-    // The hero boards or leaves a vehicle, or the airship takes off or lands.
-    virtual bool VehicleInTransition() { return false; }
-    // The field's teleport: the request, and carrying it out now.
-    virtual void RequestTeleport(std::int32_t /*map*/, std::int32_t /*x*/, std::int32_t /*y*/) {}
-    virtual void PerformTeleport() {}
-    virtual void InnRest() {}
-    // Re-chooses the pages of every map event; the default asks Events().
-    virtual void RefreshPages();
-    // Played as the sound library reports it (music position, looped once).
-    virtual std::int32_t MusicTick() { return 0; }
-    virtual bool MusicLooped() { return false; }
-    // The running battle's troop monster `index` (from 0): attribute 0 HP, 1 SP, 2 max HP,
-    // 3 max SP, 4 attack, 5 defence, 6 spirit, 7 agility; 0 outside a battle.
-    virtual std::int32_t MonsterValue(std::int32_t /*index*/, std::int32_t /*attribute*/) {
-        return 0;
-    }
-    virtual bool MonsterCanAct(std::int32_t /*index*/) { return false; }
-    // One line for the log (codes not yet available, and the like).
-    virtual void Warn(const std::string& /*message*/) {}
-
-    // Codes already warned about as not yet available.
-    std::vector<std::int32_t> WarnedCodes;
-};
 
 // One activation of one command list.
 class TLcfgScriptData : public TCatalogItem {
@@ -173,7 +104,7 @@ public:
 
     bool IsRunning() const { return Frames.Count() > 0; }
     // Clear, then one frame running a copy of `list`.
-    void Start(ILcfgScriptWorld& world, std::int32_t eventId, const TVezEventScriptList& list);
+    void Start(TGameMain& game, std::int32_t eventId, const TVezEventScriptList& list);
     TLcfgScriptData& PushFrame(std::int32_t eventId, const TVezEventScriptList& list);
     TLcfgScriptData* TopFrame() const;
     // One command of the top frame; false when the interpreter must stop for this frame.
@@ -218,11 +149,13 @@ public:
     // Parallel interpreters leave teleports to the end of the field frame.
     virtual bool IsParallel() const { return false; }
 
-    // Set by the drivers before running; handlers reach the world through it.
-    ILcfgScriptWorld* World = nullptr;
+    // The game the interpreter runs in: handlers reach everything outside the game
+    // state through it. Set by Start and the drivers; raises EScripterError while the
+    // interpreter has not been run yet.
+    TGameMain& Game() const;
+    void SetGame(TGameMain& game) { RunningGame = &game; }
 
 protected:
-    ILcfgScriptWorld& W() const;
     // End of the frame stack shared by every EndFrame.
     void BaseEndFrame();
 
@@ -231,12 +164,13 @@ private:
     // Saved forms of KeyVariableId: the low byte (chunk 22) and, above 255, the whole ID.
     std::uint8_t KeyVariableLow = 0;
     std::int32_t KeyVariableFull = 0;
+    TGameMain* RunningGame = nullptr;
 };
 
 // The main interpreter.
 class TLcfgScripter : public TLcfgBaseScripter {
 public:
-    void UpdateMain(ILcfgScriptWorld& world);
+    void UpdateMain(TGameMain& game);
 };
 
 // The parallel process of one map event or common event.
@@ -244,7 +178,7 @@ class TLcfgRegularScripter : public TLcfgBaseScripter {
 public:
     void EndFrame() override;
     bool IsParallel() const override { return true; }
-    void UpdateParallel(ILcfgScriptWorld& world);
+    void UpdateParallel(TGameMain& game);
 };
 
 // What the battle page conditions ask of the running battle.
@@ -263,10 +197,10 @@ public:
 
     void Clear() override;
     void EndFrame() override;
-    void UpdateBattle(ILcfgScriptWorld& world);
+    void UpdateBattle(TGameMain& game);
     // Starts the first battle page of `troop` not yet started this turn whose
     // condition holds; true when one was started. Only while no frame runs.
-    bool StartBattlePage(ILcfgScriptWorld& world, const TVezMonGroupItem& troop,
+    bool StartBattlePage(TGameMain& game, const TVezMonGroupItem& troop,
                          const ILcfgBattleView& battle);
     // At the start of every turn.
     void ResetPageFlags() { PageStarted.fill(false); }
@@ -303,7 +237,22 @@ std::vector<THandlerEntry> PartyHandlers();
 // command table; one that is not is never dispatched.
 std::vector<THandlerEntry> AllHandlers();
 // Value by kind: 0 the constant n, 1 variable n, anything else 0.
-std::int32_t ValueByKind(ILcfgScriptWorld& w, std::int32_t kind, std::int32_t n);
+std::int32_t ValueByKind(TGameMain& game, std::int32_t kind, std::int32_t n);
+// The parts of the game the handlers use.
+TLcfgGameState& State(TGameMain& game);
+// The message window (made with the first game; EScripterError before).
+TVezMessageWindow& MessageBox(TGameMain& game);
+TVezMessagePool& MessagePool(TGameMain& game);
+// The field scene (EScripterError while none is installed).
+TVezFieldScene& Field(TGameMain& game);
+// Re-chooses the pages of the events of the map the hero is on.
+void RefreshPages(TGameMain& game);
+// Test play with the abort key (F10) held.
+bool AbortKeyHeld(TGameMain& game);
+// The scene number is no longer the field's.
+bool FieldLeft(TGameMain& game);
+// One line for the log (codes not yet available, and the like).
+void Warn(const std::string& message);
 } // namespace scripter
 
 } // namespace kestra

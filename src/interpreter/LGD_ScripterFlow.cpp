@@ -7,6 +7,8 @@
 #include "data/DataBase.h"
 #include "interpreter/LGD_Scripter.h"
 #include "media/MultiInput.h"
+#include "media/Tonica.h"
+#include "shell/GameMain.h"
 #include "state/LGD_CmnEvent.h"
 #include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"
@@ -21,7 +23,7 @@ using TLine = TVezEventScriptLine;
 // Target IDs of the switch and variable commands: p0 = 0 the one ID p1, 1 the range
 // p1..p2 (cut to the stored ID range), 2 the ID held by variable p1.
 template <class F>
-void ForTargets(ILcfgScriptWorld& w, const TLine& l, std::int32_t maxId, F&& f) {
+void ForTargets(TGameMain& w, const TLine& l, std::int32_t maxId, F&& f) {
     switch (l.Param(0)) {
     case 0:
         f(l.Param(1));
@@ -33,7 +35,7 @@ void ForTargets(ILcfgScriptWorld& w, const TLine& l, std::int32_t maxId, F&& f) 
         break;
     }
     case 2:
-        f(w.Game().System.Variable(l.Param(1)));
+        f(State(w).System.Variable(l.Param(1)));
         break;
     default:
         break;
@@ -41,8 +43,8 @@ void ForTargets(ILcfgScriptWorld& w, const TLine& l, std::int32_t maxId, F&& f) 
 }
 
 void ControlSwitches(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
-    TLcfgSystem& sys = w.Game().System;
+    TGameMain& w = s.Game();
+    TLcfgSystem& sys = State(w).System;
     const std::int32_t op = l.Param(3);
     ForTargets(w, l, KMaxSwitchId, [&](std::int32_t id) {
         if (op == 0)
@@ -52,7 +54,7 @@ void ControlSwitches(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
         else if (op == 2)
             sys.SetSwitch(id, !sys.Switch(id));
     });
-    w.RefreshPages();
+    RefreshPages(w);
 }
 
 std::int32_t ActorValue(const TLcfgPlayerItem* a, std::int32_t attribute) {
@@ -117,8 +119,8 @@ std::int32_t CharacterValue(TLcfgBaseScripter& s, TLcfgScriptData& frame, std::i
 }
 
 std::int64_t Operand(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
-    TLcfgGameState& g = w.Game();
+    TGameMain& w = s.Game();
+    TLcfgGameState& g = State(w);
     const std::int32_t a = l.Param(5);
     const std::int32_t b = l.Param(6);
     switch (l.Param(4)) {
@@ -161,20 +163,21 @@ std::int64_t Operand(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& 
         case 7:
             return g.PartyInfo.Escapes;
         case 8:
-            return w.MusicTick();
+            return w.Sound->GetMidiTick();
         default:
             return 0;
         }
     case 8:
-        return w.MonsterValue(a, b);
+        // A troop monster's attribute: no battle runs on the field.
+        return 0;
     default:
         return 0;
     }
 }
 
 void ControlVariables(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
-    TLcfgSystem& sys = w.Game().System;
+    TGameMain& w = s.Game();
+    TLcfgSystem& sys = State(w).System;
     const std::int32_t op = l.Param(3);
     ForTargets(w, l, KMaxVariableId, [&](std::int32_t id) {
         std::int64_t operand = Operand(s, frame, l);
@@ -205,12 +208,12 @@ void ControlVariables(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine&
         }
         sys.SetVariable(id, std::clamp<std::int64_t>(result, KVariableMin, KVariableMax));
     });
-    w.RefreshPages();
+    RefreshPages(w);
 }
 
 void TimerOperation(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
-    TLcfgPartyInfo& p = w.Game().PartyInfo;
+    TGameMain& w = s.Game();
+    TLcfgPartyInfo& p = State(w).PartyInfo;
     switch (l.Param(0)) {
     case 0:
         p.SetTimer(ValueByKind(w, l.Param(1), l.Param(2)));
@@ -224,7 +227,7 @@ void TimerOperation(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
     default:
         break;
     }
-    w.RefreshPages();
+    RefreshPages(w);
 }
 
 void Wait(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
@@ -233,7 +236,7 @@ void Wait(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
 }
 
 void KeyInput(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
+    TGameMain& w = s.Game();
     s.SetKeyVariable(l.Param(0));
     s.KeyAcceptDirections = l.Param(2) != 0;
     s.KeyAcceptDecision = l.Param(3) != 0;
@@ -241,14 +244,12 @@ void KeyInput(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
     if (l.Param(1) != 0) {
         s.WaitingForKey = true;
         // Only keys pressed from now on count.
-        if (TMultiInput* in = w.Input()) {
-            in->Pressed = 0;
-            in->Repeated = 0;
-        }
+        w.Input->Pressed = 0;
+        w.Input->Repeated = 0;
         return;
     }
-    w.Game().System.SetVariable(s.KeyVariable(), s.ReadKeyCode(false));
-    w.RefreshPages();
+    State(w).System.SetVariable(s.KeyVariable(), s.ReadKeyCode(false));
+    RefreshPages(w);
 }
 
 bool Compare(std::int64_t a, std::int64_t b, std::int32_t how) {
@@ -306,8 +307,8 @@ void EndBranchTest(TLcfgScriptData& frame, const TLine& l, bool holds) {
 }
 
 void ConditionalBranch(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
-    const TLcfgGameState& g = w.Game();
+    TGameMain& w = s.Game();
+    const TLcfgGameState& g = State(w);
     bool holds = false;
     switch (l.Param(0)) {
     case 0:
@@ -337,15 +338,15 @@ void ConditionalBranch(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine
         break;
     }
     case 7: {
-        const TLcfgParty* hero = w.Hero();
-        holds = hero != nullptr && hero->InVehicle && hero->VehicleKind == l.Param(1) + 1;
+        const TLcfgParty& hero = State(w).Hero;
+        holds = hero.InVehicle && hero.VehicleKind == l.Param(1) + 1;
         break;
     }
     case 8:
         holds = frame.StartedByActionKey;
         break;
     case 9:
-        holds = w.MusicLooped();
+        holds = w.Sound->GetMusicLooping();
         break;
     default:
         break;
@@ -354,8 +355,8 @@ void ConditionalBranch(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine
 }
 
 void BattleConditionalBranch(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
-    const TLcfgGameState& g = w.Game();
+    TGameMain& w = s.Game();
+    const TLcfgGameState& g = State(w);
     bool holds = false;
     switch (l.Param(0)) {
     case 0:
@@ -371,7 +372,9 @@ void BattleConditionalBranch(TLcfgBaseScripter& s, TLcfgScriptData& frame, const
         break;
     }
     case 3:
-        holds = w.MonsterCanAct(l.Param(1));
+        // A troop monster that can act: none without a running battle.
+        static_cast<void>(w);
+        holds = false;
         break;
     default:
         break;
@@ -443,8 +446,7 @@ void EndEvent(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine&) {
 void EraseEvent(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine&) {
     TLcfgScriptData* top = s.TopFrame();
     if (top == nullptr || top->EventId == 0) return;
-    if (TLcfgEvent* events = s.World->Events())
-        if (TLcfgEventItem* e = events->Find(top->EventId)) e->Active = false;
+    if (TLcfgEventItem* e = State(s.Game()).Map.Events.Find(top->EventId)) e->Active = false;
 }
 
 [[noreturn]] void Missing(const std::string& what) {
@@ -452,23 +454,22 @@ void EraseEvent(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine&) {
 }
 
 void CallEvent(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
+    TGameMain& w = s.Game();
     if (static_cast<std::int32_t>(s.Frames.Count()) > KMaxCallDepth)
         throw EScripterError("Call event: more than " + std::to_string(KMaxCallDepth) +
                              " event frames are running (runaway recursion)");
     const std::int32_t kind = l.Param(0);
     if (kind == 0) {
-        const TVezCommonEventItem* c = w.Game().DataBase().CommonEvents.Find(l.Param(1));
+        const TVezCommonEventItem* c = State(w).DataBase().CommonEvents.Find(l.Param(1));
         if (c == nullptr) Missing("common event " + std::to_string(l.Param(1)));
         s.PushFrame(0, c->Commands);
         return;
     }
     if (kind != 1 && kind != 2) return;
-    std::int32_t eventId = kind == 1 ? l.Param(1) : w.Game().System.Variable(l.Param(1));
-    const std::int32_t pageId = kind == 1 ? l.Param(2) : w.Game().System.Variable(l.Param(2));
+    std::int32_t eventId = kind == 1 ? l.Param(1) : State(w).System.Variable(l.Param(1));
+    const std::int32_t pageId = kind == 1 ? l.Param(2) : State(w).System.Variable(l.Param(2));
     if (eventId == KRefThisEvent) eventId = frame.EventId;
-    TLcfgEvent* events = w.Events();
-    const TLcfgEventItem* e = events != nullptr ? events->Find(eventId) : nullptr;
+    const TLcfgEventItem* e = State(w).Map.Events.Find(eventId);
     if (e == nullptr || e->Data == nullptr) Missing("map event " + std::to_string(eventId));
     const TVezEventPageItem* page = e->Data->Pages.Find(pageId);
     if (page == nullptr)

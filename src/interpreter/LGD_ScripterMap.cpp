@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "interpreter/LGD_Scripter.h"
+#include "scenes/LS_Field.h"
+#include "shell/GameMain.h"
 #include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"
 #include "state/LGD_Map.h"
@@ -21,25 +23,26 @@ std::int32_t Frames(std::int32_t tenths) {
 }
 
 // A position given by constants or, with the flag set, by the variables named.
-void PositionByKind(ILcfgScriptWorld& w, std::int32_t byVariable, std::int32_t a, std::int32_t b,
+void PositionByKind(TGameMain& w, std::int32_t byVariable, std::int32_t a, std::int32_t b,
                     std::int32_t& x, std::int32_t& y) {
-    const TLcfgSystem& sys = w.Game().System;
+    const TLcfgSystem& sys = State(w).System;
     x = byVariable != 0 ? sys.Variable(a) : a;
     y = byVariable != 0 ? sys.Variable(b) : b;
 }
 
 void Teleport(TLcfgBaseScripter& s, std::int32_t map, std::int32_t x, std::int32_t y) {
-    ILcfgScriptWorld& w = *s.World;
-    w.RequestTeleport(map, x, y);
+    TGameMain& w = s.Game();
+    TVezFieldScene& field = Field(w);
+    field.RequestTeleport(map, x, y);
     if (s.IsParallel()) {
         // Carried out by the field at the end of its frame.
         s.StopRequested = true;
         return;
     }
-    TLcfgParty* hero = w.Hero();
-    const std::int32_t before = hero != nullptr ? hero->MapId : 0;
-    w.PerformTeleport();
-    if (hero != nullptr && hero->MapId != before)
+    const TLcfgParty& hero = State(w).Hero;
+    const std::int32_t before = hero.MapId;
+    field.PerformTeleport();
+    if (hero.MapId != before)
         for (std::size_t i = 0; i < s.Frames.Count(); ++i) s.Frames.At(i).EventId = 0;
 }
 
@@ -48,18 +51,17 @@ void TeleportCommand(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
 }
 
 void MemorizePosition(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
-    const TLcfgParty* hero = w.Hero();
-    if (hero == nullptr) return;
-    TLcfgSystem& sys = w.Game().System;
+    TGameMain& w = s.Game();
+    const TLcfgParty* hero = &State(w).Hero;
+    TLcfgSystem& sys = State(w).System;
     sys.SetVariable(l.Param(0), hero->MapId);
     sys.SetVariable(l.Param(1), hero->X);
     sys.SetVariable(l.Param(2), hero->Y);
-    w.RefreshPages();
+    RefreshPages(w);
 }
 
 void TeleportToMemorized(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    const TLcfgSystem& sys = s.World->Game().System;
+    const TLcfgSystem& sys = State(s.Game()).System;
     Teleport(s, sys.Variable(l.Param(0)), sys.Variable(l.Param(1)), sys.Variable(l.Param(2)));
 }
 
@@ -67,7 +69,7 @@ void SetEventPosition(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine&
     TLcfgCharacter* c = s.GetCharacter(l.Param(0), frame);
     if (c == nullptr) return;
     std::int32_t x = 0, y = 0;
-    PositionByKind(*s.World, l.Param(1), l.Param(2), l.Param(3), x, y);
+    PositionByKind(s.Game(), l.Param(1), l.Param(2), l.Param(3), x, y);
     c->SetPosition(c->MapId, x, y);
 }
 
@@ -81,36 +83,33 @@ void SwapEventPositions(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLin
 }
 
 void GetTerrainId(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
+    TGameMain& w = s.Game();
     std::int32_t x = 0, y = 0;
     PositionByKind(w, l.Param(0), l.Param(1), l.Param(2), x, y);
-    const TLcfgMap* map = w.Map();
-    w.Game().System.SetVariable(l.Param(3), map != nullptr ? map->TerrainAt(x, y) : 0);
-    w.RefreshPages();
+    State(w).System.SetVariable(l.Param(3), State(w).Map.TerrainAt(x, y));
+    RefreshPages(w);
 }
 
 void GetEventId(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
+    TGameMain& w = s.Game();
     std::int32_t x = 0, y = 0;
     PositionByKind(w, l.Param(0), l.Param(1), l.Param(2), x, y);
     std::int32_t id = 0;
-    if (const TLcfgEvent* events = w.Events()) {
-        // The last event of the list standing there, erased ones included.
-        for (std::size_t i = events->Count(); i-- > 0;) {
-            const TLcfgEventItem& e = events->At(i);
-            if (e.X == x && e.Y == y) {
-                id = e.Id;
-                break;
-            }
+    const TLcfgEvent& events = State(w).Map.Events;
+    // The last event of the list standing there, erased ones included.
+    for (std::size_t i = events.Count(); i-- > 0;) {
+        const TLcfgEventItem& e = events.At(i);
+        if (e.X == x && e.Y == y) {
+            id = e.Id;
+            break;
         }
     }
-    w.Game().System.SetVariable(l.Param(3), id);
-    w.RefreshPages();
+    State(w).System.SetVariable(l.Param(3), id);
+    RefreshPages(w);
 }
 
 void SetHeroTransparency(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    TLcfgParty* hero = s.World->Hero();
-    if (hero == nullptr) return;
+    TLcfgParty* hero = &State(s.Game()).Hero;
     hero->Hidden = l.Param(0) == 0;
     hero->Through = hero->ThroughSetting;
 }
@@ -126,12 +125,12 @@ void FlashCharacter(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l
 }
 
 void SetMoveRoute(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
+    TGameMain& w = s.Game();
     const std::int32_t ref = l.Param(0);
     TLcfgCharacter* c = s.GetCharacter(ref, frame);
     if (ref >= KRefBoat && ref <= KRefAirship) {
-        TLcfgParty* hero = w.Hero();
-        if (hero != nullptr && hero->InVehicle && hero->VehicleKind == ref - KRefBoat + 1) c = hero;
+        TLcfgParty* hero = &State(w).Hero;
+        if (hero->InVehicle && hero->VehicleKind == ref - KRefBoat + 1) c = hero;
     }
     if (c == nullptr) return;
     // Each parameter from the fifth on carries one byte of the route's encoding.
@@ -150,13 +149,11 @@ void WaitForAllMovement(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine&) {
 }
 
 void HaltAllMovement(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine&) {
-    if (TLcfgMap* map = s.World->Map())
-        for (TLcfgCharacter* c : map->Characters()) c->EndForcedRoute();
+    for (TLcfgCharacter* c : State(s.Game()).Map.Characters()) c->EndForcedRoute();
 }
 
 void PanScreen(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    TLcfgParty* hero = s.World->Hero();
-    if (hero == nullptr) return;
+    TLcfgParty* hero = &State(s.Game()).Hero;
     switch (l.Param(0)) {
     case 0:
         hero->CameraFollows = false;

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "interpreter/LGD_Scripter.h"
+#include "scenes/GameWindowsMessage.h"
+#include "shell/GameMain.h"
 #include "state/LGD_GameState.h"
 
 namespace kestra::scripter {
@@ -33,15 +35,15 @@ void ForChoiceBranches(const TLcfgScriptData& frame, std::int32_t from, std::int
 }
 
 // A box of its own unless one is showing and not closing.
-void FreshBox(ILcfgScriptWorld& w, ILcfgMessageBox& box) {
+void FreshBox(TGameMain& w, TVezMessageWindow& box) {
     if (box.Present() && box.ClosePhase() == 0) return;
-    w.Game().System.MessageActive = true;
+    State(w).System.MessageActive = true;
     box.BeginMessage();
 }
 
 void ChoicesInto(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l,
-                 ILcfgMessageBox& box) {
-    FreshBox(*s.World, box);
+                 TVezMessageWindow& box) {
+    FreshBox(s.Game(), box);
     // Until the player answers, the structure's byte matches no branch.
     frame.BranchResult(l.Indent) = 255;
     s.ResultTarget = {frame.Id, std::clamp<std::int32_t>(l.Indent, 0, KMaxIndent)};
@@ -56,17 +58,15 @@ void ChoicesInto(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l,
     s.WaitingForMessage = true;
 }
 
-void NumberInto(TLcfgBaseScripter& s, const TLine& l, ILcfgMessageBox& box) {
-    FreshBox(*s.World, box);
+void NumberInto(TLcfgBaseScripter& s, const TLine& l, TVezMessageWindow& box) {
+    FreshBox(s.Game(), box);
     box.SetNumberInput(l.Param(0), l.Param(1));
     s.WaitingForMessage = true;
 }
 
 void ShowMessage(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    ILcfgScriptWorld& w = *s.World;
-    ILcfgMessageBox* box = w.MessageBox();
-    if (box == nullptr) return;
-    w.Game().System.MessageActive = true;
+    TVezMessageWindow* box = &MessageBox(s.Game());
+    State(s.Game()).System.MessageActive = true;
     box->BeginMessage();
     box->AddLine(l.Text);
     while (frame.LineAt(frame.Pc).Code == KMessageLine) {
@@ -92,7 +92,7 @@ void ShowMessage(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
 }
 
 void MessageOptions(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    TLcfgSystem& sys = s.World->Game().System;
+    TLcfgSystem& sys = State(s.Game()).System;
     sys.MessageTransparent = l.Param(0);
     sys.MessagePosition = l.Param(1);
     sys.MessageAvoidsParty = l.Param(2) != 0;
@@ -100,18 +100,15 @@ void MessageOptions(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
 }
 
 void SelectFace(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    s.World->Game().System.SetFace(l.Text, l.Param(0), l.Param(1) != 0, l.Param(2) != 0);
+    State(s.Game()).System.SetFace(l.Text, l.Param(0), l.Param(1) != 0, l.Param(2) != 0);
 }
 
 void ShowChoices(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
-    if (ILcfgMessageBox* box = s.World->MessageBox())
-        ChoicesInto(s, frame, l, *box);
-    else
-        frame.BranchResult(l.Indent) = 255; // nobody can answer: no branch runs
+    ChoicesInto(s, frame, l, MessageBox(s.Game()));
 }
 
 void InputNumber(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
-    if (ILcfgMessageBox* box = s.World->MessageBox()) NumberInto(s, l, *box);
+    NumberInto(s, l, MessageBox(s.Game()));
 }
 
 } // namespace

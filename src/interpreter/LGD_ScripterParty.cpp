@@ -7,7 +7,11 @@
 #include "base/Random.h"
 #include "base/Saturate.h"
 #include "data/DataBase.h"
+#include "interpreter/LGD_Scripter.h"
 #include "media/Tonica.h"
+#include "scenes/LS_Field.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "shell/SceneNumbers.h"
 #include "state/LGD_Character.h"
 #include "state/LGD_GameState.h"
@@ -50,15 +54,6 @@ TVezSound SoundFrom(const std::string& name, std::int32_t volume, std::int32_t t
 }
 
 } // namespace
-
-void ILcfgPartyCommandHost::FieldPartyDefeated(TLcfgGameState& game) {
-    game.System.PlayMusic(game.System.Music(KMusicGameOver));
-    game.System.Scene = KSceneGameOver;
-}
-
-void ILcfgPartyCommandHost::RequestReset() {
-    throw EKandelDrawReset();
-}
 
 void TakeLeaderSprite(TLcfgCharacter& hero, const TLcfgPartyInfo& party) {
     const auto* leader = party.Member(0);
@@ -104,7 +99,8 @@ std::vector<TLcfgPlayerItem*> CommandTargets(TLcfgGameState& game, std::int32_t 
     return targets;
 }
 
-bool CheckPartyDefeated(TLcfgGameState& game, ILcfgPartyCommandHost& host) {
+bool CheckPartyDefeated(TGameMain& main) {
+    const TLcfgGameState& game = main.Session->Save->State;
     if (game.System.Scene != KSceneField) return false;
     const auto& party = game.PartyInfo;
     bool anyone = false;
@@ -115,11 +111,26 @@ bool CheckPartyDefeated(TLcfgGameState& game, ILcfgPartyCommandHost& host) {
         anyone = true;
     }
     if (!anyone) return false;
-    host.FieldPartyDefeated(game);
+    scripter::Field(main).PartyDefeated();
     return true;
 }
 
 // ---- helpers ----
+
+TLcfgPartyCommands::TLcfgPartyCommands(TGameMain& game)
+    : Main(game), Game(game.Session->Save->State), Random(game.Random()) {}
+
+void TLcfgPartyCommands::Notice(const std::string& line) {
+    Main.Session->MessagePool.Push(line);
+}
+
+void TLcfgPartyCommands::RefreshPages() {
+    Game.Map.Events.RefreshPages();
+}
+
+void TLcfgPartyCommands::LeaderSpriteChanged() {
+    TakeLeaderSprite(Game.Hero, Game.PartyInfo);
+}
 
 std::int32_t TLcfgPartyCommands::Value(std::int32_t kind, std::int32_t n) const {
     return CommandValue(Game, kind, n);
@@ -272,7 +283,7 @@ void TLcfgPartyCommands::ChangeItems(const std::vector<std::int32_t>& p) {
     default:
         return;
     }
-    Host.RefreshPages();
+    RefreshPages();
 }
 
 void TLcfgPartyCommands::ChangePartyMembers(const std::vector<std::int32_t>& p) {
@@ -290,9 +301,9 @@ void TLcfgPartyCommands::ChangePartyMembers(const std::vector<std::int32_t>& p) 
     default:
         return;
     }
-    Host.LeaderSpriteChanged();
-    Host.RefreshPages();
-    CheckPartyDefeated(Game, Host);
+    LeaderSpriteChanged();
+    RefreshPages();
+    CheckPartyDefeated(Main);
 }
 
 // ---- actors ----
@@ -305,12 +316,12 @@ void TLcfgPartyCommands::ChangeExperience(const std::vector<std::int32_t>& p) {
         if (mode == 0) {
             std::vector<std::string> lines;
             actor->GainExperience(amount, announce ? &lines : nullptr);
-            for (const auto& line : lines) Host.Notice(line);
+            for (const auto& line : lines) Notice(line);
         } else if (mode == 1) {
             actor->LoseExperience(amount);
         }
     }
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::ChangeLevel(const std::vector<std::int32_t>& p) {
@@ -322,14 +333,14 @@ void TLcfgPartyCommands::ChangeLevel(const std::vector<std::int32_t>& p) {
             std::vector<std::string> lines;
             std::int64_t goal = actor->ExpForLevel(SatAdd(actor->Level, amount));
             actor->GainExperience(goal - actor->Experience, announce ? &lines : nullptr);
-            for (const auto& line : lines) Host.Notice(line);
+            for (const auto& line : lines) Notice(line);
         } else if (mode == 1) {
             std::int64_t target = std::max<std::int64_t>(1, SatSub(actor->Level, amount));
             actor->LoseExperience(static_cast<std::int64_t>(actor->Experience) -
                                   actor->ExpForLevel(target));
         }
     }
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::ChangeParameters(const std::vector<std::int32_t>& p) {
@@ -340,7 +351,7 @@ void TLcfgPartyCommands::ChangeParameters(const std::vector<std::int32_t>& p) {
     bool valid = (mode == 0 || mode == 1) && param >= 0 && param < KParameterCount;
     for (auto* actor : CommandTargets(Game, At(p, 0), At(p, 1)))
         if (valid) actor->ChangeBonus(param, amount);
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::ChangeSkills(const std::vector<std::int32_t>& p) {
@@ -354,7 +365,7 @@ void TLcfgPartyCommands::ChangeSkills(const std::vector<std::int32_t>& p) {
         else
             actor->ForgetSkill(skill);
     }
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::ChangeEquipment(const std::vector<std::int32_t>& p) {
@@ -383,7 +394,7 @@ void TLcfgPartyCommands::ChangeEquipment(const std::vector<std::int32_t>& p) {
             }
         }
     }
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::ChangeHP(const std::vector<std::int32_t>& p) {
@@ -396,7 +407,7 @@ void TLcfgPartyCommands::ChangeHP(const std::vector<std::int32_t>& p) {
         else if (mode == 1)
             TakeDamage(*actor, amount, mayKill);
     }
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::ChangeSP(const std::vector<std::int32_t>& p) {
@@ -408,7 +419,7 @@ void TLcfgPartyCommands::ChangeSP(const std::vector<std::int32_t>& p) {
         else if (mode == 1)
             actor->ChangeMP(-amount);
     }
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::ChangeCondition(const std::vector<std::int32_t>& p) {
@@ -422,12 +433,12 @@ void TLcfgPartyCommands::ChangeCondition(const std::vector<std::int32_t>& p) {
         else
             actor->RemoveState(cond);
     }
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::FullRecovery(const std::vector<std::int32_t>& p) {
     for (auto* actor : CommandTargets(Game, At(p, 0), At(p, 1))) actor->FullRecovery();
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::InflictDamage(const std::vector<std::int32_t>& p) {
@@ -445,7 +456,7 @@ void TLcfgPartyCommands::InflictDamage(const std::vector<std::int32_t>& p) {
         if (At(p, 6) != 0) Game.System.SetVariable(At(p, 7), damage);
         TakeDamage(*actor, damage, true);
     }
-    CheckPartyDefeated(Game, Host);
+    CheckPartyDefeated(Main);
 }
 
 void TLcfgPartyCommands::ChangeActorName(const std::vector<std::int32_t>& p,
@@ -461,7 +472,7 @@ void TLcfgPartyCommands::ChangeActorTitle(const std::vector<std::int32_t>& p,
 void TLcfgPartyCommands::ChangeActorSprite(const std::vector<std::int32_t>& p,
                                            const std::string& text) {
     Actor(At(p, 0)).SetWalkGraphic(text, At(p, 1), At(p, 2) != 0);
-    Host.LeaderSpriteChanged();
+    LeaderSpriteChanged();
 }
 
 void TLcfgPartyCommands::ChangeActorFace(const std::vector<std::int32_t>& p,
@@ -473,9 +484,9 @@ void TLcfgPartyCommands::ChangeActorFace(const std::vector<std::int32_t>& p,
 
 void TLcfgPartyCommands::ChangeVehicleGraphic(const std::vector<std::int32_t>& p,
                                               const std::string& text) {
-    std::int32_t kind = At(p, 0);
-    if (kind < 0 || kind > 2) return;
-    Host.VehicleGraphicChanged(kind, text, At(p, 1));
+    // The vehicles are not part of the game yet: there is no sprite to change.
+    static_cast<void>(p);
+    static_cast<void>(text);
 }
 
 // ---- system settings ----
@@ -529,7 +540,7 @@ void TLcfgPartyCommands::PlayMemorizedMusic() {
 
 void TLcfgPartyCommands::PlaySound(const std::vector<std::int32_t>& p, const std::string& text) {
     if (text == KSoundOff) {
-        if (Game.Env.Sound != nullptr) Game.Env.Sound->StopSound();
+        Game.Env.Sound->StopSound();
         return;
     }
     Game.System.PlaySound(SoundFrom(text, At(p, 0), At(p, 1), At(p, 2)));
@@ -539,16 +550,39 @@ void TLcfgPartyCommands::PlaySound(const std::vector<std::int32_t>& p, const std
 
 void TLcfgPartyCommands::GameOver() {
     Game.System.PlayMusic(Game.System.Music(KMusicGameOver));
-    Host.FadeOutScene(KFadeStep);
+    // The running scene: the battle's in a battle, the field's otherwise.
+    Main.SceneFor(Game.System.Scene == KSceneBattle ? KSceneBattle : KSceneField)
+        .FadeOut(KFadeStep);
     Game.System.Scene = KSceneGameOver;
 }
 
 void TLcfgPartyCommands::ReturnToTitle() {
     Game.System.StopMusic();
-    if (Game.Env.Sound != nullptr) Game.Env.Sound->StopSound();
-    Host.RequestReset();
-    // A host whose reset returns still leaves the frame.
+    Game.Env.Sound->StopSound();
+    // Unwinds the frame; the main loop starts again at the title.
     throw EKandelDrawReset();
+}
+
+} // namespace kestra
+
+namespace kestra {
+
+namespace {
+
+void PartyCommand(TLcfgBaseScripter& s, TLcfgScriptData&, const TVezEventScriptLine& line) {
+    TGameMain& game = s.Game();
+    const std::uint8_t scene = scripter::State(game).System.Scene;
+    TLcfgPartyCommands(game).Run(line.Code, line.Params, line.Text);
+    // A scene change (game over) ends the interpreter's work for this frame.
+    if (scripter::State(game).System.Scene != scene) s.StopRequested = true;
+}
+
+} // namespace
+
+std::vector<scripter::THandlerEntry> scripter::PartyHandlers() {
+    std::vector<THandlerEntry> entries;
+    for (std::int32_t code : TLcfgPartyCommands::Codes()) entries.push_back({code, &PartyCommand});
+    return entries;
 }
 
 } // namespace kestra

@@ -4,8 +4,8 @@
 //
 // Each command works on the game state with the command line's integer parameters
 // (an index past the end reads 0) and its text. What lies outside the game state (the
-// message pool, the map's events, the hero's sprite, the running scene) is reached
-// through an ILcfgPartyCommandHost.
+// message pool, the running scene, the field's defeat sequence) is reached through the
+// game object.
 //
 // Missing actors, items, skills and conditions named by a command raise ELookupError;
 // a selector parameter outside its values makes the command do nothing.
@@ -15,45 +15,12 @@
 
 namespace kestra {
 
+class TGameMain;
 class TLcfgCharacter;
 class TLcfgGameState;
 class TLcfgPartyInfo;
 class TLcfgPlayerItem;
 class TRandom;
-
-class ILcfgPartyCommandHost {
-public:
-    virtual ~ILcfgPartyCommandHost() = default;
-    // A line for the message pool; an empty line ends a page.
-    virtual void Notice(const std::string& /*line*/) {}
-    // Re-chooses the pages of the map events after the party or inventory changed.
-    virtual void RefreshPages() {}
-    // The hero takes its sprite from the first party member again.
-    virtual void LeaderSpriteChanged() {}
-    // Vehicle 0 boat, 1 ship, 2 airship shows another sprite.
-    virtual void VehicleGraphicChanged(int /*kind*/, const std::string& /*file*/,
-                                       std::int32_t /*index*/) {}
-    // The field found the party defeated: by default the game-over music starts and the
-    // scene becomes game over; the field adds closing the message box and its fade.
-    virtual void FieldPartyDefeated(TLcfgGameState& game);
-    // The running scene (battle or field) fades out with this step.
-    virtual void FadeOutScene(int /*step*/) {}
-    // Unwinds the frame and restarts at the title; by default EKandelDrawReset.
-    [[noreturn]] virtual void RequestReset();
-};
-
-// What a world that runs the scenes carries out for these commands. The interpreter's
-// handlers use it when their world implements it as well.
-class ILcfgSceneRequests {
-public:
-    virtual ~ILcfgSceneRequests() = default;
-    // The field's defeat sequence: the message box closes while the field keeps
-    // updating, the game-over music starts, the field fades out and the scene becomes
-    // game over.
-    virtual void FieldPartyDefeated() = 0;
-    virtual void FadeOutScene(int step) = 0;
-    [[noreturn]] virtual void RequestReset() = 0;
-};
 
 // The hero's sprite from the first party member (set, index, transparency); no sprite
 // for an empty party.
@@ -67,15 +34,14 @@ std::int32_t CommandValue(const TLcfgGameState& game, std::int32_t kind, std::in
 std::vector<TLcfgPlayerItem*> CommandTargets(TLcfgGameState& game, std::int32_t selector,
                                              std::int32_t n);
 
-// When the field is running and the party has members of whom none is alive, the host's
-// defeat sequence runs. True when it did.
-bool CheckPartyDefeated(TLcfgGameState& game, ILcfgPartyCommandHost& host);
+// When the field is running and the party has members of whom none is alive, the field's
+// defeat sequence runs (TVezFieldScene::PartyDefeated). True when it did.
+bool CheckPartyDefeated(TGameMain& game);
 
-// The commands. `random` serves the spread of Inflict damage.
+// The commands; the game's random generator serves the spread of Inflict damage.
 class TLcfgPartyCommands {
 public:
-    TLcfgPartyCommands(TLcfgGameState& game, TRandom& random, ILcfgPartyCommandHost& host)
-        : Game(game), Random(random), Host(host) {}
+    explicit TLcfgPartyCommands(TGameMain& game);
 
     // Runs command `code`; false when the code is not one of these commands.
     bool Run(std::int32_t code, const std::vector<std::int32_t>& params, const std::string& text);
@@ -117,9 +83,15 @@ private:
     TLcfgPlayerItem& Actor(std::int32_t id) const;
     void TakeDamage(TLcfgPlayerItem& actor, std::int64_t amount, bool mayKill);
 
+    // A line for the message pool; an empty line ends a page.
+    void Notice(const std::string& line);
+    void RefreshPages();
+    // The hero takes its sprite from the first party member again.
+    void LeaderSpriteChanged();
+
+    TGameMain& Main;
     TLcfgGameState& Game;
     TRandom& Random;
-    ILcfgPartyCommandHost& Host;
 };
 
 } // namespace kestra

@@ -61,35 +61,34 @@ inline constexpr std::size_t KMessageLines = 4;
 // The result before the player has answered.
 inline constexpr std::uint8_t KNoMessageResult = 255;
 
-class TVezMessageWindow : public TVezWindow, public ILcfgMessageBox {
+class TVezMessageWindow : public TVezWindow {
 public:
     // All three must outlive the window.
     TVezMessageWindow(IVezWindowHost& host, IVezPartyView& party, IVezMessageHost& game);
 
-    // ILcfgMessageBox
-    bool Present() const override { return IsPresent(); }
-    int ClosePhase() const override { return TVezWindow::ClosePhase; }
-    bool AlreadyOpen() const override { return AlreadyOpenMark; }
-    bool PriceCheck() const override { return PriceCheckMark; }
-    void ClearPriceCheck() override { PriceCheckMark = false; }
-    std::uint8_t Result() const override { return ResultValue; }
-    int LineCount() const override { return static_cast<int>(Lines.size()); }
-    void BeginMessage() override;
-    void AddLine(const std::string& line) override;
+    // What the interpreter drives.
+    bool Present() const { return IsPresent(); }
+    int ClosePhase() const { return TVezWindow::ClosePhase; }
+    bool AlreadyOpen() const { return AlreadyOpenMark; }
+    bool PriceCheck() const { return PriceCheckMark; }
+    void ClearPriceCheck() { PriceCheckMark = false; }
+    std::uint8_t Result() const { return ResultValue; }
+    int LineCount() const { return static_cast<int>(Lines.size()); }
+    void BeginMessage();
+    void AddLine(const std::string& line);
     void Close() override;
 
     // Appends "  " + text as a choice; the first choice starts the choice list on
     // the line after the text.
-    void AddChoice(const std::string& text) override;
+    void AddChoice(const std::string& text);
     // cancelChoice 0: cancel does nothing; otherwise cancel answers cancelChoice - 1.
     // target, when set, receives the answer as well (the caller checks that what it
     // writes to still exists).
-    void SetChoiceOptions(std::int32_t cancelChoice,
-                          std::function<void(std::uint8_t)> target) override;
+    void SetChoiceOptions(std::int32_t cancelChoice, std::function<void(std::uint8_t)> target);
     // digits are limited to 1..9; the variable receives the number on decide.
-    void SetNumberInput(std::int32_t digits, std::int32_t variable) override;
+    void SetNumberInput(std::int32_t digits, std::int32_t variable);
     // Choice 0 may be taken only with at least price money (an inn offer).
-    void SetPriceCheck(std::int32_t price) override;
+    void SetPriceCheck(std::int32_t price);
     void ShowGold();
     // The 48 x 48 cell (index mod 4, index div 4) of a face set file, mirrored on
     // request; an empty path removes the face. A broken file raises an error naming it.

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <array>
 
+#include "data/DataBase.h"
 #include "data/LD_ChipSet.h"
+#include "interpreter/LGD_ScripterParty.h"
 #include "media/MultiInput.h"
 #include "media/Tonica.h"
 #include "scenes/GameWindowsMessage.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "state/LGD_CmnEvent.h"
 #include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"
@@ -36,8 +40,10 @@ void SortEntries(std::vector<TDrawEntry>& list) {
 
 } // namespace
 
-TVezFieldScene::TVezFieldScene(TSceneHost& host, TLcfgMap& map, TLcfgParty& hero, TVezMap& unit)
-    : TVezScene(host), Map(map), Hero(hero), Unit(unit) {
+TVezFieldScene::TVezFieldScene(TGameMain& game)
+    : TVezScene(game), Game(game), State(game.Session->Save->State), Map(State.Map),
+      Hero(State.Hero), Unit(game.Session->Unit), MessageWindow(*game.Session->MessageWindow),
+      MessagePool(game.Session->MessagePool) {
     Hero.Hooks = this;
 }
 
@@ -55,38 +61,26 @@ TPoint TVezFieldScene::ZoomCentre() const {
 
 void TVezFieldScene::UpdateEventsOnce() {
     for (TLcfgCharacter* c : Map.Characters()) c->UpdatedThisFrame = false;
-    if (Game != nullptr) Game->CommonEvents.UpdateParallel(World);
-    Hero.InputDirection = InputDirection ? InputDirection() : 0;
+    State.CommonEvents.UpdateParallel(Game);
+    Hero.InputDirection = Game.Input->Direction;
     // Copied: a character update may not change the list, but a teleport request
     // carried out later rebuilds it.
     const std::vector<TLcfgCharacter*> list = Map.Characters();
     for (TLcfgCharacter* c : list) c->Update();
 }
 
-void TVezFieldScene::WatchInterpreter() {
-    Map.MayMove = [this] {
-        return !Game->Interpreter.IsRunning() || Game->System.EventsMoveDuringMessages;
-    };
-}
-
 void TVezFieldScene::CreateEvents() {
-    if (Game == nullptr) return;
-    WatchInterpreter();
-    Map.Events.CreateFromMap(Unit, World);
+    Map.Events.CreateFromMap(Unit, Game);
     Map.UseOwnEvents();
 }
 
 void TVezFieldScene::RelinkEvents() {
-    if (Game == nullptr) return;
-    WatchInterpreter();
-    Map.Events.Relink(Unit, World);
+    Map.Events.Relink(Unit, Game);
     Map.UseOwnEvents();
 }
 
 void TVezFieldScene::ResumeEvents() {
-    if (Game == nullptr) return;
-    WatchInterpreter();
-    Game->ResumeMapEvents(Unit, World);
+    State.ResumeMapEvents(Unit, Game);
 }
 
 void TVezFieldScene::Update() {
@@ -97,20 +91,18 @@ void TVezFieldScene::Update() {
     }
     ++FrameCounter;
     // A message begun after the frame its box started closing opens anew.
-    if (MessageWindow != nullptr && MessageWindow->ClosePhase() > 0)
-        MessageWindow->ClearAlreadyOpen();
+    if (MessageWindow.ClosePhase() > 0) MessageWindow.ClearAlreadyOpen();
     UpdateEventsOnce();
-    if (MessageWindow != nullptr) MessageWindow->Update();
-    if (Game != nullptr) {
-        if (Game->PartyInfo.TickTimer()) Map.Events.RefreshPages();
-        Game->Interpreter.UpdateMain(World);
-    }
+    MessageWindow.Update();
+    if (State.PartyInfo.TickTimer()) Map.Events.RefreshPages();
+    State.Interpreter.UpdateMain(Game);
     Map.Panorama.Update();
     PerformTeleport();
     // The box's last closing step is drawn even when the frame loop is behind.
-    if (MessageWindow != nullptr && MessageWindow->ClosePhase() == 7) ForceDraw = true;
-    if (SceneNumber != nullptr && *SceneNumber != KSceneField) {
-        FadeOut(10);
+    if (MessageWindow.ClosePhase() == 7) ForceDraw = true;
+    if (State.System.Scene != KSceneField) {
+        // The defeat sequence has faded the field out already.
+        if (Entered) FadeOut(10);
         Entered = false;
     }
 }
@@ -124,11 +116,13 @@ void TVezFieldScene::RequestTeleport(std::int32_t map, std::int32_t x, std::int3
 
 void TVezFieldScene::PerformTeleport() {
     if (!TeleportPending || Hero.Leaving) return;
-    if (MessageWindow != nullptr) MessageWindow->Close();
-    const bool visible = Host.Board().Brightness > 0 && TeleportHide != 20;
+    MessageWindow.Close();
+    const TLcfgSystem& system = State.System;
+    const int hide = system.Transition(KTransitionTeleportHide);
+    const bool visible = Host.Board().Brightness > 0 && hide != KNoTeleportTransition;
     if (visible) {
         Hero.ResetAnimation();
-        HideWithTransition(TeleportHide);
+        HideWithTransition(hide);
     }
     for (int pass = 0; TeleportPending && pass < KMaxTeleportPasses; ++pass) {
         TeleportPending = false;
@@ -137,7 +131,7 @@ void TVezFieldScene::PerformTeleport() {
         Hero.EncounterCounter = 0;
         Hero.MenuRequested = false;
         if (otherMap) {
-            if (LoadMapUnit) LoadMapUnit(TeleportMap);
+            EnterMap(Game, TeleportMap);
             Map.Enter(true, nullptr);
             CreateEvents();
         } else {
@@ -145,8 +139,42 @@ void TVezFieldScene::PerformTeleport() {
         }
         if (Host.Board().Brightness == 0) Hero.ResetAnimation();
         UpdateEventsOnce();
+        Game.Display->ResetTiming();
     }
-    if (visible) ShowWithTransition(TeleportShow);
+    if (visible) ShowWithTransition(system.Transition(KTransitionTeleportShow));
+}
+
+void TVezFieldScene::PartyDefeated() {
+    if (State.System.Scene != KSceneField) return;
+    // The box closes while the field goes on.
+    MessageWindow.Close();
+    while (MessageWindow.Present()) {
+        Update();
+        DrawFrame();
+    }
+    State.System.PlayMusic(State.System.Music(KMusicGameOver));
+    State.System.Scene = KSceneGameOver;
+    FadeOut(3);
+    Entered = false;
+}
+
+void TVezFieldScene::InnRest() {
+    TLcfgSystem& system = State.System;
+    const TVezMusic before = system.CurrentMusic;
+    system.FadeOutMusic(800);
+    MessageWindow.Close();
+    Hero.ResetAnimation();
+    FadeOut(3);
+    system.PlayMusic(system.Music(KMusicInn));
+    for (std::int32_t i = 0; i < State.PartyInfo.MemberCount(); ++i)
+        if (TLcfgPlayerItem* member = State.PartyInfo.Member(i)) member->FullRecovery();
+    for (int frame = 0;
+         frame < 600 && Game.Sound->GetMusicPlaying() && !Game.Sound->GetMusicLooping(); ++frame) {
+        Host.WaitFrame();
+        Host.Present();
+    }
+    system.PlayMusic(before);
+    FadeIn(3);
 }
 
 bool TVezFieldScene::PrepareEncounter() {
@@ -158,15 +186,15 @@ bool TVezFieldScene::PrepareEncounter() {
 }
 
 bool TVezFieldScene::InterpreterRunning() {
-    return Game != nullptr && Game->Interpreter.IsRunning();
+    return State.Interpreter.IsRunning();
 }
 
 bool TVezFieldScene::MessagePresent() {
-    return MessageWindow != nullptr && MessageWindow->Present();
+    return MessageWindow.Present();
 }
 
 bool TVezFieldScene::DecideKeyPressed() {
-    return Input != nullptr && (Input->Pressed & KButtonDecide) != 0;
+    return (Game.Input->Pressed & KButtonDecide) != 0;
 }
 
 int TVezFieldScene::StartEventsAt(std::int32_t x, std::int32_t y, int trigger, bool byAction,
@@ -175,48 +203,24 @@ int TVezFieldScene::StartEventsAt(std::int32_t x, std::int32_t y, int trigger, b
 }
 
 bool TVezFieldScene::StartPending() {
-    if (Game == nullptr) return false;
-    return Game->CommonEvents.FirstAutoStart(World) != nullptr || Map.Events.AnyStartRequested();
+    return State.CommonEvents.FirstAutoStart(State) != nullptr || Map.Events.AnyStartRequested();
 }
 
-TLcfgGameState& TVezFieldScene::TScriptWorld::Game() {
-    return *Scene.Game;
-}
-TRandom& TVezFieldScene::TScriptWorld::Random() {
-    return Scene.Host.Random();
-}
-TLcfgCommonEvent* TVezFieldScene::TScriptWorld::CommonEvents() {
-    return Scene.Game != nullptr ? &Scene.Game->CommonEvents : nullptr;
-}
-TLcfgScripter* TVezFieldScene::TScriptWorld::MainInterpreter() {
-    return Scene.Game != nullptr ? &Scene.Game->Interpreter : nullptr;
-}
-bool TVezFieldScene::TScriptWorld::AbortKeyHeld() {
-    return Scene.TestPlay && Scene.Input != nullptr && Scene.Input->Device().FunctionKeyDown(10);
-}
-bool TVezFieldScene::TScriptWorld::SceneChangeRequested() {
-    return Scene.SceneNumber != nullptr && *Scene.SceneNumber != KSceneField;
-}
-std::int32_t TVezFieldScene::TScriptWorld::MusicTick() {
-    ITonica* sound = Scene.Game != nullptr ? Scene.Game->Env.Sound : nullptr;
-    return sound != nullptr ? sound->GetMidiTick() : 0;
-}
-bool TVezFieldScene::TScriptWorld::MusicLooped() {
-    ITonica* sound = Scene.Game != nullptr ? Scene.Game->Env.Sound : nullptr;
-    return sound != nullptr && sound->GetMusicLooping();
+bool TVezFieldScene::MenuKeyPressed() {
+    return (Game.Input->Pressed & KButtonCancel) != 0 && State.System.MenuAllowed;
 }
 
 void TVezFieldScene::OpenMenu() {
-    if (SceneNumber == nullptr) return;
-    *SceneNumber = KSceneMenu;
-    if (MenuOpened) MenuOpened();
+    State.System.Scene = KSceneMenu;
+    State.System.PlaySystemSound(KSoundDecide);
 }
 
 void TVezFieldScene::StepStarted() {
-    if (MapTree == nullptr) return;
-    const std::int32_t steps = Map.EncounterSteps(*MapTree);
-    const std::int32_t terrain = Map.TerrainAt(Hero.X, Hero.Y);
-    const std::int32_t weight = TerrainWeight ? TerrainWeight(terrain) : 100;
+    const std::int32_t steps = Map.EncounterSteps(Game.Session->MapTree);
+    const TVezGroundItem* terrain =
+        Game.Session->DataBase.Terrain.Find(Map.TerrainAt(Hero.X, Hero.Y));
+    // Terrain the database does not describe weighs like ordinary ground.
+    const std::int32_t weight = terrain != nullptr ? terrain->EncounterRate : 100;
     if (!Hero.CtrlThrough) EncounterStep(Hero, weight, steps, Host.Random());
 }
 
@@ -295,10 +299,10 @@ void TVezFieldScene::Draw() {
     auto cellX = [&](int col) { return (col - 1) * 16 - offX; };
     auto cellY = [&](int r) { return (r - 1) * 16 - offY; };
     // Rows an open opaque message box covers fully are not drawn in the first pass.
-    const bool boxCovers = MessageWindow != nullptr && MessageWindow->IsOpenOpaque();
+    const bool boxCovers = MessageWindow.IsOpenOpaque();
     auto covered = [&](int y) {
         if (!boxCovers) return false;
-        switch (MessageWindow->Position) {
+        switch (MessageWindow.Position) {
         case 0:
             return y <= 64;
         case 1:
@@ -342,7 +346,7 @@ void TVezFieldScene::Draw() {
         }
     // 10. Above the hero.
     for (auto& e : lists[2]) DrawCharacter(*e.Character);
-    if (MessageWindow != nullptr) MessageWindow->Draw();
+    MessageWindow.Draw();
     ForceDraw = false;
 }
 

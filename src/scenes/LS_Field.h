@@ -6,12 +6,9 @@
 // sorted between them. Pictures, screen effects and battles join it later; until then
 // an encounter is only recorded (EncountersRolled) and play goes on.
 #include <cstdint>
-#include <functional>
-#include <string>
 #include <vector>
 
 #include "data/LD_Map.h"
-#include "data/LD_MapTree.h"
 #include "interpreter/LGD_Scripter.h"
 #include "scenes/GameWindowsMessage.h"
 #include "shell/LS_Base.h"
@@ -19,16 +16,20 @@
 
 namespace kestra {
 
+class TGameMain;
 class TLcfgGameState;
-class TMultiInput;
 
 // At most this many teleports are carried out in one frame; a request made during
 // the last pass stays pending for the next frame, so the frame loop keeps running.
 inline constexpr int KMaxTeleportPasses = 8;
+// The teleport transition that means none at all.
+inline constexpr int KNoTeleportTransition = 20;
 
 class TVezFieldScene : public TVezScene, private TLcfgParty::THooks {
 public:
-    TVezFieldScene(TSceneHost& host, TLcfgMap& map, TLcfgParty& hero, TVezMap& unit);
+    // The field of `game`: its map state, hero, map unit, message window and pool (the
+    // message window must exist).
+    explicit TVezFieldScene(TGameMain& game);
 
     void Reset() override;
     void Update() override;
@@ -46,38 +47,17 @@ public:
     // After a load: the saved events when the unit is the one they were saved on, fresh
     // ones from the map data otherwise.
     void ResumeEvents();
+    // The party is defeated on the field: the message box closes while the field keeps
+    // updating and drawing, the game-over music starts, the scene becomes game over and
+    // the field fades out with step 3.
+    void PartyDefeated();
+    // The rest at an inn: the music fades, the field fades out, the inn music plays, the
+    // party recovers fully, and after the inn music (at most 600 frames) the music before
+    // it plays again and the field fades in.
+    void InnRest();
 
-    // The game the events and interpreters run in (null: the hero walks alone).
-    TLcfgGameState* Game = nullptr;
-    TMultiInput* Input = nullptr;
-    // The message box the field updates and draws and the interpreters fill.
-    TVezMessageWindow* MessageWindow = nullptr;
-    TVezMessagePool* MessagePool = nullptr;
-    // Test play: F10 ends the running event.
-    bool TestPlay = false;
-    // A line for the log.
-    std::function<void(const std::string&)> Warn;
-
-    // The world around the scene. Entering another map: loads the unit into the
-    // scene's map unit and attaches it (the game's map loader); null: teleports stay
-    // on the current map.
-    std::function<void(std::int32_t mapId)> LoadMapUnit;
-    const TVezMapTree* MapTree = nullptr;
-    // Terrain weight for the encounter rule (100 on ordinary terrain).
-    std::function<std::int32_t(std::int32_t terrain)> TerrainWeight;
-    // Read each frame: the input's direction (0, 2, 4, 6, 8).
-    std::function<int()> InputDirection;
-    // The scene byte of the system state (null: the scene keeps running).
-    std::uint8_t* SceneNumber = nullptr;
-    // Read by the hero each frame: the menu key was pressed and the menu may open.
-    std::function<bool()> MenuKey;
-    // Called when the hero opens the menu (the scene byte is already the menu's).
-    std::function<void()> MenuOpened;
     // The fade of the next entrance; back to 10 after it (the menu's travel uses 2).
     double EnterFadeStep = 10;
-    // Teleport-hide and -show transitions; 20 means none at all.
-    int TeleportHide = 20;
-    int TeleportShow = 20;
     bool Entered = false;
     bool TeleportPending = false;
     std::int32_t TeleportMap = 0, TeleportX = 0, TeleportY = 0;
@@ -92,39 +72,6 @@ protected:
     TPoint ZoomCentre() const override;
 
 private:
-    // Character moves wait while the main interpreter runs, unless events may move then.
-    void WatchInterpreter();
-
-    // What the interpreters and the events reach through the scene.
-    class TScriptWorld : public ILcfgScriptWorld {
-    public:
-        explicit TScriptWorld(TVezFieldScene& scene) : Scene(scene) {}
-        TLcfgGameState& Game() override;
-        TRandom& Random() override;
-        TLcfgMap* Map() override { return &Scene.Map; }
-        TLcfgParty* Hero() override { return &Scene.Hero; }
-        TLcfgEvent* Events() override { return &Scene.Map.Events; }
-        TLcfgCommonEvent* CommonEvents() override;
-        TLcfgScripter* MainInterpreter() override;
-        ILcfgMessageBox* MessageBox() override { return Scene.MessageWindow; }
-        TVezMessagePool* MessagePool() override { return Scene.MessagePool; }
-        TMultiInput* Input() override { return Scene.Input; }
-        bool AbortKeyHeld() override;
-        bool SceneChangeRequested() override;
-        void RequestTeleport(std::int32_t map, std::int32_t x, std::int32_t y) override {
-            Scene.RequestTeleport(map, x, y);
-        }
-        void PerformTeleport() override { Scene.PerformTeleport(); }
-        std::int32_t MusicTick() override;
-        bool MusicLooped() override;
-        void Warn(const std::string& message) override {
-            if (Scene.Warn) Scene.Warn(message);
-        }
-
-    private:
-        TVezFieldScene& Scene;
-    };
-
     // The hero's hooks.
     bool PrepareEncounter() override;
     void StepStarted() override;
@@ -136,14 +83,17 @@ private:
     bool IsCounter(std::int32_t x, std::int32_t y) override { return Map.IsCounter(x, y); }
     bool StartPending() override;
     void OpenMenu() override;
-    bool MenuKeyPressed() override { return MenuKey && MenuKey(); }
+    bool MenuKeyPressed() override;
 
     void DrawCharacter(TLcfgCharacter& c);
 
+    TGameMain& Game;
+    TLcfgGameState& State;
     TLcfgMap& Map;
     TLcfgParty& Hero;
     TVezMap& Unit;
-    TScriptWorld World{*this};
+    TVezMessageWindow& MessageWindow;
+    TVezMessagePool& MessagePool;
 };
 
 } // namespace kestra

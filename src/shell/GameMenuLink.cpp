@@ -79,14 +79,6 @@ TGameMenuScene::TGameMenuScene(TGameMain& game, TGameSession& session, TVezField
 
 void InstallMenuScene(TGameMain& game, TGameSession& session, TVezFieldScene& field) {
     auto menu = std::make_unique<TGameMenuScene>(game, session, field);
-    TGameMenuLink& link = menu->Link();
-    field.MenuKey = [&game, &session] {
-        return (game.Input->Pressed & KButtonCancel) != 0 && session.Save->State.System.MenuAllowed;
-    };
-    field.MenuOpened = [&link] {
-        link.SetScene(KSceneMenu);
-        link.State().System.PlaySystemSound(KSoundDecide);
-    };
     game.SetScene(KSceneMenu, std::move(menu));
 }
 

@@ -1,7 +1,5 @@
 #include "shell/GameSetup.h"
 
-#include <iostream>
-
 #include "graphics/GR_ChipSet.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
@@ -16,8 +14,10 @@ namespace {
 // Vocabulary terms of the title window: new game, continue, quit.
 constexpr std::int32_t KTermNewGame = 114, KTermContinue = 115, KTermQuit = 117;
 
-// Loads map `mapId` into the session's unit and enters it with the hero at (x, y).
-void EnterMap(TGameMain& game, TGameSession& session, std::int32_t mapId) {
+} // namespace
+
+void EnterMap(TGameMain& game, std::int32_t mapId) {
+    TGameSession& session = *game.Session;
     LoadMapFromGameDir(session.Unit, *game.Assets, mapId);
     session.Unit.ChipSetGraphic().FindAsset = PictureFinder(*game.Assets);
     session.Unit.CharSetGraphic().FindAsset = PictureFinder(*game.Assets);
@@ -27,6 +27,8 @@ void EnterMap(TGameMain& game, TGameSession& session, std::int32_t mapId) {
     state.Map.SetHero(state.Hero);
     state.Map.SetEvents({});
 }
+
+namespace {
 
 // The message box over the session's game state, skinned like the title's windows.
 void MakeMessageWindow(TGameMain& game, TGameSession& session) {
@@ -44,9 +46,10 @@ void MakeMessageWindow(TGameMain& game, TGameSession& session) {
     state.Env.Pictures = session.Pictures.get();
 }
 
-// A new game: the state from the database, the hero on the start position, the
-// field scene on the start map.
-void StartNewGame(TGameMain& game, TGameSession& session) {
+} // namespace
+
+void StartNewGame(TGameMain& game) {
+    TGameSession& session = *game.Session;
     session.StartPlace = session.Save->NewGame();
     TLcfgGameState& state = session.Save->State;
     TLcfgParty& hero = state.Hero;
@@ -56,31 +59,17 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
         hero.SpriteIndex = walk.Index;
     }
     hero.SetPosition(session.StartPlace.MapId, session.StartPlace.X, session.StartPlace.Y);
-    EnterMap(game, session, session.StartPlace.MapId);
+    EnterMap(game, session.StartPlace.MapId);
     state.Map.Enter(true, nullptr);
     InstallField(game, session).CreateEvents();
 }
-
-} // namespace
 
 TVezFieldScene& InstallField(TGameMain& game, TGameSession& session) {
     if (!session.MessageWindow) MakeMessageWindow(game, session);
     session.MessageWindow->Hide();
     session.MessagePool.Clear();
-    TLcfgGameState& state = session.Save->State;
-    auto field = std::make_unique<TVezFieldScene>(game, state.Map, state.Hero, session.Unit);
-    field->MapTree = &session.MapTree;
-    field->SceneNumber = &state.System.Scene;
-    field->MessageWindow = session.MessageWindow.get();
-    field->MessagePool = &session.MessagePool;
-    field->InputDirection = [&game] { return game.Input->Direction; };
-    field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
-    field->Game = &state;
-    field->Input = game.Input.get();
-    field->TestPlay = game.Config.TestPlayMode;
-    field->Warn = [](const std::string& message) {
-        std::cerr << "kestra: events: " << message << "\n";
-    };
+    session.WarnedCodes.clear();
+    auto field = std::make_unique<TVezFieldScene>(game);
     TVezFieldScene& scene = *field;
     game.SetScene(KSceneField, std::move(field));
     InstallMenuScene(game, session, scene);
@@ -101,7 +90,7 @@ bool LoadSavedGame(TGameMain& game, std::int32_t slot) {
 void EnterSavedGame(TGameMain& game) {
     TGameSession& session = *game.Session;
     TLcfgGameState& state = session.Save->State;
-    EnterMap(game, session, state.Hero.MapId);
+    EnterMap(game, state.Hero.MapId);
     state.Map.Resume(nullptr);
     TVezFieldScene& field = InstallField(game, session);
     field.ResumeEvents();
@@ -113,11 +102,7 @@ void EnterSavedGame(TGameMain& game) {
 std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,
                                                 TSaveFileWriter writer, TDayClock clock) {
     auto session = std::make_shared<TGameSession>();
-    TLcfgEnvironment env;
-    env.DataBase = &session->DataBase;
-    env.MapTree = &session->MapTree;
-    env.Sound = game.Sound.get();
-    env.FindAsset = [&game](std::string_view name, std::string_view folder) {
+    auto findAsset = [&game](std::string_view name, std::string_view folder) {
         const bool music = folder == "Music", sound = folder == "Sound";
         const auto path = game.Assets->FindAssetFile(
             name, folder,
@@ -126,6 +111,9 @@ std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string sav
                     : std::span<const std::string_view>(KPictureExtensions));
         return path ? path->string() : std::string();
     };
+    TLcfgEnvironment env(session->DataBase, *game.Sound, findAsset,
+                         [&game] { game.Display->ResetTiming(); });
+    env.MapTree = &session->MapTree;
     session->Save = std::make_unique<TLcfgSaveData>(std::move(env), std::move(saveDir),
                                                     std::move(writer), std::move(clock));
     return session;
@@ -156,7 +144,7 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     settings.CursorSound = system.Sound[0].Name;
     settings.DecisionSound = system.Sound[1].Name;
     settings.BuzzerSound = system.Sound[3].Name;
-    settings.NewGame = [&game, session] { StartNewGame(game, *session); };
+    settings.NewGame = [&game] { StartNewGame(game); };
     InstallTitleScenes(game, std::move(settings));
     InstallSaveFileScene(game);
     return session;

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestra {
 
@@ -40,6 +41,8 @@ struct TGameSession {
     std::unique_ptr<TVezMessageWindow> MessageWindow;
     // Lines waiting for the message box (battle and level-up notices).
     TVezMessagePool MessagePool;
+    // Event command codes already reported as not yet available.
+    std::vector<std::int32_t> WarnedCodes;
 };
 
 // The session of a game object before any game is loaded: an empty database and map
@@ -57,6 +60,14 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game);
 // A new field scene over the session's map state, hero and map unit, put into the
 // game's field slot, with an empty message box and the menu behind the cancel key.
 TVezFieldScene& InstallField(TGameMain& game, TGameSession& session);
+
+// A new game: the state from the database, the hero on the start position, a new field
+// scene on the start map with its events (what the title's new-game command does).
+void StartNewGame(TGameMain& game);
+
+// Loads map `mapId` into the session's map unit and attaches the map state to it, with
+// the hero on it and no events yet (errors raised, naming the file).
+void EnterMap(TGameMain& game, std::int32_t mapId);
 
 // Replaces the running game with save slot `slot` once the whole file was read and
 // the map it stands on loads; false when the slot has no file. Errors name the file

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "state/LGD_Map.h"
+
 namespace kestra {
 
 namespace movement {
@@ -752,12 +754,12 @@ void TLcfgParty::StepEnded() {
 }
 
 void TLcfgParty::CheckHere(int trigger, bool byAction) {
-    if (!Hooks || Hooks->InAirship()) return;
+    if (!Hooks || (InVehicle && VehicleKind == KVehicleAirship)) return;
     if (Hooks->StartEventsAt(X, Y, trigger, byAction, false) > 0) EncounterPending = false;
 }
 
 void TLcfgParty::CheckFront(int trigger, bool byAction) {
-    if (!Hooks || !World || Hooks->InAirship()) return;
+    if (!Hooks || !World || (InVehicle && VehicleKind == KVehicleAirship)) return;
     const int dx = DirX(Direction);
     const int dy = DirY(Direction);
     std::int32_t x = X;

@@ -13,6 +13,7 @@
 namespace kestra {
 
 class TLcfgCharacter;
+class TLcfgMap;
 class TLcfgParty;
 
 // Directions: 0 up, 1 right, 2 down, 3 left, 4 up-right, 5 down-right, 6 down-left,
@@ -25,6 +26,11 @@ inline constexpr std::uint8_t KDirUpRight = 4;
 inline constexpr std::uint8_t KDirDownRight = 5;
 inline constexpr std::uint8_t KDirDownLeft = 6;
 inline constexpr std::uint8_t KDirUpLeft = 7;
+
+// Vehicle kinds of the hero (VehicleKind while InVehicle).
+inline constexpr std::int32_t KVehicleBoat = 1;
+inline constexpr std::int32_t KVehicleShip = 2;
+inline constexpr std::int32_t KVehicleAirship = 3;
 
 // Cell edges, as the chip set passage bits number them.
 enum : int { KEdgeBottom = 0, KEdgeLeft = 1, KEdgeRight = 2, KEdgeTop = 3, KEdgeOccupy = 4 };
@@ -49,37 +55,6 @@ std::uint8_t SpriteFor(int direction, int sprite);
 
 } // namespace movement
 
-// What a character needs from the map it stands on and from the game around it.
-class ILcfgCharacterWorld {
-public:
-    virtual ~ILcfgCharacterWorld() = default;
-    virtual std::int32_t MapWidth() const = 0;
-    virtual std::int32_t MapHeight() const = 0;
-    virtual bool LoopsX() const = 0;
-    virtual bool LoopsY() const = 0;
-    virtual bool IsInside(std::int32_t x, std::int32_t y) const = 0;
-    virtual std::int32_t WrapX(std::int32_t x) const = 0;
-    virtual std::int32_t WrapY(std::int32_t y) const = 0;
-    virtual bool CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEventId,
-                          int side) const = 0;
-    // Passage bits of upper chip set entry `index` (tile events test their own tile).
-    virtual std::int32_t UpperFlags(std::int32_t index) const = 0;
-    // Events, hero, vehicles on the hero's map, in update order.
-    virtual const std::vector<TLcfgCharacter*>& Characters() = 0;
-    virtual TLcfgCharacter& HeroCharacter() = 0;
-    virtual TRandom& Random() = 0;
-    virtual std::int32_t ViewScrollX() const = 0;
-    virtual std::int32_t ViewScrollY() const = 0;
-    // True while characters without a forced route may count their move timers.
-    virtual bool EventsMayMove() const { return true; }
-    // Route commands that reach beyond the character.
-    virtual void SetSwitch(std::int32_t /*id*/, bool /*on*/) {}
-    virtual void PlaySound(const TVezMoveRouteItem& /*command*/) {}
-    virtual void GraphicChanged(const std::string& /*file*/) {}
-    // Nesting of character updates started by collision tests.
-    int UpdateDepth = 0;
-};
-
 class TLcfgCharacter : public TCatalogItem {
 public:
     explicit TLcfgCharacter(std::int32_t id = 0) : TCatalogItem(id) { TLcfgCharacter::Clear(); }
@@ -89,8 +64,9 @@ public:
     virtual bool IsEvent() const { return Id > 0; }
     virtual std::int32_t DefaultSpeed() const { return 3; }
 
-    // The map and game the character lives in; must be set before it moves.
-    ILcfgCharacterWorld* World = nullptr;
+    // The map the character stands on, and through it the game; joined by the map
+    // (TLcfgMap::SetHero, SetEvents) before the character moves, null before that.
+    TLcfgMap* World = nullptr;
 
     // Starts a step; true when the character moved (or stepped in place).
     bool Move(int direction);
@@ -218,7 +194,6 @@ public:
         virtual bool IsCounter(std::int32_t /*x*/, std::int32_t /*y*/) { return false; }
         // A common event can auto-start or a map event asked to start.
         virtual bool StartPending() { return false; }
-        virtual bool InAirship() { return false; }
     };
     THooks* Hooks = nullptr;
 

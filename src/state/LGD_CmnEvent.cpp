@@ -1,6 +1,8 @@
 #include "state/LGD_CmnEvent.h"
 
 #include "data/DataBase.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"
 
@@ -10,25 +12,26 @@ void TLcfgCommonEventItem::DescribeChunks(TChunkVisitor& v) {
     v.Record(1, Interpreter);
 }
 
-const TVezCommonEventItem* TLcfgCommonEventItem::Record(ILcfgScriptWorld& world) const {
-    return world.Game().DataBase().CommonEvents.Find(Id);
+const TVezCommonEventItem* TLcfgCommonEventItem::Record(const TLcfgGameState& game) const {
+    return game.DataBase().CommonEvents.Find(Id);
 }
 
-bool TLcfgCommonEventItem::CanAutoStart(ILcfgScriptWorld& world) const {
-    const TVezCommonEventItem* r = Record(world);
+bool TLcfgCommonEventItem::CanAutoStart(const TLcfgGameState& game) const {
+    const TVezCommonEventItem* r = Record(game);
     if (r == nullptr) return false;
-    if (r->NeedsSwitch && !world.Game().System.Switch(r->Switch)) return false;
+    if (r->NeedsSwitch && !game.System.Switch(r->Switch)) return false;
     return r->Trigger == KTriggerAutoStart && r->Commands.Count() > 1;
 }
 
-void TLcfgCommonEventItem::UpdateParallel(ILcfgScriptWorld& world) {
-    const TVezCommonEventItem* r = Record(world);
+void TLcfgCommonEventItem::UpdateParallel(TGameMain& game) {
+    const TLcfgGameState& state = game.Session->Save->State;
+    const TVezCommonEventItem* r = Record(state);
     if (r == nullptr) return;
     // With its switch off a running process is kept; it only does not advance.
-    if (r->NeedsSwitch && !world.Game().System.Switch(r->Switch)) return;
+    if (r->NeedsSwitch && !state.System.Switch(r->Switch)) return;
     if (r->Trigger != KTriggerParallelProcess) return;
-    if (!Interpreter.IsRunning()) Interpreter.Start(world, 0, r->Commands);
-    Interpreter.UpdateParallel(world);
+    if (!Interpreter.IsRunning()) Interpreter.Start(game, 0, r->Commands);
+    Interpreter.UpdateParallel(game);
 }
 
 void TLcfgCommonEvent::Rebuild(const TVezCommonEvent& database) {
@@ -42,14 +45,14 @@ void TLcfgCommonEvent::Rebuild(const TVezCommonEvent& database) {
     for (const auto& [id, bytes] : kept) Obtain(id).Decode(bytes, "common event state");
 }
 
-TLcfgCommonEventItem* TLcfgCommonEvent::FirstAutoStart(ILcfgScriptWorld& world) const {
+TLcfgCommonEventItem* TLcfgCommonEvent::FirstAutoStart(const TLcfgGameState& game) const {
     for (std::size_t i = 0; i < Count(); ++i)
-        if (ItemAt(i)->CanAutoStart(world)) return ItemAt(i);
+        if (ItemAt(i)->CanAutoStart(game)) return ItemAt(i);
     return nullptr;
 }
 
-void TLcfgCommonEvent::UpdateParallel(ILcfgScriptWorld& world) {
-    for (std::size_t i = 0; i < Count(); ++i) ItemAt(i)->UpdateParallel(world);
+void TLcfgCommonEvent::UpdateParallel(TGameMain& game) {
+    for (std::size_t i = 0; i < Count(); ++i) ItemAt(i)->UpdateParallel(game);
 }
 
 } // namespace kestra

@@ -8,6 +8,9 @@
 
 namespace kestra {
 
+class TGameMain;
+class TLcfgGameState;
+
 class TLcfgCommonEventItem : public TCatalogItem {
 public:
     explicit TLcfgCommonEventItem(std::int32_t id = 0) : TCatalogItem(id) {
@@ -16,10 +19,10 @@ public:
     void DescribeChunks(TChunkVisitor& v) override;
 
     // The database record with the same ID, or null.
-    const TVezCommonEventItem* Record(ILcfgScriptWorld& world) const;
-    bool CanAutoStart(ILcfgScriptWorld& world) const;
+    const TVezCommonEventItem* Record(const TLcfgGameState& game) const;
+    bool CanAutoStart(const TLcfgGameState& game) const;
     // One frame of a parallel common event.
-    void UpdateParallel(ILcfgScriptWorld& world);
+    void UpdateParallel(TGameMain& game);
 
     TLcfgRegularScripter Interpreter;
 };
@@ -32,8 +35,8 @@ public:
     // state.
     void Rebuild(const TVezCommonEvent& database);
     // The first common event that may auto-start now, in ID order, or null.
-    TLcfgCommonEventItem* FirstAutoStart(ILcfgScriptWorld& world) const;
-    void UpdateParallel(ILcfgScriptWorld& world);
+    TLcfgCommonEventItem* FirstAutoStart(const TLcfgGameState& game) const;
+    void UpdateParallel(TGameMain& game);
 };
 
 } // namespace kestra

@@ -2,12 +2,22 @@
 
 #include <algorithm>
 
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "state/LGD_GameState.h"
 #include "state/LGD_Map.h"
 
 namespace kestra {
 
 using namespace movement;
+
+namespace {
+
+TLcfgGameState& StateOf(TGameMain& game) {
+    return game.Session->Save->State;
+}
+
+} // namespace
 
 bool PageConditionHolds(const TVezEventCondition& c, const TLcfgGameState& game) {
     const std::uint8_t f = c.Flags;
@@ -36,11 +46,11 @@ void TLcfgEventItem::Clear() {
     TurnedForStart = false;
 }
 
-void TLcfgEventItem::Attach(const TVezEventItem& data, ILcfgScriptWorld& world) {
+void TLcfgEventItem::Attach(const TVezEventItem& data, TGameMain& game) {
     Data = &data;
-    Script = &world;
-    Interpreter.World = &world;
-    if (TLcfgMap* map = world.Map()) World = map;
+    Game = &game;
+    Interpreter.SetGame(game);
+    World = &StateOf(game).Map;
 }
 
 void TLcfgEventItem::Reset() {
@@ -49,14 +59,13 @@ void TLcfgEventItem::Reset() {
         X = Data->X;
         Y = Data->Y;
     }
-    if (Script != nullptr)
-        if (TLcfgParty* hero = Script->Hero()) MapId = hero->MapId;
+    if (Game != nullptr) MapId = StateOf(*Game).Hero.MapId;
     SelectPage();
 }
 
 const TVezEventPageItem* TLcfgEventItem::ChoosePage() const {
-    if (Data == nullptr || Script == nullptr) return nullptr;
-    const TLcfgGameState& game = Script->Game();
+    if (Data == nullptr || Game == nullptr) return nullptr;
+    const TLcfgGameState& game = StateOf(*Game);
     // Pages are kept in ID order; any IDs, dense or not, are visited from the highest.
     for (std::size_t i = Data->Pages.Count(); i-- > 0;) {
         const TVezEventPageItem& page = Data->Pages.At(i);
@@ -85,8 +94,8 @@ void TLcfgEventItem::SelectPage() {
 std::int32_t TLcfgEventItem::NextWait() const {
     const std::int32_t w = FrequencyWait(Frequency);
     if (CurrentPage == nullptr) return w;
-    if (CurrentPage->MoveKind == KMoveRandom && Script != nullptr)
-        return (Script->Random().Next(4) + 3) * w / 5;
+    if (CurrentPage->MoveKind == KMoveRandom && Game != nullptr)
+        return (Game->Random().Next(4) + 3) * w / 5;
     return w;
 }
 
@@ -116,7 +125,7 @@ void TLcfgEventItem::ApplyPage(const TVezEventPageItem& page) {
     if (DirectionFixed) SpriteDirection = direction;
     const std::int32_t w = FrequencyWait(Frequency);
     if (page.MoveKind == KMoveRandom)
-        MoveWait = Script != nullptr ? (Script->Random().Next(4) + 3) * w / 5 : w;
+        MoveWait = Game != nullptr ? (Game->Random().Next(4) + 3) * w / 5 : w;
     else if (page.MoveKind == KMoveOwnRoute)
         MoveWait = w / 2;
     else
@@ -138,14 +147,13 @@ void TLcfgEventItem::RequestStart() {
     TurnedForStart = false;
     const std::uint8_t trigger = Trigger();
     if (trigger <= KTriggerCollision && !DirectionFixed && AnimationType != 5 && World != nullptr &&
-        Script != nullptr) {
-        if (TLcfgParty* hero = Script->Hero()) {
-            const std::uint8_t keep = Direction;
-            FaceToward(hero->X, hero->Y);
-            SpriteDirection = static_cast<std::uint8_t>(Direction & 3);
-            Direction = keep;
-            TurnedForStart = true;
-        }
+        Game != nullptr) {
+        const TLcfgParty& hero = StateOf(*Game).Hero;
+        const std::uint8_t keep = Direction;
+        FaceToward(hero.X, hero.Y);
+        SpriteDirection = static_cast<std::uint8_t>(Direction & 3);
+        Direction = keep;
+        TurnedForStart = true;
     }
 }
 
@@ -158,16 +166,14 @@ std::int32_t TLcfgEventItem::PageId() const {
 }
 
 bool TLcfgEventItem::MainInterpreterIdle() const {
-    if (Script == nullptr) return true;
-    const TLcfgScripter* main = Script->MainInterpreter();
-    return main == nullptr || !main->IsRunning();
+    return Game == nullptr || !StateOf(*Game).Interpreter.IsRunning();
 }
 
 void TLcfgEventItem::Update() {
     if (!Active || CurrentPage == nullptr || UpdatedThisFrame) return;
-    if (Trigger() == KTriggerParallelProcess && Script != nullptr) {
-        if (!Interpreter.IsRunning()) Interpreter.Start(*Script, Id, CurrentPage->Commands);
-        Interpreter.UpdateParallel(*Script);
+    if (Trigger() == KTriggerParallelProcess && Game != nullptr) {
+        if (!Interpreter.IsRunning()) Interpreter.Start(*Game, Id, CurrentPage->Commands);
+        Interpreter.UpdateParallel(*Game);
         // The process may have erased the event or changed its page.
         if (!Active || CurrentPage == nullptr) {
             UpdatedThisFrame = true;
@@ -178,10 +184,10 @@ void TLcfgEventItem::Update() {
 }
 
 void TLcfgEventItem::CollideFromSide() {
-    if (Script == nullptr || Trigger() != KTriggerCollision || Layer != 1 || !MainInterpreterIdle())
+    if (Game == nullptr || Trigger() != KTriggerCollision || Layer != 1 || !MainInterpreterIdle())
         return;
-    TLcfgParty* hero = Script->Hero();
-    if (hero == nullptr || World == nullptr) return;
+    const TLcfgParty* hero = &StateOf(*Game).Hero;
+    if (World == nullptr) return;
     const std::int32_t fx = World->WrapX(X + DirX(Direction));
     const std::int32_t fy = World->WrapY(Y + DirY(Direction));
     if (hero->X != fx || hero->Y != fy) return;
@@ -201,7 +207,7 @@ void TLcfgEventItem::MovementDecision() {
     }
     // 3.
     if (Moving()) return;
-    TLcfgParty* hero = Script != nullptr ? Script->Hero() : nullptr;
+    TLcfgParty* hero = Game != nullptr ? &StateOf(*Game).Hero : nullptr;
     // 4. The hero walked onto an event below or above it.
     if (hero != nullptr && MainInterpreterIdle() && hero->X == X && hero->Y == Y && Layer != 1 &&
         Trigger() == KTriggerCollision && !hero->ForcedRouteActive) {
@@ -212,14 +218,14 @@ void TLcfgEventItem::MovementDecision() {
     // 5.
     const std::uint8_t kind = CurrentPage->MoveKind;
     if (RunningLock || ForcedRouteActive || kind == KMoveFixed || MoveTimer < MoveWait) return;
-    if (!MainInterpreterIdle() && !Script->Game().System.EventsMoveDuringMessages) return;
+    if (!MainInterpreterIdle() && !StateOf(*Game).System.EventsMoveDuringMessages) return;
     if (kind == KMoveOwnRoute) {
         AdvanceRoute(CurrentPage->MoveRoute, RoutePosition, false);
         return;
     }
-    if (kind > KMoveOwnRoute || Script == nullptr) return;
+    if (kind > KMoveOwnRoute || Game == nullptr) return;
     // 6.
-    TRandom& random = Script->Random();
+    TRandom& random = Game->Random();
     const std::uint8_t oldDirection = Direction;
     const std::uint8_t oldSprite = SpriteDirection;
     bool started = false;
@@ -304,17 +310,17 @@ int StartEventsAt(TLcfgEvent& events, std::int32_t x, std::int32_t y, int trigge
     return found;
 }
 
-void TLcfgEvent::CreateFromMap(const TVezMap& unit, ILcfgScriptWorld& world) {
+void TLcfgEvent::CreateFromMap(const TVezMap& unit, TGameMain& game) {
     Clear();
     for (std::size_t i = 0; i < unit.Events.Count(); ++i) {
         const TVezEventItem& data = unit.Events.At(i);
         TLcfgEventItem& e = Obtain(data.Id);
-        e.Attach(data, world);
+        e.Attach(data, game);
         e.Reset();
     }
 }
 
-void TLcfgEvent::Relink(const TVezMap& unit, ILcfgScriptWorld& world) {
+void TLcfgEvent::Relink(const TVezMap& unit, TGameMain& game) {
     // Saved events the unit no longer has are dropped; the others keep their IDs.
     std::vector<std::pair<std::int32_t, std::vector<std::uint8_t>>> kept;
     for (std::size_t i = 0; i < Count(); ++i) {
@@ -327,7 +333,7 @@ void TLcfgEvent::Relink(const TVezMap& unit, ILcfgScriptWorld& world) {
     }
     for (std::size_t i = 0; i < Count(); ++i) {
         TLcfgEventItem& e = At(i);
-        e.Attach(*unit.Events.Find(e.Id), world);
+        e.Attach(*unit.Events.Find(e.Id), game);
         e.CurrentPage = e.ChoosePage();
         if (e.CurrentPage == nullptr) {
             e.StartRequested = false;

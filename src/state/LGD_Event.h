@@ -16,6 +16,7 @@
 
 namespace kestra {
 
+class TGameMain;
 class TLcfgGameState;
 
 // Triggers of event pages and common events.
@@ -49,7 +50,7 @@ public:
     void Clear() override;
 
     // Joins the event to its record in the map unit and the game around it (not saved).
-    void Attach(const TVezEventItem& data, ILcfgScriptWorld& world);
+    void Attach(const TVezEventItem& data, TGameMain& game);
     // Back to the record's position and the first page the conditions choose.
     void Reset();
 
@@ -66,7 +67,9 @@ public:
 
     const TVezEventItem* Data = nullptr;
     const TVezEventPageItem* CurrentPage = nullptr;
-    ILcfgScriptWorld* Script = nullptr;
+    // The game the event belongs to: set by Attach, null before (an event that is not
+    // attached chooses no page and does not run).
+    TGameMain* Game = nullptr;
 
     bool StartRequested;
     std::int32_t RoutePosition;
@@ -98,11 +101,11 @@ public:
     TLcfgEvent() : TCatalogOf("map events") {}
 
     // One runtime event per event of the unit, at its position with its page chosen.
-    void CreateFromMap(const TVezMap& unit, ILcfgScriptWorld& world);
+    void CreateFromMap(const TVezMap& unit, TGameMain& game);
     // After loading saved events of the same map: joins them to the unit's records,
     // drops those the unit lacks, and takes the page the conditions choose as the
     // current one without applying it again (the saved fields already hold it).
-    void Relink(const TVezMap& unit, ILcfgScriptWorld& world);
+    void Relink(const TVezMap& unit, TGameMain& game);
     void RefreshPages();
     bool AnyStartRequested() const;
     // The events in ID order, for the map's character list.

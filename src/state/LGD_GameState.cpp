@@ -8,10 +8,17 @@
 
 namespace kestra {
 
-TLcfgGameState::TLcfgGameState(TLcfgEnvironment env)
-    : Env(std::move(env)), System(*this), Actors(*this), PartyInfo(*this) {
-    if (Env.DataBase == nullptr) throw EKestraError("game state created without a database");
+TLcfgEnvironment::TLcfgEnvironment(const TVezDataBase& dataBase, ITonica& sound,
+                                   TLcfgAssetFinder findAsset,
+                                   std::function<void()> restartFrameTiming)
+    : DataBase(&dataBase), Sound(&sound), FindAsset(std::move(findAsset)),
+      RestartFrameTiming(std::move(restartFrameTiming)) {
+    if (!FindAsset || !RestartFrameTiming)
+        throw EKestraError("game state environment without an asset finder or frame timing");
 }
+
+TLcfgGameState::TLcfgGameState(TLcfgEnvironment env)
+    : Env(std::move(env)), System(*this), Actors(*this), PartyInfo(*this), Map(*this) {}
 
 void TLcfgGameState::Reset() {
     System.Clear();
@@ -26,16 +33,16 @@ void TLcfgGameState::Reset() {
     CommonEvents.Rebuild(DataBase().CommonEvents);
 }
 
-void TLcfgGameState::ResumeMapEvents(const TVezMap& unit, ILcfgScriptWorld& world) {
+void TLcfgGameState::ResumeMapEvents(const TVezMap& unit, TGameMain& game) {
     if (Hero.MapSaveCount == unit.SaveCount) {
-        Map.Events.Relink(unit, world);
+        Map.Events.Relink(unit, game);
         // Frames started by an event the unit no longer has run without one.
         for (std::size_t i = 0; i < Interpreter.Frames.Count(); ++i) {
             TLcfgScriptData& frame = Interpreter.Frames.At(i);
             if (frame.EventId > 0 && Map.Events.Find(frame.EventId) == nullptr) frame.EventId = 0;
         }
     } else {
-        Map.Events.CreateFromMap(unit, world);
+        Map.Events.CreateFromMap(unit, game);
         Interpreter.Clear();
     }
     Map.UseOwnEvents();

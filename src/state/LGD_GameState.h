@@ -19,6 +19,7 @@
 namespace kestra {
 
 class ITonica;
+class TGameMain;
 class TLcfgPlayerItem;
 class TVezDataBase;
 class TVezMapTree;
@@ -39,15 +40,24 @@ public:
 // A file of an asset folder for a name from game data, or "" when there is none.
 using TLcfgAssetFinder = std::function<std::string(std::string_view name, std::string_view folder)>;
 
+// A finder for a game state that reaches no files (data tools, scratch trees).
+inline std::string NoAssetFile(std::string_view /*name*/, std::string_view /*folder*/) {
+    return {};
+}
+
 struct TLcfgEnvironment {
-    const TVezDataBase* DataBase = nullptr; // required
-    const TVezMapTree* MapTree = nullptr;   // required for a new game and teleports
-    ITonica* Sound = nullptr;               // null: silent
-    TLcfgAssetFinder FindAsset;             // empty: no files are found
-    ILcfgPictures* Pictures = nullptr;      // null: nothing is drawn
-    std::function<void()> RestartFrameTiming;
-    // The party travels in the airship (the vehicles set this up); empty: never.
-    std::function<bool()> InAirship;
+    // What every game state needs: its database, the sound library that plays its music
+    // and sounds (a TNullTonica for a silent one), the finder of its asset files and
+    // the display's frame-timing restart (after music starts).
+    TLcfgEnvironment(const TVezDataBase& dataBase, ITonica& sound, TLcfgAssetFinder findAsset,
+                     std::function<void()> restartFrameTiming);
+
+    const TVezDataBase* DataBase;             // never null
+    const TVezMapTree* MapTree = nullptr;     // required for a new game and teleports
+    ITonica* Sound;                           // never null
+    TLcfgAssetFinder FindAsset;               // never empty
+    ILcfgPictures* Pictures = nullptr;        // null: nothing is drawn
+    std::function<void()> RestartFrameTiming; // never empty
 };
 
 class TLcfgMonster;
@@ -59,7 +69,8 @@ public:
     TLcfgGameState& operator=(const TLcfgGameState&) = delete;
 
     const TVezDataBase& DataBase() const { return *Env.DataBase; }
-    bool InAirship() const { return Env.InAirship && Env.InAirship(); }
+    // The party travels in the airship.
+    bool InAirship() const { return Hero.InVehicle && Hero.VehicleKind == KVehicleAirship; }
     std::uint8_t Scene() const { return System.Scene; }
 
     // The state of a new game: every object cleared, one actor per database actor set
@@ -76,7 +87,7 @@ public:
     // to its records (events it lacks dropped) and the main interpreter kept; otherwise
     // every event starts from the map data and the main interpreter is cleared. The map's
     // character list then holds the events.
-    void ResumeMapEvents(const TVezMap& unit, ILcfgScriptWorld& world);
+    void ResumeMapEvents(const TVezMap& unit, TGameMain& game);
     // Takes over every saved object of `other` (a tree over the same database).
     void CopyFrom(const TLcfgGameState& other);
     // Tells the sound library and the pictures about the whole state.

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "base/Errors.h"
+#include "graphics/GR_CharSet.h"
 #include "graphics/GR_ChipSetTiles.h"
+#include "state/LGD_GameState.h"
 
 namespace kestra {
 
@@ -130,11 +132,33 @@ void TLcfgMap::LoadFromStream(TByteReader& reader) {
     }
 }
 
-void TLcfgMap::Attach(const TVezMap& unit, const TVezChipSet& chipSets, TRandom& random) {
+void TLcfgMap::Attach(TVezMap& unit, const TVezChipSet& chipSets, TRandom& random) {
     Unit = &unit;
     ChipSets = &chipSets;
     Rng = &random;
     Chips = chipSets.Find(ChipSetId());
+}
+
+bool TLcfgMap::EventsMayMove() const {
+    return !Game.Interpreter.IsRunning() || Game.System.EventsMoveDuringMessages;
+}
+
+void TLcfgMap::SetSwitch(std::int32_t id, bool on) {
+    Game.System.SetSwitch(id, on);
+    Events.RefreshPages();
+}
+
+void TLcfgMap::PlaySound(const TVezMoveRouteItem& command) {
+    TVezSound sound;
+    sound.Name = command.Name;
+    sound.Volume = command.Volume;
+    sound.Tempo = command.Tempo;
+    sound.Balance = command.Balance;
+    Game.System.PlaySound(sound);
+}
+
+void TLcfgMap::GraphicChanged(const std::string& file) {
+    if (Unit != nullptr && !file.empty()) Unit->CharSetGraphic().Use(file, false);
 }
 
 void TLcfgMap::SetHero(TLcfgParty& hero) {

@@ -38,9 +38,14 @@ bool EncounterStep(TLcfgParty& hero, std::int32_t weight, std::int32_t steps, TR
 // Auto-tile shapes that count as passable under a tile with the wall-edge flag.
 bool IsWallEdgeShape(std::int32_t shape);
 
-class TLcfgMap : public TCatalogBaseItem, public ILcfgCharacterWorld, public TLcfgParty::IScroller {
+class TLcfgGameState;
+
+// The characters' world: they ask it about tiles, passage, each other and the view, and
+// their route commands reach the game state through it.
+class TLcfgMap : public TCatalogBaseItem, public TLcfgParty::IScroller {
 public:
-    TLcfgMap() { TLcfgMap::Clear(); }
+    // `game` is the game state the map belongs to.
+    explicit TLcfgMap(TLcfgGameState& game) : Game(game) { TLcfgMap::Clear(); }
     void DescribeChunks(TChunkVisitor& v) override;
     // Also empties the character list of events (the hero stays).
     void Clear() override;
@@ -49,7 +54,7 @@ public:
 
     // The game objects the map works with (not saved). The unit, chip sets and
     // random generator must outlive the map's use of them.
-    void Attach(const TVezMap& unit, const TVezChipSet& chipSets, TRandom& random);
+    void Attach(TVezMap& unit, const TVezChipSet& chipSets, TRandom& random);
     void SetHero(TLcfgParty& hero);
     // The runtime events in list order (owned by the caller); rebuilds the list.
     void SetEvents(std::vector<TLcfgCharacter*> events);
@@ -95,28 +100,34 @@ public:
     std::string PanoramaName() const;
     TLcfgPanoramaSettings PanoramaSettings() const;
 
-    // ILcfgCharacterWorld
-    std::int32_t MapWidth() const override;
-    std::int32_t MapHeight() const override;
-    bool LoopsX() const override;
-    bool LoopsY() const override;
-    bool IsInside(std::int32_t x, std::int32_t y) const override;
-    std::int32_t WrapX(std::int32_t x) const override;
-    std::int32_t WrapY(std::int32_t y) const override;
-    bool CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEventId,
-                  int side) const override;
-    std::int32_t UpperFlags(std::int32_t index) const override;
-    const std::vector<TLcfgCharacter*>& Characters() override { return List; }
-    TLcfgCharacter& HeroCharacter() override { return *Hero; }
-    TRandom& Random() override { return *Rng; }
-    std::int32_t ViewScrollX() const override { return ScrollX; }
-    std::int32_t ViewScrollY() const override { return ScrollY; }
-    bool EventsMayMove() const override { return !MayMove || MayMove(); }
-
-    // False while characters without a forced route stop counting their move timers
-    // (the main interpreter runs and events may not move during messages); empty:
-    // always true. Not saved.
-    std::function<bool()> MayMove;
+    // What the characters ask.
+    std::int32_t MapWidth() const;
+    std::int32_t MapHeight() const;
+    bool LoopsX() const;
+    bool LoopsY() const;
+    bool IsInside(std::int32_t x, std::int32_t y) const;
+    std::int32_t WrapX(std::int32_t x) const;
+    std::int32_t WrapY(std::int32_t y) const;
+    bool CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEventId, int side) const;
+    // Passage bits of upper chip set entry `index` (tile events test their own tile).
+    std::int32_t UpperFlags(std::int32_t index) const;
+    // Events, hero, vehicles on the hero's map, in update order.
+    const std::vector<TLcfgCharacter*>& Characters() { return List; }
+    TLcfgCharacter& HeroCharacter() { return *Hero; }
+    TRandom& Random() { return *Rng; }
+    std::int32_t ViewScrollX() const { return ScrollX; }
+    std::int32_t ViewScrollY() const { return ScrollY; }
+    // False while characters without a forced route stop counting their move timers:
+    // the main interpreter runs and events may not move during messages.
+    bool EventsMayMove() const;
+    // Route commands that reach beyond the character: a switch of the game state (the
+    // map events' pages are chosen again), a sound played through the system state, a
+    // character set taken into the unit's cache.
+    void SetSwitch(std::int32_t id, bool on);
+    void PlaySound(const TVezMoveRouteItem& command);
+    void GraphicChanged(const std::string& file);
+    // Nesting of character updates started by collision tests.
+    int UpdateDepth = 0;
 
     // TLcfgParty::IScroller
     bool ScrollBy(int direction, std::int32_t amount) override;
@@ -137,10 +148,13 @@ public:
 
     // Not saved.
     TLcfgPanorama Panorama;
-    const TVezMap* Unit = nullptr;
+    // The unit the map is attached to (null before Attach).
+    TVezMap* Unit = nullptr;
 
 private:
     void RebuildList();
+
+    TLcfgGameState& Game;
     void Passed(int direction, std::int32_t amount);
 
     const TVezChipSet* ChipSets = nullptr;

@@ -105,35 +105,33 @@ void TLcfgSystem::ResizeVariables(std::int32_t count) {
 // ---- music and sound ----
 
 std::string TLcfgSystem::FindFile(const std::string& name, const char* folder) const {
-    return Game.Env.FindAsset ? Game.Env.FindAsset(name, folder) : std::string();
+    return Game.Env.FindAsset(name, folder);
 }
 
 void TLcfgSystem::PlayMusic(const TVezMusic& music, bool force) {
-    if (Game.Env.Sound != nullptr) {
-        TMusicPlayer player(*Game.Env.Sound,
-                            [this](const std::string& name) { return FindFile(name, "Music"); });
-        player.CurrentName = CurrentMusic.Name;
-        player.Stopped = MusicStopped;
-        player.Request(music.Name, music.FadeIn, music.Volume, music.Tempo, music.Balance, force);
-    }
+    TMusicPlayer player(*Game.Env.Sound,
+                        [this](const std::string& name) { return FindFile(name, "Music"); });
+    player.CurrentName = CurrentMusic.Name;
+    player.Stopped = MusicStopped;
+    player.Request(music.Name, music.FadeIn, music.Volume, music.Tempo, music.Balance, force);
     CurrentMusic = music;
     MusicStopped = false;
-    if (Game.Env.RestartFrameTiming) Game.Env.RestartFrameTiming();
+    Game.Env.RestartFrameTiming();
 }
 
 void TLcfgSystem::FadeOutMusic(std::int32_t ms) {
     if (MusicStopped) return;
-    if (Game.Env.Sound != nullptr) Game.Env.Sound->FadeOutMusic(ms);
+    Game.Env.Sound->FadeOutMusic(ms);
     MusicStopped = true;
 }
 
 void TLcfgSystem::StopMusic() {
-    if (Game.Env.Sound != nullptr) Game.Env.Sound->StopMusic();
+    Game.Env.Sound->StopMusic();
     MusicStopped = true;
 }
 
 void TLcfgSystem::PlaySound(const TVezSound& sound) {
-    if (sound.Name == KSoundOff || Game.Env.Sound == nullptr) return;
+    if (sound.Name == KSoundOff) return;
     std::string path = FindFile(sound.Name, "Sound");
     if (path.empty()) return;
     Game.Env.Sound->PlaySoundEx(path, sound.Volume, sound.Tempo, sound.Balance);
@@ -179,7 +177,6 @@ void TLcfgSystem::SetSound(int which, const TVezSound& sound) {
 void TLcfgSystem::ReserveInterfaceSound(int which) {
     auto& held = Reserved[static_cast<std::size_t>(which)];
     ITonica* tonica = Game.Env.Sound;
-    if (tonica == nullptr) return;
     if (!held.empty()) tonica->CancelSound(held);
     const auto& s = Sound(which);
     held = s.Name == KSoundOff ? std::string() : FindFile(s.Name, "Sound");

@@ -57,6 +57,16 @@ enum : int {
     KSoundItemUse,
 };
 
+// Transition settings by their order in the database.
+enum : int {
+    KTransitionTeleportHide = 0,
+    KTransitionTeleportShow,
+    KTransitionBattleStartHide,
+    KTransitionBattleStartShow,
+    KTransitionBattleEndHide,
+    KTransitionBattleEndShow,
+};
+
 class TLcfgSystem : public TCatalogBaseItem {
 public:
     explicit TLcfgSystem(TLcfgGameState& game);

@@ -13,6 +13,7 @@
 #include "battle/LGD_Monster.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
+#include "media/Tonica.h"
 #include "state/LGD_GameState.h"
 
 using namespace kestra;
@@ -161,8 +162,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TVezDataBase db;
     Fill(db, in);
     TVezMapTree tree;
-    TLcfgEnvironment env;
-    env.DataBase = &db;
+    static TNullTonica silence;
+    TLcfgEnvironment env(db, silence, NoAssetFile, [] {});
     env.MapTree = &tree;
     TLcfgGameState game(env);
     game.Reset();

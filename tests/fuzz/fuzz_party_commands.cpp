@@ -1,12 +1,12 @@
 // Runs arbitrary sequences of party, actor and system commands with arbitrary
-// parameters on a small game, and checks after each that the state stays in range.
-// Input: per command one byte choosing the code, one byte of parameter count (low 3
-// bits + 1) and that many little-endian 32-bit parameters.
+// parameters on the real game object over a small game, and checks after each that the state stays
+// in range. Input: per command one byte choosing the code, one byte of parameter count (low 3 bits
+// + 1) and that many little-endian 32-bit parameters.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-#include "../state/GameFixture.h"
+#include "FuzzGame.h"
 #include "base/Errors.h"
 #include "base/Random.h"
 #include "interpreter/LGD_ScripterParty.h"
@@ -40,15 +40,10 @@ void CheckState(const kestra::TLcfgGameState& game) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    kestra::test::TGameFixture fixture;
-    kestra::TNullTonica tonica;
-    auto env = fixture.Env();
-    env.Sound = &tonica;
-    kestra::TLcfgGameState game(env);
-    game.Reset();
-    kestra::TRandom random(1);
-    kestra::ILcfgPartyCommandHost host;
-    kestra::TLcfgPartyCommands commands(game, random, host);
+    static kestra::test::TFuzzGame fuzz;
+    kestra::TGameMain& main = fuzz.NewGame();
+    kestra::TLcfgGameState& game = main.Session->Save->State;
+    kestra::TLcfgPartyCommands commands(main);
     const auto& codes = kestra::TLcfgPartyCommands::Codes();
 
     std::size_t pos = 0;
@@ -67,6 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             commands.Run(code, params, "(OFF)");
         } catch (const kestra::ELookupError&) {
         } catch (const kestra::EKandelDrawReset&) {
+        } catch (const kestra::EFileError&) {
+            // Change system graphic to a file the game does not have.
         }
         CheckState(game);
         game.System.Scene = 0;

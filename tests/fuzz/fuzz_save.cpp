@@ -10,6 +10,7 @@
 #include "base/Random.h"
 #include "data/DataBase.h"
 #include "data/SaveData.h"
+#include "media/Tonica.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ struct TFuzzMap {
 };
 
 kestra::TLcfgSaveData MakeSave() {
-    kestra::TLcfgEnvironment env;
-    env.DataBase = &FuzzDataBase();
+    static kestra::TNullTonica silence;
+    kestra::TLcfgEnvironment env(FuzzDataBase(), silence, kestra::NoAssetFile, [] {});
     return kestra::TLcfgSaveData(
         env, "", [](const auto&, auto) { throw kestra::EFileError("no writes while fuzzing"); },
         [] { return 1.0; });

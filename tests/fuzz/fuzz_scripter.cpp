@@ -8,7 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../interpreter/ScriptWorld.h"
+#include "FuzzGame.h"
+#include "media/MultiInput.h"
+#include "scenes/GameWindowsMessage.h"
+#include "scenes/LS_Field.h"
+#include "state/LGD_Event.h"
 
 namespace {
 
@@ -46,28 +50,38 @@ kestra::TVezEventScriptList Decode(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kestra;
+    static test::TFuzzGame fuzz;
     const TVezEventScriptList list = Decode(data, size);
-    test::TScriptWorld w;
-    auto& common = w.Fixture.DataBase.CommonEvents.Obtain(1);
+    TGameMain& game = fuzz.NewGame();
+    TGameSession& session = *game.Session;
+    TLcfgGameState& state = session.Save->State;
+    auto& common = session.DataBase.CommonEvents.Obtain(1);
     common.Trigger = KTriggerAutoStart;
     common.Commands = list;
-    w.Common.Rebuild(w.Fixture.DataBase.CommonEvents);
+    state.CommonEvents.Rebuild(session.DataBase.CommonEvents);
     for (int n = 0; n < 3; ++n) {
-        auto& e = w.AddEventData(3 + n, 4);
-        auto& page = w.AddPage(e, 1);
+        auto& e = session.Unit.Events.Append();
+        e.X = 3 + n;
+        e.Y = 4;
+        e.Pages.Clear();
+        auto& page = e.Pages.Obtain(1);
+        page.Layer = 1;
         page.Trigger = n == 0 ? KTriggerParallelProcess : KTriggerActionKey;
         page.MoveKind = static_cast<std::uint8_t>(n + 1);
         page.Commands = list;
     }
-    w.CreateEvents();
-    w.EventList.At(1).RequestStart();
+    auto& field = static_cast<TVezFieldScene&>(*game.Scenes[KSceneField]);
+    field.CreateEvents();
+    state.Map.Events.At(1).RequestStart();
     try {
         for (int frame = 0; frame < 3; ++frame) {
-            w.Box.Shown = false;
-            w.Keys.Pressed = static_cast<std::uint16_t>(frame * 0x13);
-            w.Frame();
+            session.MessageWindow->Hide();
+            game.Input->Pressed = static_cast<std::uint16_t>(frame * 0x13);
+            field.UpdateEventsOnce();
+            state.Interpreter.UpdateMain(game);
         }
-    } catch (const EScripterError&) {
+    } catch (const EKestraError&) {
+        // Missing events or maps, runaway calls: errors that name what is wrong.
     }
     return 0;
 }

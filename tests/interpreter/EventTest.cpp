@@ -18,7 +18,7 @@ struct TTriggerHooks : TLcfgParty::THooks {
     }
     bool IsCounter(std::int32_t x, std::int32_t y) override { return W.Field.Map.IsCounter(x, y); }
     bool StartPending() override {
-        return W.Common.FirstAutoStart(W) != nullptr || W.EventList.AnyStartRequested();
+        return W.Common.FirstAutoStart(W.State) != nullptr || W.EventList.AnyStartRequested();
     }
     TScriptWorld& W;
     bool Decide = false;
@@ -116,7 +116,7 @@ TEST(EventStart, EmptyListNeitherStartsNorTurns) {
     EXPECT_TRUE(f.StartRequested);
     EXPECT_EQ(f.SpriteDirection, KDirLeft);
     EXPECT_EQ(f.Direction, KDirDown) << "the movement direction stays";
-    w.Main.UpdateMain(w);
+    w.Main.UpdateMain(w.Game);
     EXPECT_FALSE(w.Main.IsRunning());
     EXPECT_TRUE(w.State.System.Switch(1));
     EXPECT_EQ(f.SpriteDirection, KDirDown);
@@ -291,23 +291,23 @@ TEST(EventMovement, ParallelListRunsOncePerFrameAndStopsWhenErased) {
 
 TEST(CommonEvents, AutoStartAndParallelFollowTheirSwitch) {
     TScriptWorld w;
-    auto& auto1 = w.Fixture.DataBase.CommonEvents.Obtain(1);
+    auto& auto1 = w.DataBase.CommonEvents.Obtain(1);
     auto1.Trigger = KTriggerAutoStart;
     auto1.NeedsSwitch = true;
     auto1.Switch = 7;
     auto1.Commands = List({Cmd(10220, {0, 1, 1, 1, 0, 1}), Cmd(10210, {0, 7, 0, 1})});
-    auto& par = w.Fixture.DataBase.CommonEvents.Obtain(2);
+    auto& par = w.DataBase.CommonEvents.Obtain(2);
     par.Trigger = KTriggerParallelProcess;
     par.NeedsSwitch = true;
     par.Switch = 8;
     par.Commands = List({Cmd(10220, {0, 2, 1, 1, 0, 1}), Cmd(11410, {1})});
-    w.Fixture.DataBase.CommonEvents.Obtain(3).Trigger = KTriggerAutoStart; // empty: never
-    w.Common.Rebuild(w.Fixture.DataBase.CommonEvents);
+    w.DataBase.CommonEvents.Obtain(3).Trigger = KTriggerAutoStart; // empty: never
+    w.Common.Rebuild(w.DataBase.CommonEvents);
     EXPECT_EQ(w.Common.Count(), 3u);
-    EXPECT_EQ(w.Common.FirstAutoStart(w), nullptr);
+    EXPECT_EQ(w.Common.FirstAutoStart(w.State), nullptr);
     w.State.System.SetSwitch(7, true);
     w.State.System.SetSwitch(8, true);
-    EXPECT_EQ(w.Common.FirstAutoStart(w), w.Common.Find(1));
+    EXPECT_EQ(w.Common.FirstAutoStart(w.State), w.Common.Find(1));
     for (int i = 0; i < 3; ++i) w.Frame();
     EXPECT_EQ(w.State.System.Variable(1), 1) << "the list turned its own switch off";
     EXPECT_EQ(w.State.System.Variable(2), 1) << "waiting 6 frames";
@@ -320,8 +320,8 @@ TEST(CommonEvents, AutoStartAndParallelFollowTheirSwitch) {
     for (int i = 0; i < 6; ++i) w.Frame();
     EXPECT_EQ(w.State.System.Variable(2), 2);
     // Rebuilding to the database count keeps the states of remaining items.
-    w.Fixture.DataBase.CommonEvents.Remove(3);
-    w.Common.Rebuild(w.Fixture.DataBase.CommonEvents);
+    w.DataBase.CommonEvents.Remove(3);
+    w.Common.Rebuild(w.DataBase.CommonEvents);
     EXPECT_EQ(w.Common.Count(), 2u);
     EXPECT_TRUE(w.Common.Find(2)->Interpreter.IsRunning());
 }
@@ -336,10 +336,11 @@ TEST(EventSave, EventsRoundTripAndRelinkDropsEventsTheMapLacks) {
     }
     w.CreateEvents();
     w.Frame();
-    w.Field.Map.Events.CopyFrom(w.EventList);
     w.Field.Map.Events.At(1).RoutePosition = 4;
     const auto bytes = w.Field.Map.Encode();
-    TLcfgMap back;
+    TGameFixture fixture;
+    TLcfgGameState other(fixture.Env());
+    TLcfgMap& back = other.Map;
     back.Decode(bytes);
     EXPECT_EQ(back.Encode(), bytes);
     ASSERT_EQ(back.Events.Count(), 3u);
@@ -350,7 +351,7 @@ TEST(EventSave, EventsRoundTripAndRelinkDropsEventsTheMapLacks) {
     w.Field.Unit.Events.Find(2)->Pages.Find(1)->Commands = List({});
     TLcfgEvent& events = back.Events;
     w.Field.Unit.Events.Obtain(5);
-    events.Relink(w.Field.Unit, w);
+    events.Relink(w.Field.Unit, w.Game);
     ASSERT_EQ(events.Count(), 2u);
     EXPECT_EQ(events.At(1).Id, 2);
     EXPECT_NE(events.At(0).CurrentPage, nullptr);

@@ -2,7 +2,6 @@
 // the hero takes the leader's sprite, and a game over stops the interpreter.
 #include <gtest/gtest.h>
 
-#include "../state/GameFixture.h"
 #include "ScriptWorld.h"
 #include "base/Random.h"
 #include "interpreter/LGD_Scripter.h"
@@ -16,32 +15,11 @@ using namespace kestra::test;
 
 namespace {
 
-struct PartyWorld : ILcfgScriptWorld, ILcfgSceneRequests {
-    explicit PartyWorld(TLcfgEnvironment env) : State(std::move(env)) {
-        State.Reset();
-        State.System.Scene = KSceneField;
+struct PartyCommandLink : ::testing::Test {
+    PartyCommandLink() {
+        Scripter.SetGame(W.Game);
+        W.State.System.Scene = KSceneField;
     }
-    TLcfgGameState& Game() override { return State; }
-    TRandom& Random() override { return Rng; }
-    TLcfgParty* Hero() override { return &HeroCharacter; }
-    TVezMessagePool* MessagePool() override { return &Pool; }
-    void FieldPartyDefeated() override {
-        ++Defeats;
-        State.System.Scene = KSceneGameOver;
-    }
-    void FadeOutScene(int step) override { Fades.push_back(step); }
-    [[noreturn]] void RequestReset() override { throw EKandelDrawReset(); }
-
-    TLcfgGameState State;
-    TRandom Rng{7};
-    TLcfgParty HeroCharacter;
-    TVezMessagePool Pool;
-    int Defeats = 0;
-    std::vector<int> Fades;
-};
-
-struct PartyCommandLink : ::testing::Test, TGameFixture {
-    PartyCommandLink() : World(Env()) { Scripter.World = &World; }
     void Push(std::vector<TVezEventScriptLine> lines) {
         TVezEventScriptList list;
         list.Lines = std::move(lines);
@@ -54,8 +32,8 @@ struct PartyCommandLink : ::testing::Test, TGameFixture {
         while (Scripter.IsRunning() && Scripter.ExecuteOne()) ++n;
         return n;
     }
-    PartyWorld World;
-    TLcfgScripter Scripter;
+    TScriptWorld W;
+    TLcfgScripter& Scripter = W.Main;
 };
 
 } // namespace
@@ -69,7 +47,7 @@ TEST_F(PartyCommandLink, EveryCommandHasAHandler) {
 }
 
 TEST_F(PartyCommandLink, NoticesAndLeaderSpriteReachTheWorld) {
-    DataBase.Actors.Get(2).Graphic = "Bea1";
+    W.DataBase.Actors.Get(2).Graphic = "Bea1";
     Push({
         {10410, 0, "", {1, 1, 0, 0, 84, 1}},
         {10330, 0, "", {1, 0, 1}},
@@ -77,11 +55,11 @@ TEST_F(PartyCommandLink, NoticesAndLeaderSpriteReachTheWorld) {
     });
     RunAll();
     EXPECT_FALSE(Scripter.IsRunning());
-    ASSERT_EQ(World.Pool.Count(), 3u);
-    EXPECT_EQ(World.Pool.Lines[1], "Fire learnt");
-    EXPECT_EQ(World.Pool.Lines[2], "");
-    EXPECT_EQ(World.HeroCharacter.SpriteName, "Bea1");
-    EXPECT_EQ(World.State.PartyInfo.Gold, 250);
+    ASSERT_EQ(W.Pool.Count(), 3u);
+    EXPECT_EQ(W.Pool.Lines[1], "Fire learnt");
+    EXPECT_EQ(W.Pool.Lines[2], "");
+    EXPECT_EQ(W.State.Hero.SpriteName, "Bea1");
+    EXPECT_EQ(W.State.PartyInfo.Gold, 250);
 }
 
 TEST_F(PartyCommandLink, DefeatAndGameOverStopTheInterpreter) {
@@ -90,16 +68,18 @@ TEST_F(PartyCommandLink, DefeatAndGameOverStopTheInterpreter) {
         {10310, 0, "", {0, 0, 5}},
     });
     EXPECT_EQ(RunAll(), 0); // stopped on the first command
-    EXPECT_EQ(World.Defeats, 1);
-    EXPECT_EQ(World.State.System.Scene, KSceneGameOver);
-    EXPECT_EQ(World.State.PartyInfo.Gold, 0);
+    EXPECT_EQ(W.State.System.Scene, KSceneGameOver);
+    EXPECT_EQ(W.State.PartyInfo.Gold, 0);
 
     Scripter.Clear();
-    World.State.System.Scene = KSceneField;
+    W.State.System.Scene = KSceneField;
+    W.Game.Display->Board.Brightness = 100;
     Push({{12420, 0, "", {}}, {10310, 0, "", {0, 0, 5}}});
+    const std::uint64_t before = W.Game.Display->FramesWaited();
     RunAll();
-    EXPECT_EQ(World.Fades, (std::vector<int>{3}));
-    EXPECT_EQ(World.State.PartyInfo.Gold, 0);
+    EXPECT_EQ(W.State.System.Scene, KSceneGameOver);
+    EXPECT_GE(W.Game.Display->FramesWaited() - before, 30u); // the field's fade, step 3
+    EXPECT_EQ(W.State.PartyInfo.Gold, 0);
 
     Scripter.Clear();
     Push({{12510, 0, "", {}}});
@@ -108,18 +88,18 @@ TEST_F(PartyCommandLink, DefeatAndGameOverStopTheInterpreter) {
 
 TEST(PartyCommandMain, LevelUpNoticesAreShownBeforeTheNextCommand) {
     test::TScriptWorld w;
-    w.Main.World = &w;
+    w.Main.SetGame(w.Game);
     w.Main.PushFrame(
         0, test::List({test::Cmd(10410, {1, 1, 0, 0, 84, 1}), test::Cmd(10310, {0, 0, 9})}));
-    w.Main.UpdateMain(w);
-    EXPECT_TRUE(w.Box.Shown);
+    w.Main.UpdateMain(w.Game);
+    EXPECT_TRUE(w.Box.Present());
     ASSERT_EQ(w.Box.Lines.size(), 2u);
     EXPECT_EQ(w.Box.Lines[1], "Fire learnt");
     EXPECT_EQ(w.State.PartyInfo.Gold, 0); // the list waits for the notice
-    w.Main.UpdateMain(w);
+    w.Main.UpdateMain(w.Game);
     EXPECT_EQ(w.State.PartyInfo.Gold, 0);
-    w.Box.Close();
-    w.Main.UpdateMain(w);
+    w.Box.Hide();
+    w.Main.UpdateMain(w.Game);
     EXPECT_EQ(w.State.PartyInfo.Gold, 9);
     EXPECT_FALSE(w.Main.IsRunning());
 }

@@ -5,7 +5,7 @@
 #include <climits>
 #include <set>
 
-#include "../state/GameFixture.h"
+#include "ScriptWorld.h"
 #include "base/Errors.h"
 #include "base/Random.h"
 #include "media/Tonica.h"
@@ -33,55 +33,40 @@ public:
     int SoundStops = 0;
 };
 
-struct RecordingHost : ILcfgPartyCommandHost {
-    void Notice(const std::string& line) override { Notices.push_back(line); }
-    void RefreshPages() override { ++Refreshes; }
-    void LeaderSpriteChanged() override { ++LeaderChanges; }
-    void VehicleGraphicChanged(int kind, const std::string& file, std::int32_t index) override {
-        Vehicle = {kind, index};
-        VehicleFile = file;
-    }
-    void FieldPartyDefeated(TLcfgGameState& game) override {
-        ++Defeats;
-        ILcfgPartyCommandHost::FieldPartyDefeated(game);
-    }
-    void FadeOutScene(int step) override { Fades.push_back(step); }
-    std::vector<std::string> Notices;
-    int Refreshes = 0, LeaderChanges = 0, Defeats = 0;
-    std::pair<int, std::int32_t> Vehicle{-1, -1};
-    std::string VehicleFile;
-    std::vector<int> Fades;
-};
-
-struct PartyCommands : ::testing::Test, TGameFixture {
-    PartyCommands() : State(MakeEnv()), Commands(State, Random, Host) {
-        State.Reset();
-        State.System.Scene = KSceneField;
-    }
-    TLcfgEnvironment MakeEnv() {
-        auto env = Env();
-        env.Sound = &Tonica;
-        env.FindAsset = [](std::string_view name, std::string_view folder) {
+// The party commands on the real game object: a new game of the test game "field"
+// with the fixture's actors, the sound library recording what is played (asset files
+// named folder/name).
+struct PartyCommands : ::testing::Test {
+    PartyCommands() {
+        State.Env.Sound = &Tonica;
+        State.Env.FindAsset = [](std::string_view name, std::string_view folder) {
             return std::string(folder) + "/" + std::string(name);
         };
-        return env;
+        State.System.Scene = KSceneField;
     }
     void Run(std::int32_t code, std::vector<std::int32_t> p, const std::string& text = "") {
         ASSERT_TRUE(Commands.Run(code, p, text)) << code;
     }
     TLcfgPlayerItem& Actor(std::int32_t id) { return State.Actors.Get(id); }
+    bool Defeated() const { return State.System.Scene == KSceneGameOver; }
 
     RecordingTonica Tonica;
-    RecordingHost Host;
-    TRandom Random{12345};
-    TLcfgGameState State;
-    TLcfgPartyCommands Commands;
+    TScriptWorld W;
+    TLcfgGameState& State = W.State;
+    TLcfgPartyCommands Commands{W.Game};
 };
 
 } // namespace
 
 TEST_F(PartyCommands, MoneyAndItemsByConstantOrVariableSaturate) {
     auto& party = State.PartyInfo;
+    // An event whose second page shows while the party holds a sword.
+    auto& event = W.AddEventData(9, 9);
+    W.AddPage(event, 1);
+    auto& armed = W.AddPage(event, 2);
+    armed.Condition.Flags = KCondItem;
+    armed.Condition.Item = KSword;
+    W.CreateEvents();
     State.System.SetVariable(7, 900000);
     Run(10310, {0, 1, 7});
     Run(10310, {0, 0, 200000});
@@ -113,13 +98,17 @@ TEST_F(PartyCommands, MoneyAndItemsByConstantOrVariableSaturate) {
     Run(10320, {1, 0, 999, 0, 5});
     EXPECT_EQ(party.ItemIds, (std::vector<std::uint16_t>{KSword}));
     EXPECT_THROW(Commands.Run(10320, {0, 0, 999, 0, 1}, ""), ELookupError);
-    EXPECT_GE(Host.Refreshes, 4);
+    // The item commands chose the pages again.
+    EXPECT_EQ(W.EventList.At(0).PageId(), 2);
 }
 
 TEST_F(PartyCommands, PartyMembersJoinOnceUpToFourAndLeave) {
     auto& party = State.PartyInfo;
     ASSERT_EQ(party.Members, (std::vector<std::uint16_t>{1, 2}));
+    W.DataBase.Actors.Get(2).Graphic = "Bea1";
+    State.Hero.SpriteName = "Own";
     Run(10330, {0, 0, 2});
+    EXPECT_EQ(State.Hero.SpriteName, "Own") << "no change, no new sprite";
     State.System.SetVariable(1, 3);
     Run(10330, {0, 1, 1});
     Run(10330, {0, 0, 4});
@@ -127,7 +116,7 @@ TEST_F(PartyCommands, PartyMembersJoinOnceUpToFourAndLeave) {
     EXPECT_EQ(party.Members, (std::vector<std::uint16_t>{1, 2, 3, 4}));
     Run(10330, {1, 0, 1});
     EXPECT_EQ(party.Members, (std::vector<std::uint16_t>{2, 3, 4}));
-    EXPECT_EQ(Host.LeaderChanges, 3); // only for real changes
+    EXPECT_EQ(State.Hero.SpriteName, "Bea1"); // the new leader's
     EXPECT_THROW(Commands.Run(10330, {0, 0, 77}, ""), ELookupError);
     EXPECT_EQ(party.MemberCount(), 3);
 }
@@ -144,8 +133,8 @@ TEST_F(PartyCommands, SingleActorCommandsNeedAParty) {
     EXPECT_EQ(cid.HP, hp);
     EXPECT_EQ(cid.Level, 1);
     EXPECT_EQ(cid.HasState(KPoison), 0);
-    EXPECT_TRUE(Host.Notices.empty());
-    EXPECT_EQ(Host.Defeats, 0); // an empty party is never defeated
+    EXPECT_TRUE(W.Pool.Empty());
+    EXPECT_FALSE(Defeated()); // an empty party is never defeated
     EXPECT_EQ(State.System.Scene, KSceneField);
 }
 
@@ -179,14 +168,14 @@ TEST_F(PartyCommands, ExperienceAndLevelChangesAnnounceLevelUps) {
     auto& alex = Actor(1);
     Run(10410, {1, 1, 0, 0, 84, 1});
     EXPECT_EQ(alex.Level, 3);
-    ASSERT_EQ(Host.Notices.size(), 3u);
-    EXPECT_EQ(Host.Notices[0], "Alex  Level\x01"
+    ASSERT_EQ(W.Pool.Count(), 3u);
+    EXPECT_EQ(W.Pool.Lines[0], "Alex  Level\x01"
                                "3\x01 rises");
-    EXPECT_EQ(Host.Notices[1], "Fire learnt");
-    EXPECT_EQ(Host.Notices[2], "");
+    EXPECT_EQ(W.Pool.Lines[1], "Fire learnt");
+    EXPECT_EQ(W.Pool.Lines[2], "");
 
     // Silent level-ups still teach the skills.
-    Host.Notices.clear();
+    W.Pool.Clear();
     alex.ForgetSkill(2);
     Run(10420, {1, 1, 1, 0, 2, 0});
     EXPECT_EQ(alex.Level, 1);
@@ -197,7 +186,7 @@ TEST_F(PartyCommands, ExperienceAndLevelChangesAnnounceLevelUps) {
     EXPECT_EQ(alex.Level, 3);
     EXPECT_EQ(alex.Experience, alex.ExpForLevel(3));
     EXPECT_TRUE(alex.KnowsSkill(2));
-    EXPECT_TRUE(Host.Notices.empty());
+    EXPECT_TRUE(W.Pool.Empty());
 
     // Going down keeps skills, never passes level 1 and cuts HP to the new maximum.
     alex.HP = alex.MaxHP();
@@ -211,8 +200,8 @@ TEST_F(PartyCommands, ExperienceAndLevelChangesAnnounceLevelUps) {
 
     // Whole party, each member announced in party order.
     Run(10410, {0, 0, 0, 0, 30, 1});
-    ASSERT_FALSE(Host.Notices.empty());
-    EXPECT_EQ(Host.Notices[0].rfind("Alex", 0), 0u);
+    ASSERT_FALSE(W.Pool.Empty());
+    EXPECT_EQ(W.Pool.Lines[0].rfind("Alex", 0), 0u);
     EXPECT_EQ(Actor(1).Level, 2);
     EXPECT_EQ(Actor(2).Level, 5); // 30 more points are not enough at level 5
 }
@@ -222,28 +211,32 @@ TEST_F(PartyCommands, DamageThatMayOrMayNotKillAndTheDefeatCheck) {
     Run(10460, {0, 0, 1, 0, 500, 0});
     EXPECT_EQ(Actor(1).HP, 1);
     EXPECT_EQ(Actor(2).HP, 1);
-    EXPECT_EQ(Host.Defeats, 0);
+    EXPECT_FALSE(Defeated());
 
     Run(10460, {1, 1, 1, 0, 500, 1});
     EXPECT_EQ(Actor(1).HP, 0);
     EXPECT_NE(Actor(1).HasState(KDeathState), 0);
     Run(10460, {1, 1, 0, 0, 50}); // the dead are not healed
     EXPECT_EQ(Actor(1).HP, 0);
-    EXPECT_EQ(Host.Defeats, 0); // Bea still stands
+    EXPECT_FALSE(Defeated()); // Bea still stands
     EXPECT_EQ(State.System.Scene, KSceneField);
 
     // Outside the field the check does not end the game.
     State.System.Scene = KSceneMenu;
     Run(10460, {1, 2, 1, 0, 500, 1});
-    EXPECT_EQ(Host.Defeats, 0);
+    EXPECT_FALSE(Defeated());
     EXPECT_EQ(State.System.Scene, KSceneMenu);
 
     State.System.Scene = KSceneField;
     Run(10490, {1, 2});
     EXPECT_EQ(Actor(2).HP, Actor(2).MaxHP());
     EXPECT_EQ(Actor(2).HasState(KDeathState), 0);
+    const std::uint64_t before = W.Game.Display->FramesWaited();
     Run(10480, {1, 2, 0, KDeathState});
-    EXPECT_EQ(Host.Defeats, 1);
+    EXPECT_TRUE(Defeated());
+    // The field's defeat: it fades out with step 3.
+    EXPECT_GE(W.Game.Display->FramesWaited() - before, 30u);
+    EXPECT_EQ(W.Game.Display->Board.Brightness, 0);
     EXPECT_EQ(State.System.Scene, KSceneGameOver);
     EXPECT_EQ(State.System.CurrentMusic.Name, State.System.Music(KMusicGameOver).Name);
 
@@ -327,10 +320,13 @@ TEST_F(PartyCommands, ActorLooksAndSystemSettingSelectors) {
     EXPECT_EQ(Actor(1).GetName(), "Alexis");
     EXPECT_THROW(Commands.Run(10610, {0}, "x"), ELookupError);
 
+    // There are no vehicles in the game yet: the command changes nothing else.
+    const auto hero = State.Hero.Encode();
+    const auto system = State.System.Encode();
     Run(10650, {1, 4}, "Ship2");
-    EXPECT_EQ(Host.Vehicle, std::make_pair(1, 4));
     Run(10650, {3, 4}, "Nothing");
-    EXPECT_EQ(Host.VehicleFile, "Ship2");
+    EXPECT_EQ(State.Hero.Encode(), hero);
+    EXPECT_EQ(State.System.Encode(), system);
 
     // Selector 0 is the battle music and 6 the game-over music; the title music is not
     // selectable.
@@ -344,7 +340,7 @@ TEST_F(PartyCommands, ActorLooksAndSystemSettingSelectors) {
     Run(10670, {11, 90, 100, 50}, "Use2");
     Run(10670, {12, 90, 100, 50}, "None");
     EXPECT_EQ(sys.Sound(KSoundItemUse).Name, "Use2");
-    Run(10680, {1, 1}, "System2");
+    Run(10680, {1, 1}, "Skin"); // the game's own skin, which the window framework loads
     EXPECT_EQ(sys.WindowBackground(), 1);
     Run(10690, {0, 20});
     Run(10690, {1, 1000}); // kept clear of the byte that means "no override"
@@ -377,9 +373,12 @@ TEST_F(PartyCommands, MusicMemorizedAndPlayedBackAndSounds) {
 }
 
 TEST_F(PartyCommands, GameOverAndReturnToTitle) {
+    const std::uint64_t before = W.Game.Display->FramesWaited();
     Run(12420, {});
     EXPECT_EQ(State.System.Scene, KSceneGameOver);
-    EXPECT_EQ(Host.Fades, (std::vector<int>{3}));
+    // The field faded out with step 3.
+    EXPECT_GE(W.Game.Display->FramesWaited() - before, 30u);
+    EXPECT_EQ(W.Game.Display->Board.Brightness, 0);
     Run(11510, {0, 100, 100, 50}, "Town");
     EXPECT_THROW(Commands.Run(12510, {}, ""), EKandelDrawReset);
     EXPECT_TRUE(State.System.MusicStopped);
@@ -402,6 +401,8 @@ TEST_F(PartyCommands, HostileParametersNeverCorruptState) {
             try {
                 Commands.Run(code, p, "x");
             } catch (const ELookupError&) {
+            } catch (const EFileError&) {
+                EXPECT_EQ(code, 10680); // the skin "x" does not exist: an error names it
             } catch (const EKandelDrawReset&) {
                 EXPECT_EQ(code, 12510);
             }
@@ -430,7 +431,7 @@ TEST_F(PartyCommands, HostileParametersNeverCorruptState) {
 
 TEST_F(PartyCommands, HeroWearsTheLeadersSprite) {
     TLcfgParty hero;
-    DataBase.Actors.Get(2).Graphic = "Bea1";
+    W.DataBase.Actors.Get(2).Graphic = "Bea1";
     Run(10630, {1, 6, 1}, "Hero2");
     TakeLeaderSprite(hero, State.PartyInfo);
     EXPECT_EQ(hero.SpriteName, "Hero2");

@@ -1,54 +1,23 @@
 #pragma once
-// A game with a map in memory for the event and interpreter tests: the fixture's
-// database, a 30 x 20 open map, the hero at (5, 5), map events made from pages built
-// here, a message box that is shown until the test closes it, and input set by hand.
-#include <array>
+// The real game object over the test game "field" (an open 30 x 20 room and a second
+// room) with the fixture's actors, items and states, after a new game: the hero at
+// (5, 5), the field scene, its message window and pool. Tests add map events to the
+// map unit, run the interpreters one driver call at a time and set input by hand.
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "../state/FieldWorld.h"
+#include "../TestGame.h"
 #include "../state/GameFixture.h"
 #include "interpreter/LGD_Scripter.h"
 #include "media/MultiInput.h"
+#include "scenes/GameWindowsMessage.h"
+#include "scenes/LS_Field.h"
 #include "state/LGD_CmnEvent.h"
 #include "state/LGD_Event.h"
 #include "state/LGD_GameState.h"
 
 namespace kestra::test {
-
-class TFakeMessageBox : public ILcfgMessageBox {
-public:
-    bool Present() const override { return Shown; }
-    int ClosePhase() const override { return Closing; }
-    bool AlreadyOpen() const override { return Open; }
-    bool PriceCheck() const override { return Price; }
-    void ClearPriceCheck() override { Price = false; }
-    std::uint8_t Result() const override { return Answer; }
-    int LineCount() const override { return static_cast<int>(Lines.size()); }
-    void BeginMessage() override {
-        Shown = true;
-        Lines.clear();
-        ++Begun;
-    }
-    void AddLine(const std::string& line) override { Lines.push_back(line); }
-    void Close() override {
-        Shown = false;
-        Lines.clear();
-    }
-
-    bool Shown = false, Open = false, Price = false;
-    int Closing = 0, Begun = 0;
-    std::uint8_t Answer = 0;
-    std::vector<std::string> Lines;
-};
-
-class TNoDevice : public IInputDevice {
-public:
-    TInputSample Sample() override { return {}; }
-    bool FunctionKeyDown(int) const override { return false; }
-    bool FunctionKeyPressed(int) const override { return false; }
-};
 
 // A command line.
 inline TVezEventScriptLine Cmd(std::int32_t code, std::vector<std::int32_t> params = {},
@@ -70,36 +39,51 @@ inline TVezEventScriptList List(std::vector<TVezEventScriptLine> lines) {
     return list;
 }
 
-struct TScriptWorld : ILcfgScriptWorld {
-    TScriptWorld() : Field(30, 20), State(Fixture.Env()), Keys(Device) {
-        State.Reset();
-        Field.Hero.X = 5;
-        Field.Hero.Y = 5;
-    }
+// The fixture's actors, skills, items, states, words and party in a game's database;
+// chip sets, terrain and the interface skin stay the game's.
+inline void UseFixtureData(TVezDataBase& db) {
+    const std::string skin = db.System.SystemGraphic;
+    db.Actors.Clear();
+    db.Skills.Clear();
+    db.Items.Clear();
+    db.States.Clear();
+    FillDataBase(db);
+    db.System.SystemGraphic = skin;
+}
 
-    TLcfgGameState& Game() override { return State; }
-    TRandom& Random() override { return Field.Random; }
-    TLcfgMap* Map() override { return &Field.Map; }
-    TLcfgParty* Hero() override { return &Field.Hero; }
-    TLcfgEvent* Events() override { return &EventList; }
-    TLcfgCommonEvent* CommonEvents() override { return &Common; }
-    TLcfgScripter* MainInterpreter() override { return &Main; }
-    ILcfgMessageBox* MessageBox() override { return &Box; }
-    TVezMessagePool* MessagePool() override { return &Pool; }
-    TMultiInput* Input() override { return &Keys; }
-    bool AbortKeyHeld() override { return AbortHeld; }
-    bool SceneChangeRequested() override { return State.System.Scene != 0; }
-    void RequestTeleport(std::int32_t map, std::int32_t x, std::int32_t y) override {
-        Teleports.push_back({map, x, y});
-    }
-    void PerformTeleport() override {
-        if (Teleports.empty()) return;
-        auto t = Teleports.back();
-        Teleports.clear();
-        Field.Hero.SetPosition(t[0], t[1], t[2]);
-        ++Performed;
-    }
-    void Warn(const std::string& message) override { Warnings.push_back(message); }
+// A game far from any frame limit.
+inline constexpr std::uint64_t KManyFrames = 1000000;
+
+class TScriptWorld {
+public:
+    // `script` is the input script (F10 for the abort key, say).
+    explicit TScriptWorld(const std::string& script = "", const std::string& name = "field")
+        : Files(name), Game(Files.Start(script, KManyFrames)), DataBase(Game.Session->DataBase),
+          State(Game.Session->Save->State), Field(Game, State), Keys(*Game.Input),
+          EventList(State.Map.Events), Common(State.CommonEvents), Main(State.Interpreter),
+          Box(*Game.Session->MessageWindow), Pool(Game.Session->MessagePool),
+          Scene(static_cast<TVezFieldScene&>(*Game.Scenes[KSceneField])) {}
+
+    // The field's parts the tests reach.
+    struct TFieldParts {
+        TFieldParts(TGameMain& game, TLcfgGameState& state)
+            : Game(game), Unit(game.Session->Unit), Map(state.Map), Hero(state.Hero) {}
+        // Upper plain tile n at a cell, with its chip set flags.
+        void SetUpper(int x, int y, int n, std::uint8_t flags) {
+            Unit.Upper.SetTile(x, y, static_cast<std::uint16_t>(10000 + n));
+            Game.Session->DataBase.ChipSets.Get(Unit.ChipSet).Upper[static_cast<std::size_t>(n)] =
+                flags;
+        }
+        // One frame of character updates.
+        void Frame() {
+            for (TLcfgCharacter* c : Map.Characters()) c->UpdatedThisFrame = false;
+            for (TLcfgCharacter* c : Map.Characters()) c->Update();
+        }
+        TGameMain& Game;
+        TVezMap& Unit;
+        TLcfgMap& Map;
+        TLcfgParty& Hero;
+    };
 
     // A map event at (x, y) with the pages given; the events are made anew.
     TVezEventPageItem& AddPage(TVezEventItem& event, std::int32_t id) {
@@ -118,30 +102,50 @@ struct TScriptWorld : ILcfgScriptWorld {
         return e;
     }
     // Builds the runtime events from the unit and puts them on the map.
-    void CreateEvents() {
-        EventList.CreateFromMap(Field.Unit, *this);
-        Field.Map.SetEvents(EventList.Characters());
-    }
+    void CreateEvents() { Scene.CreateEvents(); }
+    // The common events, the characters and the main interpreter of one field frame.
     void Frame() {
-        Common.UpdateParallel(*this);
+        Common.UpdateParallel(Game);
         Field.Frame();
-        Main.UpdateMain(*this);
+        Main.UpdateMain(Game);
     }
+    // A message in the box, shown and not closing.
+    void OpenBox() {
+        Box.BeginMessage();
+        Box.AddLine("...");
+    }
+    // Advances the input script by `n` updates.
+    void Inputs(int n) {
+        for (int i = 0; i < n; ++i) Keys.Update();
+    }
+    const std::vector<std::int32_t>& Warned() const { return Game.Session->WarnedCodes; }
 
-    TGameFixture Fixture;
-    TFieldWorld Field;
-    TLcfgGameState State;
-    TNoDevice Device;
-    TMultiInput Keys;
-    TLcfgEvent EventList;
-    TLcfgCommonEvent Common;
-    TLcfgScripter Main;
-    TFakeMessageBox Box;
-    TVezMessagePool Pool;
-    bool AbortHeld = false;
-    std::vector<std::array<std::int32_t, 3>> Teleports;
-    int Performed = 0;
-    std::vector<std::string> Warnings;
+private:
+    struct TNewGame {
+        explicit TNewGame(TGameMain& game) {
+            UseFixtureData(game.Session->DataBase);
+            StartNewGame(game);
+        }
+    };
+    TTestGame Files;
+
+public:
+    TGameMain& Game;
+
+private:
+    TNewGame Started{Game};
+
+public:
+    TVezDataBase& DataBase;
+    TLcfgGameState& State;
+    TFieldParts Field;
+    TMultiInput& Keys;
+    TLcfgEvent& EventList;
+    TLcfgCommonEvent& Common;
+    TLcfgScripter& Main;
+    TVezMessageWindow& Box;
+    TVezMessagePool& Pool;
+    TVezFieldScene& Scene;
 };
 
 } // namespace kestra::test

@@ -1,8 +1,7 @@
 // The message commands run by the main interpreter against a real message box: a
 // message takes a following choice list or number input into its box only when it
 // fits, the answer selects the branch, and a later message takes over a closing box.
-#include "../scenes/MessageTestHost.h"
-#include "../state/GameFixture.h"
+#include "ScriptWorld.h"
 #include "base/Random.h"
 #include "interpreter/LGD_Scripter.h"
 #include "media/MultiInput.h"
@@ -12,7 +11,6 @@
 #include <gtest/gtest.h>
 
 using namespace kestra;
-using namespace kestra::testing;
 
 namespace {
 
@@ -31,13 +29,7 @@ TVezEventScriptLine SetVar(std::int32_t indent, std::int32_t value) {
     return Line(10220, indent, {}, {0, 1, 0, 0, 0, value});
 }
 
-struct MessageCommands : ::testing::Test, kestra::test::TGameFixture, ILcfgScriptWorld {
-    MessageCommands() : State(Env()) { State.Reset(); }
-
-    TLcfgGameState& Game() override { return State; }
-    TRandom& Random() override { return Rng; }
-    ILcfgMessageBox* MessageBox() override { return &Box; }
-
+struct MessageCommands : ::testing::Test {
     void Run(std::vector<TVezEventScriptLine> lines) {
         TVezEventScriptList list;
         list.Clear();
@@ -48,12 +40,12 @@ struct MessageCommands : ::testing::Test, kestra::test::TGameFixture, ILcfgScrip
     // One field frame: the box's closing mark, the box, then the interpreter.
     void Frame(std::uint16_t pressed = 0, std::uint16_t repeated = 0) {
         if (Box.ClosePhase() > 0) Box.ClearAlreadyOpen();
-        Keys.pressed = pressed;
-        Host.keys = repeated;
+        W.Keys.Pressed = pressed;
+        W.Keys.Repeated = repeated;
         Box.Update();
-        Keys.pressed = 0;
-        Host.keys = 0;
-        Main.UpdateMain(*this);
+        W.Keys.Pressed = 0;
+        W.Keys.Repeated = 0;
+        Main.UpdateMain(W.Game);
     }
     // Frames until the page is typed and the box reads keys.
     void Typed() {
@@ -64,13 +56,10 @@ struct MessageCommands : ::testing::Test, kestra::test::TGameFixture, ILcfgScrip
         for (int k = 0; k < frames; ++k) Frame();
     }
 
-    TLcfgGameState State;
-    TRandom Rng;
-    TTestWindowHost Host;
-    TTestGold Gold;
-    TTestMessageHost Keys;
-    TVezMessageWindow Box{Host, Gold, Keys};
-    TLcfgScripter Main;
+    kestra::test::TScriptWorld W;
+    TLcfgGameState& State = W.State;
+    TVezMessageWindow& Box = W.Box;
+    TLcfgScripter& Main = W.Main;
 };
 
 TEST_F(MessageCommands, ThreeChoicesAndCancelAfterOneLineOpenTheirOwnBox) {
@@ -135,7 +124,7 @@ TEST_F(MessageCommands, NumberInputJoinsWhenThereIsRoom) {
     Frame(0, KButtonUp);
     Frame(KButtonDecide);
     Settle();
-    EXPECT_EQ(Keys.variables[7], 10); // the box stores it through its host
+    EXPECT_EQ(State.System.Variable(7), 10); // the box stores it in the game state
 
     // A full page leaves the number input for a box of its own.
     Run({Line(10110, 0, "1"), Line(20110, 0, "2"), Line(20110, 0, "3"), Line(20110, 0, "4"),

@@ -1,5 +1,5 @@
-// The field scene on a synthetic map: a scripted walk gives the same board hashes
-// every run, two pictures are compared with tests/golden/field_*.png
+// The field scene of the real game object on a synthetic map: a scripted walk gives the
+// same board hashes every run, two pictures are compared with tests/golden/field_*.png
 // (KESTRA_UPDATE_GOLDEN=1 rewrites them after an intended change), teleports and
 // encounters.
 #include <gtest/gtest.h>
@@ -8,8 +8,9 @@
 #include <fstream>
 
 #include "../GoldenPicture.h"
+#include "../TestGame.h"
+#include "../interpreter/ScriptWorld.h"
 #include "../state/FieldWorld.h"
-#include "MessageTestHost.h"
 #include "data/Catalog.h"
 #include "graphics/KandelPng.h"
 #include "scenes/GameWindowsMessage.h"
@@ -17,20 +18,6 @@
 
 namespace kestra {
 namespace {
-
-class TFieldHost : public TSceneHost {
-public:
-    explicit TFieldHost(TRandom& random) : Rng(random) { Screen.SetSize(320, 240); }
-    TKandelBoard& Board() override { return Screen; }
-    bool CanDraw() override { return true; }
-    void Present() override {}
-    void WaitFrame() override { ++Waits; }
-    void FlushInput() override {}
-    TRandom& Random() override { return Rng; }
-    TKandelBoard Screen;
-    TRandom& Rng;
-    int Waits = 0;
-};
 
 TKandelBitmap Paletted(int width, int height) {
     TKandelBitmap bmp;
@@ -78,45 +65,82 @@ TKandelBitmap PanoramaPicture() {
 }
 
 // A town of 40 x 30 tiles with walls, a panorama behind the holes of the upper
-// layer, some walking people and a tile event; encounters every few steps.
+// layer, some walking people and a tile event; encounters every few steps. It is the
+// map unit of the real game object (test game "field", seeded with `seed`), drawn by the
+// game's field scene on the game's board.
 struct TFieldRun {
-    explicit TFieldRun(std::uint32_t seed) : World(40, 30, 0, seed), Host(World.Random) {
+    explicit TFieldRun(std::uint32_t seed)
+        : Game(Files.Start("", test::KManyFrames)), Unit(Game.Session->Unit),
+          State(Game.Session->Save->State), Hero(State.Hero), Map(State.Map),
+          Screen(Game.Display->Board) {
+        StartNewGame(Game);
+        Game.RandomGenerator->Seed = seed;
+        TVezChipSetItem& chip = Game.Session->DataBase.ChipSets.Get(1);
+        chip.Lower.fill(15);
+        chip.Upper.fill(15);
+        Unit.Lower.Resize(40, 30);
+        Unit.Upper.Resize(40, 30);
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 40; ++x) {
-                World.Unit.Lower.SetTile(x, y, static_cast<std::uint16_t>(5000 + (x + 2 * y) % 24));
-                if ((x * 7 + y * 3) % 11 == 0) World.SetUpper(x, y, 1 + (x + y) % 20, 15);
+                Unit.Lower.SetTile(x, y, static_cast<std::uint16_t>(5000 + (x + 2 * y) % 24));
+                Unit.Upper.SetTile(x, y, 10000);
+                if ((x * 7 + y * 3) % 11 == 0) SetUpper(x, y, 1 + (x + y) % 20, 15);
             }
-        for (int x = 12; x < 20; ++x) World.SetUpper(x, 8, 40, 0); // a wall
-        World.SetUpper(25, 12, 41, 15 | KPassAbove);               // a roof over the path
-        World.Unit.PanoramaOn = true;
-        auto& chips = World.Unit.ChipSetGraphic();
+        for (int x = 12; x < 20; ++x) SetUpper(x, 8, 40, 0); // a wall
+        SetUpper(25, 12, 41, 15 | KPassAbove);               // a roof over the path
+        Unit.PanoramaOn = true;
+        Unit.Events.Clear();
+        auto& chips = Unit.ChipSetGraphic();
         chips.LoadChipSetBitmap(ChipPicture(), "town");
-        World.Unit.CharSetGraphic().AddBitmap("people", CharPicture());
+        Unit.CharSetGraphic().AddBitmap("people", CharPicture());
+        Map.Attach(Unit, Game.Session->DataBase.ChipSets, Game.Random());
+        Map.SetHero(Hero);
         for (int i = 0; i < 5; ++i) {
-            auto& e = World.AddEvent(8 + 3 * i, 12 + (i % 3));
+            auto& e = AddEvent(8 + 3 * i, 12 + (i % 3));
             e.SpriteName = "people";
             e.SpriteIndex = i + 1;
             e.Layer = i == 4 ? 2 : 1;
             e.SetForcedRoute(test::Route({8, 23}, true, true), 4);
         }
-        auto& tile = World.AddEvent(6, 6);
+        auto& tile = AddEvent(6, 6);
         tile.SpriteName.clear();
         tile.SpriteIndex = 30;
         tile.Layer = 0;
-        World.Hero.SpriteName = "people";
-        World.Hero.SetPosition(1, 10, 10);
-        auto& entry = Tree.Obtain(1);
-        entry.EncounterSteps = 3;
-        Scene = std::make_unique<TVezFieldScene>(Host, World.Map, World.Hero, World.Unit);
-        Scene->MapTree = &Tree;
-        Scene->InputDirection = [this] { return Direction; };
-        World.Map.Enter(true, &Panorama);
+        Hero.SpriteName = "people";
+        Hero.SpriteIndex = 0;
+        Hero.Transparency = 0;
+        Hero.SetPosition(1, 10, 10);
+        Game.Session->MapTree.Obtain(1).EncounterSteps = 3;
+        Scene = &InstallField(Game, *Game.Session);
+        State.System.MessageAvoidsParty = false;
+        Map.Enter(true, &Panorama);
     }
+    void SetUpper(int x, int y, int n, std::uint8_t flags) {
+        Unit.Upper.SetTile(x, y, static_cast<std::uint16_t>(10000 + n));
+        Game.Session->DataBase.ChipSets.Get(1).Upper[static_cast<std::size_t>(n)] = flags;
+    }
+    TLcfgCharacter& AddEvent(int x, int y) {
+        auto e = std::make_unique<TLcfgCharacter>(static_cast<std::int32_t>(Events.size() + 1));
+        e->X = x;
+        e->Y = y;
+        e->SpriteName = "npc";
+        Events.push_back(std::move(e));
+        std::vector<TLcfgCharacter*> list;
+        for (auto& p : Events) list.push_back(p.get());
+        Map.SetEvents(list);
+        return *Events.back();
+    }
+
     TKandelBitmap Panorama = PanoramaPicture();
-    test::TFieldWorld World;
-    TFieldHost Host;
-    TVezMapTree Tree;
-    std::unique_ptr<TVezFieldScene> Scene;
+    test::TTestGame Files{"field"};
+    TGameMain& Game;
+    TVezMap& Unit;
+    TLcfgGameState& State;
+    TLcfgParty& Hero;
+    TLcfgMap& Map;
+    TKandelBoard& Screen;
+    std::vector<std::unique_ptr<TLcfgCharacter>> Events;
+    TVezFieldScene* Scene = nullptr;
     int Direction = 0;
 
     // The script: right, down, left, up in stretches; a hash every eight frames.
@@ -125,10 +149,11 @@ struct TFieldRun {
         static constexpr int KDirections[] = {6, 6, 2, 6, 2, 2, 4, 8, 6, 6};
         for (int f = 0; f < frames; ++f) {
             Direction = KDirections[(f / 24) % 10];
+            Game.Input->Direction = static_cast<std::uint8_t>(Direction);
             Scene->Update();
             if (f % 8 == 0) {
                 Scene->Draw();
-                hashes.push_back(BoardHash(Host.Screen));
+                hashes.push_back(BoardHash(Screen));
             }
         }
         return hashes;
@@ -140,20 +165,20 @@ using test::CompareGolden;
 TEST(FieldScene, ScriptedWalkIsDeterministicAndMatchesGoldens) {
     TFieldRun a(2024);
     a.Scene->Draw();
-    CompareGolden(a.Host.Screen, "field_start.png");
+    CompareGolden(a.Screen, "field_start.png");
     const auto first = a.Walk(480);
-    CompareGolden(a.Host.Screen, "field_walk.png");
+    CompareGolden(a.Screen, "field_walk.png");
     TFieldRun b(2024);
     b.Scene->Draw();
     const auto second = b.Walk(480);
     EXPECT_EQ(first, second);
-    EXPECT_EQ(a.World.Random.Seed, b.World.Random.Seed);
+    EXPECT_EQ(a.Game.Random().Seed, b.Game.Random().Seed);
     // The hero walked and the view followed; encounters were rolled and recorded,
     // the battle itself is not available yet.
-    EXPECT_NE(a.World.Hero.X, 10);
+    EXPECT_NE(a.Hero.X, 10);
     EXPECT_GT(a.Scene->EncountersRolled, 0);
     EXPECT_TRUE(a.Scene->BattleUnavailable);
-    EXPECT_EQ(a.World.Map.ScrollX, std::clamp(a.World.Hero.X * 256 - 2304, 0, 20 * 256));
+    EXPECT_EQ(a.Map.ScrollX, std::clamp(a.Hero.X * 256 - 2304, 0, 20 * 256));
     // Another seed walks another way.
     TFieldRun c(99);
     EXPECT_NE(c.Walk(480), first);
@@ -164,21 +189,12 @@ TEST(FieldScene, TeleportsUseTheLastRequestAndAreBoundedPerFrame) {
     run.Scene->RequestTeleport(1, 3, 3);
     run.Scene->RequestTeleport(1, 30, 20);
     run.Scene->Update();
-    EXPECT_EQ(run.World.Hero.X, 30);
-    EXPECT_EQ(run.World.Hero.Y, 20);
-    EXPECT_EQ(run.World.Map.ScrollX, 20 * 256); // clamped at the right border
-    EXPECT_EQ(run.World.Map.ScrollY, 20 * 256 - 1792);
-    // A map loader that asks for another teleport on every pass: the frame ends after
-    // a bounded number of passes with the request still pending.
-    int loads = 0;
-    run.Scene->LoadMapUnit = [&](std::int32_t) {
-        ++loads;
-        run.Scene->RequestTeleport(loads % 2 == 0 ? 2 : 3, 5, 5);
-    };
-    run.Scene->RequestTeleport(2, 5, 5);
-    run.Scene->PerformTeleport();
-    EXPECT_EQ(loads, KMaxTeleportPasses);
-    EXPECT_TRUE(run.Scene->TeleportPending);
+    EXPECT_EQ(run.Hero.X, 30);
+    EXPECT_EQ(run.Hero.Y, 20);
+    EXPECT_EQ(run.Map.ScrollX, 20 * 256); // clamped at the right border
+    EXPECT_EQ(run.Map.ScrollY, 20 * 256 - 1792);
+    // A frame carries out a bounded number of teleport passes: see the field events'
+    // endless teleport.
 }
 
 TEST(FieldScene, AboveTilesCoverCharactersAndHiddenHeroIsNotDrawn) {
@@ -186,51 +202,36 @@ TEST(FieldScene, AboveTilesCoverCharactersAndHiddenHeroIsNotDrawn) {
     auto pixelOnHero = [&] {
         run.Scene->Draw();
         // Inside the hero's figure and inside the solid rim of its cell's tile.
-        const int left = run.World.Hero.ScreenX() - 8;
-        const int top = run.World.Hero.ScreenY() - 16;
-        return run.Host.Screen.ScanLine(top + 8)[left + 3];
+        const int left = run.Hero.ScreenX() - 8;
+        const int top = run.Hero.ScreenY() - 16;
+        return run.Screen.ScanLine(top + 8)[left + 3];
     };
-    run.World.Hero.SetPosition(1, 25, 12); // under the roof
-    run.World.Map.Recentre();
+    run.Hero.SetPosition(1, 25, 12); // under the roof
+    run.Map.Recentre();
     const auto covered = pixelOnHero();
-    run.World.Hero.Hidden = true;
+    run.Hero.Hidden = true;
     EXPECT_EQ(pixelOnHero(), covered); // the roof is drawn over the hero
-    run.World.Hero.Hidden = false;
-    run.World.Hero.SetPosition(1, 24, 12);
-    run.World.Map.Recentre();
+    run.Hero.Hidden = false;
+    run.Hero.SetPosition(1, 24, 12);
+    run.Map.Recentre();
     const auto shown = pixelOnHero();
-    run.World.Hero.Hidden = true;
+    run.Hero.Hidden = true;
     EXPECT_NE(pixelOnHero(), shown);
 }
 
-// The message box on the field's own board.
-class TFieldWindowHost : public testing::TTestWindowHost {
-public:
-    explicit TFieldWindowHost(TKandelBoard& screen) : Screen(screen) {}
-    TKandelBoard& Board() override { return Screen; }
-    TKandelBoard& Screen;
-};
-
 TEST(FieldScene, RunsAndDrawsTheMessageBox) {
     TFieldRun run(11);
-    TFieldWindowHost windows(run.Host.Screen);
-    testing::TTestGold gold;
-    testing::TTestMessageHost keys;
-    keys.settings.AvoidsParty = false;
-    TVezMessageWindow box(windows, gold, keys);
-    run.Scene->MessageWindow = &box;
+    TVezMessageWindow& box = *run.Game.Session->MessageWindow;
     run.Scene->Update();
     run.Scene->Draw();
-    std::vector<std::uint16_t> bottom(run.Host.Screen.ScanLine(200),
-                                      run.Host.Screen.ScanLine(200) + 320);
+    std::vector<std::uint16_t> bottom(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320);
 
     box.BeginMessage();
     box.AddLine("On the field");
     for (int k = 0; k < 20; ++k) run.Scene->Update();
     EXPECT_EQ(box.TypeLine, 1); // opened and typed by the field's frames
     run.Scene->Draw();
-    EXPECT_NE(std::vector<std::uint16_t>(run.Host.Screen.ScanLine(200),
-                                         run.Host.Screen.ScanLine(200) + 320),
+    EXPECT_NE(std::vector<std::uint16_t>(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320),
               bottom);
 
     // A close clears the mark at the next frame, so a later message opens anew.
@@ -241,8 +242,7 @@ TEST(FieldScene, RunsAndDrawsTheMessageBox) {
     for (int k = 0; k < 8; ++k) run.Scene->Update();
     EXPECT_FALSE(box.Present());
     run.Scene->Draw();
-    EXPECT_EQ(std::vector<std::uint16_t>(run.Host.Screen.ScanLine(200),
-                                         run.Host.Screen.ScanLine(200) + 320),
+    EXPECT_EQ(std::vector<std::uint16_t>(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320),
               bottom);
 
     // A teleport closes the box.

@@ -29,8 +29,8 @@ TEST(MenuGolden, MainMenuOverTheDemoParty) {
     dataBase.LoadFromFile(dir + "/KESTRA.ldb");
     TVezMapTree mapTree;
     mapTree.LoadFromFile(dir + "/KESTRA.lmt");
-    TLcfgEnvironment env;
-    env.DataBase = &dataBase;
+    TNullTonica silence;
+    TLcfgEnvironment env(dataBase, silence, NoAssetFile, [] {});
     env.MapTree = &mapTree;
     TLcfgGameState state(env);
     state.Reset();

@@ -2,6 +2,7 @@
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
+#include "media/Tonica.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,8 +17,8 @@ TEST(DemoGame, NewGameStartsInTheTownWithTheStartingParty) {
     TVezMapTree mapTree;
     mapTree.LoadFromFile(dir + "/KESTRA.lmt");
 
-    TLcfgEnvironment env;
-    env.DataBase = &dataBase;
+    TNullTonica silence;
+    TLcfgEnvironment env(dataBase, silence, NoAssetFile, [] {});
     env.MapTree = &mapTree;
     TLcfgSaveData save(env, "", {}, [] { return 0.0; });
     TLcfgPlace place = save.NewGame();
@@ -43,8 +44,8 @@ TEST(DemoGame, ASaveDumpsAndPacksBackByteForByte) {
     dataBase.LoadFromFile(dir + "/KESTRA.ldb");
     TVezMapTree mapTree;
     mapTree.LoadFromFile(dir + "/KESTRA.lmt");
-    TLcfgEnvironment env;
-    env.DataBase = &dataBase;
+    TNullTonica silence;
+    TLcfgEnvironment env(dataBase, silence, NoAssetFile, [] {});
     env.MapTree = &mapTree;
     TLcfgSaveData save(env, "", {}, [] { return 45000.5; });
     save.NewGame();

@@ -1,10 +1,13 @@
 #pragma once
 // A small map built in memory for the movement and map-state tests: plain lower
-// tile 0 and upper tile 0 everywhere, every direction open, one chip set.
+// tile 0 and upper tile 0 everywhere, every direction open, one chip set; the map state
+// and hero are those of a game state over the fixture's database.
 #include <memory>
 #include <vector>
 
+#include "GameFixture.h"
 #include "graphics/GR_ChipSetTiles.h"
+#include "state/LGD_GameState.h"
 #include "state/LGD_Map.h"
 
 namespace kestra::test {
@@ -12,7 +15,7 @@ namespace kestra::test {
 struct TFieldWorld {
     explicit TFieldWorld(int width = 30, int height = 20, std::uint8_t wrapping = 0,
                          std::uint32_t seed = 1)
-        : Random(seed) {
+        : Random(seed), State(Fixture.Env()), Map(State.Map), Hero(State.Hero) {
         Unit.Lower.Resize(width, height);
         Unit.Upper.Resize(width, height);
         for (auto& t : Unit.Lower.Tiles()) t = 5000;
@@ -60,11 +63,13 @@ struct TFieldWorld {
         for (int i = 0; i < n; ++i) Frame();
     }
 
+    TGameFixture Fixture;
     TRandom Random;
     TVezMap Unit{1};
     TVezChipSet ChipSets;
-    TLcfgMap Map;
-    TLcfgParty Hero;
+    TLcfgGameState State;
+    TLcfgMap& Map;
+    TLcfgParty& Hero;
     std::vector<std::unique_ptr<TLcfgCharacter>> Events;
 };
 

@@ -5,6 +5,7 @@
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
+#include "media/Tonica.h"
 
 namespace kestra::test {
 
@@ -107,13 +108,14 @@ struct TGameFixture {
         FillDataBase(DataBase);
         MapTree.Start.Places[0] = {3, 5, 6};
     }
+    // A silent game state over the fixture's tables that finds no files.
     TLcfgEnvironment Env() {
-        TLcfgEnvironment env;
-        env.DataBase = &DataBase;
+        TLcfgEnvironment env(DataBase, Silence, NoAssetFile, [] {});
         env.MapTree = &MapTree;
         return env;
     }
 
+    TNullTonica Silence;
     TVezDataBase DataBase;
     TVezMapTree MapTree;
 };

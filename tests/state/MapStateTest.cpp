@@ -272,7 +272,8 @@ TEST(MapSave, MapStateRoundTripsAndOmitsDefaults) {
     w.Map.PanoramaHSpeed = -3;
     w.Map.SetEncounterSteps(0);
     const auto bytes = w.Map.Encode();
-    TLcfgMap back;
+    TLcfgGameState other(w.Fixture.Env());
+    TLcfgMap& back = other.Map;
     back.Decode(bytes);
     EXPECT_EQ(back.Encode(), bytes);
     EXPECT_EQ(back.LowerSubstitution[2], 3);
@@ -280,7 +281,8 @@ TEST(MapSave, MapStateRoundTripsAndOmitsDefaults) {
     EXPECT_EQ(back.EncounterStepsOverride, 0);
     EXPECT_EQ(back.ScrollY, w.Map.ScrollY);
     // A fresh map writes only its (empty) event list and the terminator.
-    EXPECT_EQ(TLcfgMap().Encode(), (std::vector<std::uint8_t>{11, 1, 0, 0}));
+    TLcfgGameState fresh(w.Fixture.Env());
+    EXPECT_EQ(fresh.Map.Encode(), (std::vector<std::uint8_t>{11, 1, 0, 0}));
 }
 
 } // namespace

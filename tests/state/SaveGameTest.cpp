@@ -184,40 +184,38 @@ TEST_F(SaveGame, FilesEndingEarlyOrRefusedLeaveObjectsClearedOrUntouched) {
 namespace {
 
 struct SaveCounters : ::testing::Test {
-    SaveCounters() : Save(World.Fixture.Env(), "", {}, [] { return 2.0; }) {
+    SaveCounters() : Save(*World.Game.Session->Save) {
         auto& unit = World.Field.Unit;
         unit.SaveCount = 5;
         for (int x : {3, 8}) World.AddPage(World.AddEventData(x, 4), 1);
-        auto& db = World.Fixture.DataBase;
+        auto& db = World.DataBase;
         db.CommonEvents.Obtain(1);
         db.CommonEvents.Obtain(2);
         db.CommonEvents.Obtain(3).Trigger = TVezCommonEventItem::KTriggerParallel;
         Save.Reset();
         auto& s = Save.State;
-        s.Map.Attach(unit, World.Field.ChipSets, World.Field.Random);
+        s.Map.Attach(unit, db.ChipSets, World.Game.Random());
         s.Map.SetHero(s.Hero);
         s.Hero.SetPosition(1, 5, 5);
-        s.Map.Events.CreateFromMap(unit, World);
+        s.Map.Events.CreateFromMap(unit, World.Game);
         s.Map.Events.Get(1).X = 12; // walked away from where the map puts it
-        s.Interpreter.Start(World, 2, List({Cmd(11410, {60})}));
-        s.CommonEvents.Get(3).Interpreter.Start(World, 0, List({Cmd(11410, {60})}));
+        s.Interpreter.Start(World.Game, 2, List({Cmd(11410, {60})}));
+        s.CommonEvents.Get(3).Interpreter.Start(World.Game, 0, List({Cmd(11410, {60})}));
     }
 
-    // A fresh game loading `bytes` and entering the world's map unit.
+    // The game loading `bytes` and entering the world's map unit.
     TLcfgGameState& LoadAndEnter(const Bytes& bytes) {
-        Loaded = std::make_unique<TLcfgSaveData>(World.Fixture.Env(), "", TSaveFileWriter{},
-                                                 [] { return 2.0; });
-        Loaded->LoadFromBytes(bytes, "Save05.lsd");
-        auto& s = Loaded->State;
-        s.Map.Attach(World.Field.Unit, World.Field.ChipSets, World.Field.Random);
+        Save.LoadFromBytes(bytes, "Save05.lsd");
+        auto& s = Save.State;
+        s.Map.Attach(World.Field.Unit, World.DataBase.ChipSets, World.Game.Random());
         s.Map.SetHero(s.Hero);
-        s.ResumeMapEvents(World.Field.Unit, World);
+        s.ResumeMapEvents(World.Field.Unit, World.Game);
         return s;
     }
 
     TScriptWorld World;
-    TLcfgSaveData Save;
-    std::unique_ptr<TLcfgSaveData> Loaded;
+    TLcfgSaveData& Save;
+    TLcfgSaveData* Loaded = &Save;
 };
 
 } // namespace
@@ -266,8 +264,8 @@ TEST_F(SaveCounters, CommonEventStatesFollowTheDataBaseSaveCount) {
     }
     // The database was saved again by the editor since: the states start over, one per
     // common event of the database as it is now.
-    World.Fixture.DataBase.System.SaveCount += 1;
-    World.Fixture.DataBase.CommonEvents.Obtain(4);
+    World.DataBase.System.SaveCount += 1;
+    World.DataBase.CommonEvents.Obtain(4);
     auto& s = LoadAndEnter(bytes);
     ASSERT_EQ(s.CommonEvents.Count(), 4u);
     EXPECT_FALSE(s.CommonEvents.Get(3).Interpreter.IsRunning());
