@@ -17,6 +17,41 @@
 
 namespace kestra::test {
 
+// The silent sound device of headless runs that also remembers the sound effects
+// played (their files) and the music fades asked for.
+class TRecordingTonica : public TNullTonica {
+public:
+    bool PlaySoundEx(const std::string& path, std::int32_t volume, std::int32_t tempo,
+                     std::int32_t balance) override {
+        Sounds.push_back(path);
+        return TNullTonica::PlaySoundEx(path, volume, tempo, balance);
+    }
+    void FadeOutMusic(std::int32_t ms) override {
+        MusicFades.push_back(ms);
+        TNullTonica::FadeOutMusic(ms);
+    }
+    // The number of effects played whose file name (without folder) starts with `name`.
+    int Count(const std::string& name) const {
+        int n = 0;
+        for (const std::string& path : Sounds)
+            if (std::filesystem::path(path).filename().string().rfind(name, 0) == 0) ++n;
+        return n;
+    }
+    std::vector<std::string> Sounds;
+    std::vector<std::int32_t> MusicFades;
+};
+
+// The headless platform with the recording sound device.
+class TTestPlatform : public THeadlessPlatform {
+public:
+    std::unique_ptr<ITonica> CreateTonica() override {
+        auto sound = std::make_unique<TRecordingTonica>();
+        Sound = sound.get();
+        return sound;
+    }
+    TRecordingTonica* Sound = nullptr; // the game's device once the game is built
+};
+
 class TTestGame {
 public:
     // Copies the packed game; its saves go into the copy.
@@ -31,7 +66,7 @@ public:
     TGameMain& Start(const std::string& script, std::uint64_t frames,
                      std::vector<std::string> words = {"TestPlay"}) {
         Game.reset();
-        Platform = std::make_unique<THeadlessPlatform>();
+        Platform = std::make_unique<TTestPlatform>();
         TCommandLine line;
         line.Words = std::move(words);
         line.GameDir = Dir.Path();
@@ -67,7 +102,10 @@ public:
     }
 
     TempDir Dir;
-    std::unique_ptr<THeadlessPlatform> Platform;
+    // The sound effects and fades of the game built last.
+    TRecordingTonica& Sound() { return *Platform->Sound; }
+
+    std::unique_ptr<TTestPlatform> Platform;
     std::unique_ptr<TGameMain> Game;
 };
 

@@ -3,18 +3,14 @@
 #include <iostream>
 
 #include "graphics/GR_ChipSet.h"
+#include "media/MultiInput.h"
 #include "scenes/LS_Field.h"
+#include "scenes/LS_Menu.h"
 #include "shell/GameMain.h"
-#include "shell/GameMenuLink.h"
-#include "shell/GameSaveLink.h"
-#include "shell/GameTitleLink.h"
 
 namespace kestra {
 
 namespace {
-
-// Vocabulary terms of the title window: new game, continue, quit.
-constexpr std::int32_t KTermNewGame = 114, KTermContinue = 115, KTermQuit = 117;
 
 // Loads map `mapId` into the session's unit and enters it with the hero at (x, y).
 void EnterMap(TGameMain& game, TGameSession& session, std::int32_t mapId) {
@@ -28,25 +24,10 @@ void EnterMap(TGameMain& game, TGameSession& session, std::int32_t mapId) {
     state.Map.SetEvents({});
 }
 
-// The message box over the session's game state, skinned like the title's windows.
-void MakeMessageWindow(TGameMain& game, TGameSession& session) {
-    TLcfgGameState& state = session.Save->State;
-    session.PartyView = std::make_unique<TLcfgWindowPartyView>(state);
-    session.MessageLink =
-        std::make_unique<TVezMessageGameLink>(state, *game.Input, game.Config.TestPlayMode);
-    session.MessageLink->HeroScreenYSource = [&state] { return state.Hero.ScreenY(); };
-    session.MessageLink->VariablesChanged = [&state] { state.Map.Events.RefreshPages(); };
-    session.MessageWindow = std::make_unique<TVezMessageWindow>(*game.TitleLink, *session.PartyView,
-                                                                *session.MessageLink);
-    session.Pictures = std::make_unique<TVezSystemGraphicLink>(game.TitleLink->SystemGraphic());
-    session.Pictures->MessageFace =
-        MessageFaceLoader(*session.MessageWindow, PictureFinder(*game.Assets));
-    state.Env.Pictures = session.Pictures.get();
-}
+} // namespace
 
-// A new game: the state from the database, the hero on the start position, the
-// field scene on the start map.
-void StartNewGame(TGameMain& game, TGameSession& session) {
+void StartNewGame(TGameMain& game) {
+    TGameSession& session = *game.Session;
     session.StartPlace = session.Save->NewGame();
     TLcfgGameState& state = session.Save->State;
     TLcfgParty& hero = state.Hero;
@@ -61,17 +42,14 @@ void StartNewGame(TGameMain& game, TGameSession& session) {
     InstallField(game, session).CreateEvents();
 }
 
-} // namespace
-
 TVezFieldScene& InstallField(TGameMain& game, TGameSession& session) {
-    if (!session.MessageWindow) MakeMessageWindow(game, session);
-    session.MessageWindow->Hide();
+    session.MessageWindow.Hide();
     session.MessagePool.Clear();
     TLcfgGameState& state = session.Save->State;
     auto field = std::make_unique<TVezFieldScene>(game, state.Map, state.Hero, session.Unit);
     field->MapTree = &session.MapTree;
     field->SceneNumber = &state.System.Scene;
-    field->MessageWindow = session.MessageWindow.get();
+    field->MessageWindow = &session.MessageWindow;
     field->MessagePool = &session.MessagePool;
     field->InputDirection = [&game] { return game.Input->Direction; };
     field->LoadMapUnit = [&game, &session](std::int32_t mapId) { EnterMap(game, session, mapId); };
@@ -81,9 +59,13 @@ TVezFieldScene& InstallField(TGameMain& game, TGameSession& session) {
     field->Warn = [](const std::string& message) {
         std::cerr << "kestra: events: " << message << "\n";
     };
+    field->MenuKey = [&game] {
+        return (game.Input->Pressed & KButtonCancel) != 0 && game.System().MenuAllowed;
+    };
+    field->MenuOpened = [&game] { game.Menu->Open(); };
     TVezFieldScene& scene = *field;
     game.SetScene(KSceneField, std::move(field));
-    InstallMenuScene(game, session, scene);
+    session.Field = &scene;
     return scene;
 }
 
@@ -112,7 +94,7 @@ void EnterSavedGame(TGameMain& game) {
 
 std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,
                                                 TSaveFileWriter writer, TDayClock clock) {
-    auto session = std::make_shared<TGameSession>();
+    auto session = std::make_shared<TGameSession>(game);
     TLcfgEnvironment env;
     env.DataBase = &session->DataBase;
     env.MapTree = &session->MapTree;
@@ -141,25 +123,13 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     session->MapTree.LoadFromFile(mapTreeFile->string());
     session->Save->Reset();
 
-    const TVezSystem& system = session->DataBase.System;
-    const TVezVocabulary& words = session->DataBase.Vocabulary;
-    TVezTitleSettings settings;
-    for (std::int32_t term : {KTermNewGame, KTermContinue, KTermQuit}) {
-        const std::string& text = words.Term(term);
-        if (!text.empty())
-            settings.Commands[term == KTermNewGame ? 0 : term == KTermContinue ? 1 : 2] = text;
-    }
-    settings.SystemGraphic = system.SystemGraphic;
-    settings.TitlePicture = system.TitleGraphic;
-    settings.GameOverPicture = system.GameOverGraphic;
-    settings.TitleMusic = system.Music[0].Name;
-    settings.CursorSound = system.Sound[0].Name;
-    settings.DecisionSound = system.Sound[1].Name;
-    settings.BuzzerSound = system.Sound[3].Name;
-    settings.NewGame = [&game, session] { StartNewGame(game, *session); };
-    InstallTitleScenes(game, std::move(settings));
-    InstallSaveFileScene(game);
     return session;
+}
+
+bool AnySaveExists(TGameMain& game, int count) {
+    for (const auto& header : game.Session->Save->ListHeaders(count))
+        if (header && header->Time > 0.0) return true;
+    return false;
 }
 
 } // namespace kestra

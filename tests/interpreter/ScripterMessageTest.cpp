@@ -67,9 +67,8 @@ struct MessageCommands : ::testing::Test, kestra::test::TGameFixture, ILcfgScrip
     TLcfgGameState State;
     TRandom Rng;
     TTestWindowHost Host;
-    TTestGold Gold;
-    TTestMessageHost Keys;
-    TVezMessageWindow Box{Host, Gold, Keys};
+    TTestMessageHost Keys{Host};
+    TVezMessageWindow Box{Host};
     TLcfgScripter Main;
 };
 
