@@ -105,6 +105,8 @@ TGameMain::~TGameMain() {
 
 TVezScene& TGameMain::SceneFor(std::uint8_t number) {
     if (number < KSceneCount && Scenes[number]) return *Scenes[number];
+    // Without a game's data only the placeholder runs.
+    if (!Session->GameLoaded) return *Placeholder;
     switch (number) {
     case KSceneMenu:
         return *Menu;

@@ -86,7 +86,7 @@ public:
     TRandom& Random() override { return *RandomGenerator; }
 
     // The scene that runs for a scene number: one installed into its slot, else the
-    // game's own scene of that number, else the placeholder.
+    // game's own scene of that number once a game is loaded, else the placeholder.
     TVezScene& SceneFor(std::uint8_t number);
     // Installs a scene into its slot (the field of each game; tests); it takes the
     // place of the game's own scene of that number.

@@ -122,6 +122,7 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     session->DataBase.LoadFromFile(dataBaseFile->string());
     session->MapTree.LoadFromFile(mapTreeFile->string());
     session->Save->Reset();
+    session->GameLoaded = true;
 
     return session;
 }

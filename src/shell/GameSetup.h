@@ -22,6 +22,8 @@ class TVezFieldScene;
 struct TGameSession {
     explicit TGameSession(TGameMain& game) : MessageWindow(game) {}
 
+    // PrepareGame loaded a game's data (the title and the other scenes need it).
+    bool GameLoaded = false;
     TVezDataBase DataBase;
     TVezMapTree MapTree;
     // The game state (system, hero, actors, party, teleports, map state) and its

@@ -134,7 +134,7 @@ TEST_F(MessageCommands, NumberInputJoinsWhenThereIsRoom) {
     Frame(0, KButtonUp);
     Frame(KButtonDecide);
     Settle();
-    EXPECT_EQ(Keys.variables[7], 10); // the box stores it through its host
+    EXPECT_EQ(Keys.system.Variable(7), 10); // the box stores it through its host
 
     // A full page leaves the number input for a box of its own.
     Run({Line(10110, 0, "1"), Line(20110, 0, "2"), Line(20110, 0, "3"), Line(20110, 0, "4"),

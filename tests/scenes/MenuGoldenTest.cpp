@@ -19,7 +19,6 @@
 #include <gtest/gtest.h>
 
 using namespace kestra;
-using namespace kestra::testing;
 
 namespace {
 

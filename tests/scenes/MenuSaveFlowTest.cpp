@@ -33,7 +33,7 @@ TVezMenuScene& Menu(TGameMain& game) {
 
 TEST(MenuSave, ASaveFromTheMenuGoesBackToTheMenuOnItsSaveCommand) {
     test::TTestGame basic("basic");
-    TGameMain& game = basic.Play(std::string(KNewGameToSaveList) + "500 Decide\n501\n", 600);
+    TGameMain& game = basic.Play(std::string(KNewGameToSaveList) + "500 Decide\n501\n", 1500);
     ASSERT_TRUE(basic.Exists("Save01.lsd"));
     EXPECT_EQ(game.System().Scene, KSceneMenu);
     EXPECT_TRUE(Menu(game).Shown);
@@ -43,7 +43,7 @@ TEST(MenuSave, ASaveFromTheMenuGoesBackToTheMenuOnItsSaveCommand) {
 
 TEST(MenuSave, CancelInTheSaveListGoesBackToTheMenuOnItsSaveCommand) {
     test::TTestGame basic("basic");
-    TGameMain& game = basic.Play(std::string(KNewGameToSaveList) + "500 Cancel\n501\n", 600);
+    TGameMain& game = basic.Play(std::string(KNewGameToSaveList) + "500 Cancel\n501\n", 1500);
     EXPECT_FALSE(basic.Exists("Save01.lsd"));
     EXPECT_EQ(game.System().Scene, KSceneMenu);
     EXPECT_TRUE(Menu(game).Shown);
@@ -56,7 +56,7 @@ TEST(MenuSave, CancelInTheSaveListGoesBackToTheMenuOnItsSaveCommand) {
 
 TEST(MenuSave, AfterContinueTheMenuStillSavesIntoAnotherSlot) {
     test::TTestGame basic("basic");
-    basic.Play(std::string(KNewGameToSaveList) + "500 Decide\n501\n", 600);
+    basic.Play(std::string(KNewGameToSaveList) + "500 Decide\n501\n", 1500);
     ASSERT_TRUE(basic.Exists("Save01.lsd"));
     ASSERT_FALSE(basic.Exists("Save02.lsd"));
 

@@ -1,5 +1,6 @@
 // The title scenes in the real frame loop, headless, on the test game.
 #include "../TestGame.h"
+#include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
 
 #include <gtest/gtest.h>
