@@ -18,6 +18,7 @@
 #include "base/Errors.h"
 #include "base/Json.h"
 #include "data/DataBase.h"
+#include "data/LD_EventCommands.h"
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
@@ -45,127 +46,6 @@ std::string ChunkName(const TCatalogBaseItem& record, std::int32_t id) {
             if (cid == id) return name;
     return "#" + std::to_string(id);
 }
-
-struct TCodeName {
-    std::int32_t Code;
-    const char* Name;
-};
-
-// Event command names; continuation and branch lines have names of their own.
-constexpr TCodeName KCommandNames[] = {
-    {0, "End of list"},
-    {10110, "Show message"},
-    {20110, "Message line"},
-    {10120, "Message options"},
-    {10130, "Select face graphic"},
-    {10140, "Show choices"},
-    {20140, "Choice branch"},
-    {10150, "Input number"},
-    {10210, "Control switches"},
-    {10220, "Control variables"},
-    {10230, "Timer operation"},
-    {10310, "Change money"},
-    {10320, "Change items"},
-    {10330, "Change party members"},
-    {10410, "Change experience"},
-    {10420, "Change level"},
-    {10430, "Change parameters"},
-    {10440, "Change skills"},
-    {10450, "Change equipment"},
-    {10460, "Change HP"},
-    {10470, "Change SP"},
-    {10480, "Change condition"},
-    {10490, "Full recovery"},
-    {10500, "Inflict damage"},
-    {10610, "Change actor name"},
-    {10620, "Change actor title"},
-    {10630, "Change actor sprite"},
-    {10640, "Change actor face"},
-    {10650, "Change vehicle graphic"},
-    {10660, "Change system music"},
-    {10670, "Change system sound"},
-    {10680, "Change system graphic"},
-    {10690, "Change screen transition"},
-    {10710, "Start battle"},
-    {20710, "Victory branch"},
-    {20711, "Escape branch"},
-    {20712, "Defeat branch"},
-    {10720, "Open shop"},
-    {20720, "Shop traded branch"},
-    {20721, "Shop no trade branch"},
-    {10730, "Show inn"},
-    {20730, "Inn stay branch"},
-    {20731, "Inn leave branch"},
-    {10740, "Input actor name"},
-    {10810, "Teleport"},
-    {10820, "Memorize position"},
-    {10830, "Teleport to memorized position"},
-    {10840, "Board or leave vehicle"},
-    {10850, "Set vehicle position"},
-    {10860, "Set event position"},
-    {10870, "Swap event positions"},
-    {10910, "Get terrain ID"},
-    {10920, "Get event ID"},
-    {11010, "Erase screen"},
-    {11020, "Show screen"},
-    {11030, "Tint screen"},
-    {11040, "Flash screen"},
-    {11050, "Shake screen"},
-    {11060, "Pan screen"},
-    {11070, "Weather effect"},
-    {11110, "Show picture"},
-    {11120, "Move picture"},
-    {11130, "Erase picture"},
-    {11210, "Show battle animation"},
-    {11310, "Set hero transparency"},
-    {11320, "Flash character"},
-    {11330, "Set move route"},
-    {11340, "Wait for all movement"},
-    {11350, "Halt all movement"},
-    {11410, "Wait"},
-    {11510, "Play music"},
-    {11520, "Fade out music"},
-    {11530, "Memorize music"},
-    {11540, "Play memorized music"},
-    {11550, "Play sound"},
-    {11560, "Play movie"},
-    {11610, "Key input"},
-    {11710, "Change chip set"},
-    {11720, "Change panorama"},
-    {11740, "Change encounter rate"},
-    {11750, "Replace tiles"},
-    {11810, "Change teleport targets"},
-    {11820, "Enable teleport"},
-    {11830, "Set escape target"},
-    {11840, "Enable escape"},
-    {11910, "Open save menu"},
-    {11930, "Enable saving"},
-    {11950, "Open main menu"},
-    {11960, "Enable main menu"},
-    {12010, "Conditional branch"},
-    {22010, "Else"},
-    {12110, "Label"},
-    {12120, "Jump to label"},
-    {12210, "Loop"},
-    {22210, "End of loop"},
-    {12220, "Break loop"},
-    {12310, "End event"},
-    {12320, "Erase event"},
-    {12330, "Call event"},
-    {12410, "Comment"},
-    {22410, "Comment line"},
-    {12420, "Game over"},
-    {12510, "Return to title"},
-    {13110, "Change monster HP"},
-    {13120, "Change monster SP"},
-    {13130, "Change monster condition"},
-    {13150, "Show hidden monster"},
-    {13210, "Change battle background"},
-    {13260, "Show battle animation in battle"},
-    {13310, "Conditional branch in battle"},
-    {23310, "Else in battle"},
-    {13410, "End battle"},
-};
 
 constexpr const char* KMoveNames[] = {
     "move up",          "move right",       "move down",           "move left",
@@ -372,16 +252,16 @@ std::optional<std::vector<std::uint8_t>> Unhex(const std::string& s) {
     return out;
 }
 
+// Event command names come from the engine's table; a code not in it stays a number.
 std::string CommandName(std::int32_t code) {
-    for (const auto& n : KCommandNames)
-        if (n.Code == code) return n.Name;
-    return {};
+    const TEventCommand* command = FindEventCommand(code);
+    return command != nullptr ? command->Name : std::string();
 }
 
 std::optional<std::int32_t> CommandCode(const std::string& name) {
-    for (const auto& n : KCommandNames)
-        if (name == n.Name) return n.Code;
-    return std::nullopt;
+    const TEventCommand* command = FindEventCommandByName(name);
+    if (command == nullptr) return std::nullopt;
+    return command->Code;
 }
 
 // ---- to JSON ----

@@ -398,7 +398,8 @@ bool TimingFlash(const TVezAnimationItem& anim, std::int32_t n, int scope, int r
 
 } // namespace
 
-void TLcfgMonster::Update(IVezBattleEffects* effects) {
+void TLcfgMonster::Update() {
+    ScreenFlash.reset();
     for (std::int32_t p = 0; p < Size(); ++p) At(p)->UpdateEffects();
     if (!AnimationPlaying) return;
 
@@ -416,8 +417,8 @@ void TLcfgMonster::Update(IVezBattleEffects* effects) {
         return;
     }
     int rgbs[4];
-    if (effects != nullptr && TimingFlash(*anim, n, 2, rgbs))
-        effects->FlashScreen(rgbs[0], rgbs[1], rgbs[2], rgbs[3], 1);
+    if (TimingFlash(*anim, n, 2, rgbs))
+        ScreenFlash = TVezScreenFlash{rgbs[0], rgbs[1], rgbs[2], rgbs[3], 1};
     if (AnimationTarget != KAnimateScreen && TimingFlash(*anim, n, 1, rgbs)) {
         for (std::int32_t p = 0; p < Size(); ++p)
             if (AnimationTarget == KAnimateAllMonsters || AnimationTarget == p)

@@ -4,6 +4,7 @@
 // battle animation) drawn over the backdrop.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,15 +94,13 @@ struct TVezBattleView {
     int ShakeX = 0;
 };
 
-// Sounds and screen flashes of the playing battle animation go here.
-class IVezBattleEffects {
-public:
-    virtual ~IVezBattleEffects() = default;
-    virtual void FlashScreen(int red, int green, int blue, int strength, int frames) = 0;
+// A flash of the whole screen that the playing battle animation asks for this frame.
+struct TVezScreenFlash {
+    int Red = 0, Green = 0, Blue = 0, Strength = 0, Frames = 0;
 };
 
 // The monsters of the current troop, in troop order (ID = position + 1).
-class TLcfgMonster : public TCatalogOf<TLcfgMonsterItem>, public ILcfgBattleSide {
+class TLcfgMonster : public TCatalogOf<TLcfgMonsterItem> {
 public:
     // Registers itself with the game state as its battle side while it exists.
     TLcfgMonster(TLcfgGameState& game, TRandom& random);
@@ -126,7 +125,7 @@ public:
     void ChooseActions();
 
     // The automatic choice of an actor (auto battle, or forced by a state).
-    void ChooseActorAction(TLcfgPlayerItem& actor) override;
+    void ChooseActorAction(TLcfgPlayerItem& actor);
 
     // Battle animation on a troop position, all monsters or the screen. Animation 0
     // (or one the database lacks) plays the enemy-attack sound and lasts 20 frames.
@@ -134,7 +133,9 @@ public:
     bool IsAnimationPlaying() const { return AnimationPlaying; }
     // Frames the current animation lasts in all.
     std::int32_t AnimationFrames() const;
-    void Update(IVezBattleEffects* effects = nullptr);
+    // One frame of the monsters' flashes and the animation; a screen flash of the
+    // animation's timings is left in ScreenFlash for the frame's drawing.
+    void Update();
     void Draw(TKandelBoard& board, const TVezBattleView& view);
     // Troop positions in drawing order (the ones drawn this frame, back to front).
     std::vector<std::int32_t> DrawOrder() const;
@@ -144,6 +145,8 @@ public:
     std::int32_t TroopId = 0;
     std::int32_t AnimationId = 0, AnimationTarget = KAnimateScreen, AnimationCounter = 0;
     bool AnimationPlaying = false;
+    // The screen flash the last Update asked for, if any.
+    std::optional<TVezScreenFlash> ScreenFlash;
 
 protected:
     std::unique_ptr<TCatalogItem> NewItem(std::int32_t id) const override;

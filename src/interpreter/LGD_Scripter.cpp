@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/DataBase.h"
+#include "data/LD_EventCommands.h"
 #include "data/LD_MonGroup.h"
 #include "media/MultiInput.h"
 #include "state/LGD_CmnEvent.h"
@@ -20,138 +21,16 @@ const TVezEventScriptLine& EndLine() {
     return KEnd;
 }
 
-// Every code the interpreter knows, with its name; handlers come from the group files.
-struct TCommandName {
-    std::int32_t Code;
-    const char* Name;
-};
-constexpr TCommandName KCommandNames[] = {
-    {10110, "Show message"},
-    {10120, "Message options"},
-    {10130, "Select face graphic"},
-    {10140, "Show choices"},
-    {10150, "Input number"},
-    {10210, "Control switches"},
-    {10220, "Control variables"},
-    {10230, "Timer operation"},
-    {10310, "Change money"},
-    {10320, "Change items"},
-    {10330, "Change party members"},
-    {10410, "Change experience"},
-    {10420, "Change level"},
-    {10430, "Change parameters"},
-    {10440, "Change skills"},
-    {10450, "Change equipment"},
-    {10460, "Change HP"},
-    {10470, "Change SP"},
-    {10480, "Change condition"},
-    {10490, "Full recovery"},
-    {10500, "Inflict damage"},
-    {10610, "Change actor name"},
-    {10620, "Change actor title"},
-    {10630, "Change actor sprite"},
-    {10640, "Change actor face"},
-    {10650, "Change vehicle graphic"},
-    {10660, "Change system music"},
-    {10670, "Change system sound"},
-    {10680, "Change system graphic"},
-    {10690, "Change screen transition"},
-    {10710, "Start battle"},
-    {10720, "Open shop"},
-    {10730, "Show inn"},
-    {10740, "Input actor name"},
-    {10810, "Teleport"},
-    {10820, "Memorize position"},
-    {10830, "Teleport to memorized position"},
-    {10840, "Board or leave vehicle"},
-    {10850, "Set vehicle position"},
-    {10860, "Set event position"},
-    {10870, "Swap event positions"},
-    {10910, "Get terrain ID"},
-    {10920, "Get event ID"},
-    {11010, "Erase screen"},
-    {11020, "Show screen"},
-    {11030, "Tint screen"},
-    {11040, "Flash screen"},
-    {11050, "Shake screen"},
-    {11060, "Pan screen"},
-    {11070, "Weather effect"},
-    {11110, "Show picture"},
-    {11120, "Move picture"},
-    {11130, "Erase picture"},
-    {11210, "Show battle animation"},
-    {11310, "Set hero transparency"},
-    {11320, "Flash character"},
-    {11330, "Set move route"},
-    {11340, "Wait for all movement"},
-    {11350, "Halt all movement"},
-    {11410, "Wait"},
-    {11510, "Play music"},
-    {11520, "Fade out music"},
-    {11530, "Memorize music"},
-    {11540, "Play memorized music"},
-    {11550, "Play sound"},
-    {11560, "Play movie"},
-    {11610, "Key input"},
-    {11710, "Change chip set"},
-    {11720, "Change panorama"},
-    {11740, "Change encounter rate"},
-    {11750, "Replace tiles"},
-    {11810, "Change teleport targets"},
-    {11820, "Enable teleport"},
-    {11830, "Set escape target"},
-    {11840, "Enable escape"},
-    {11910, "Open save menu"},
-    {11930, "Enable saving"},
-    {11950, "Open main menu"},
-    {11960, "Enable main menu"},
-    {12010, "Conditional branch"},
-    {12110, "Label"},
-    {12120, "Jump to label"},
-    {12210, "Loop"},
-    {12220, "Break loop"},
-    {12310, "End event"},
-    {12320, "Erase event"},
-    {12330, "Call event"},
-    {12410, "Comment"},
-    {12420, "Game over"},
-    {12510, "Return to title"},
-    {13110, "Change monster HP"},
-    {13120, "Change monster SP"},
-    {13130, "Change monster condition"},
-    {13150, "Show hidden monster"},
-    {13210, "Change battle background"},
-    {13260, "Show battle animation in battle"},
-    {13310, "Conditional branch in battle"},
-    {13410, "End battle"},
-    // Branch lines of structures: compared by the shared branch handler.
-    {20140, "Choice branch"},
-    {20710, "Victory branch"},
-    {20711, "Escape branch"},
-    {20712, "Defeat branch"},
-    {20720, "Shop transaction branch"},
-    {20721, "Shop no-transaction branch"},
-    {20730, "Inn stay branch"},
-    {20731, "Inn leave branch"},
-    {22010, "Else"},
-    {22210, "End of loop"},
-    {23310, "Else in battle"},
-};
-
+// Commands and branch lines of the command table, each with its handler (null when
+// the group files have none). Continuation lines and the end line are never dispatched.
 std::vector<TScriptCommand> BuildTable() {
     std::vector<TScriptCommand> table;
-    for (const TCommandName& n : KCommandNames) table.push_back({n.Code, n.Name, nullptr});
-    auto join = [&](const std::vector<scripter::THandlerEntry>& group) {
-        for (const auto& e : group)
-            for (auto& t : table)
-                if (t.Code == e.Code) t.Handler = e.Handler;
-    };
-    join(scripter::FlowHandlers());
-    join(scripter::MapHandlers());
-    join(scripter::MessageHandlers());
-    join(scripter::PartyHandlers());
-    std::sort(table.begin(), table.end(),
-              [](const TScriptCommand& a, const TScriptCommand& b) { return a.Code < b.Code; });
+    for (const TEventCommand& c : EventCommands())
+        if (c.Kind == TEventLineKind::Command || c.Kind == TEventLineKind::Branch)
+            table.push_back({c.Code, c.Name, nullptr});
+    for (const auto& e : scripter::AllHandlers())
+        for (auto& t : table)
+            if (t.Code == e.Code) t.Handler = e.Handler;
     return table;
 }
 
@@ -200,6 +79,15 @@ void ILcfgScriptWorld::RefreshPages() {
 }
 
 namespace scripter {
+
+std::vector<THandlerEntry> AllHandlers() {
+    std::vector<THandlerEntry> all;
+    for (auto group : {FlowHandlers, MapHandlers, MessageHandlers, PartyHandlers}) {
+        std::vector<THandlerEntry> entries = group();
+        all.insert(all.end(), entries.begin(), entries.end());
+    }
+    return all;
+}
 
 std::int32_t ValueByKind(ILcfgScriptWorld& w, std::int32_t kind, std::int32_t n) {
     if (kind == 0) return n;

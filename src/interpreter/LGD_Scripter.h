@@ -279,8 +279,9 @@ public:
 using TScriptHandler = void (*)(TLcfgBaseScripter& s, TLcfgScriptData& frame,
                                 const TVezEventScriptLine& line);
 
-// Dispatch. Codes of the command table whose handlers are not part of the program
-// yet are listed as unavailable: they are skipped with one warning per code.
+// Dispatch over the commands and branch lines of the event command table
+// (data/LD_EventCommands.h). Those whose handlers are not part of the program yet are
+// listed as unavailable: they are skipped with one warning per code.
 struct TScriptCommand {
     std::int32_t Code;
     const char* Name;
@@ -298,6 +299,9 @@ std::vector<THandlerEntry> FlowHandlers();
 std::vector<THandlerEntry> MapHandlers();
 std::vector<THandlerEntry> MessageHandlers();
 std::vector<THandlerEntry> PartyHandlers();
+// All groups together. Every code must be a command or branch line of the event
+// command table; one that is not is never dispatched.
+std::vector<THandlerEntry> AllHandlers();
 // Value by kind: 0 the constant n, 1 variable n, anything else 0.
 std::int32_t ValueByKind(ILcfgScriptWorld& w, std::int32_t kind, std::int32_t n);
 } // namespace scripter

@@ -36,13 +36,7 @@ struct TLcfgEnvironment {
     std::function<bool()> InAirship;
 };
 
-// The battle's side of the rules that actors reach while a battle runs: the automatic
-// choice of an actor's action needs the monsters.
-class ILcfgBattleSide {
-public:
-    virtual ~ILcfgBattleSide() = default;
-    virtual void ChooseActorAction(TLcfgPlayerItem& actor) = 0;
-};
+class TLcfgMonster;
 
 class TLcfgGameState {
 public:
@@ -88,7 +82,9 @@ public:
     TLcfgScripter Interpreter;
     TLcfgCommonEvent CommonEvents;
     // The monster group while one exists (not part of the saved tree); null otherwise.
-    ILcfgBattleSide* Battle = nullptr;
+    // The monsters of the running battle, which the automatic choice of an actor's
+    // action needs; null outside a battle (the troop registers itself while it exists).
+    TLcfgMonster* Battle = nullptr;
 };
 
 } // namespace kestra

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/Saturate.h"
+#include "battle/LGD_Monster.h"
 #include "data/DataBase.h"
 #include "state/LGD_GameState.h"
 

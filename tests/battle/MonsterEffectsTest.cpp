@@ -139,3 +139,38 @@ TEST_F(Effects, AnimationLengthsAndTargetFlash) {
     // Two display frames per animation frame, then one more update to notice the end.
     EXPECT_EQ(frames, 7);
 }
+
+TEST_F(Effects, ScreenFlashTimingsReachTheFrameThatShowsThem) {
+    MakeTroop({KSlime});
+    auto& anim = DataBase.Animations.Obtain(6);
+    anim.Frames.Clear();
+    for (std::int32_t i = 1; i <= 8; ++i) anim.Frames.Obtain(i);
+    auto& timing = anim.Timings.Obtain(1);
+    timing.Frame = 3;
+    timing.FlashScope = 2;
+    timing.FlashRed = 10;
+    timing.FlashGreen = 20;
+    timing.FlashBlue = 40; // clamped to 31
+    timing.FlashStrength = 12;
+    Troop.PlayAnimation(6, KAnimateScreen);
+    std::vector<int> strengths;
+    while (Troop.IsAnimationPlaying() && strengths.size() < 100) {
+        Troop.Update();
+        strengths.push_back(Troop.ScreenFlash ? Troop.ScreenFlash->Strength : -1);
+        if (Troop.ScreenFlash) {
+            EXPECT_EQ(Troop.ScreenFlash->Red, 10);
+            EXPECT_EQ(Troop.ScreenFlash->Green, 20);
+            EXPECT_EQ(Troop.ScreenFlash->Blue, 31);
+            EXPECT_EQ(Troop.ScreenFlash->Frames, 1);
+        }
+    }
+    // Animation frames 2..7 are lit (two updates each) with strength 12 x (9 - n) / 6;
+    // frames 0 and 1 are dark, and the monster itself never flashes.
+    const std::vector<int> expected = {-1, -1, -1, -1, 14, 14, 12, 12, 10,
+                                       10, 8,  8,  6,  6,  4,  4,  -1};
+    EXPECT_EQ(strengths, expected);
+    EXPECT_EQ(Troop.At(0)->FlashFrames, 0);
+    Troop.PlayAnimation(0, KAnimateScreen);
+    Troop.Update();
+    EXPECT_FALSE(Troop.ScreenFlash.has_value());
+}

@@ -8,7 +8,7 @@ using namespace kestra;
 
 TEST(TestGame, ANewGameWalksThroughTheDoorOntoTheNextMap) {
     test::TTestGame basic("basic");
-    TGameMain& game = basic.Play("0\n60 Decide\n61\n120 Down\n200\n", 400);
+    TGameMain& game = basic.Play("0\n60 Decide\n61\n120 Down\n140\n", 400);
     ASSERT_EQ(game.System().Scene, KSceneField);
     const TLcfgParty& hero = game.Session->Save->State.Hero;
     EXPECT_EQ(hero.MapId, 2);

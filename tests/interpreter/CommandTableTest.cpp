@@ -1,0 +1,51 @@
+// The interpreter's dispatch over the event command table.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "ScriptWorld.h"
+#include "data/LD_EventCommands.h"
+
+namespace kestra {
+namespace {
+
+using namespace test;
+
+TEST(CommandTable, EveryHandlerIsDispatchedForACommandOfTheTable) {
+    std::set<std::int32_t> seen;
+    for (const scripter::THandlerEntry& e : scripter::AllHandlers()) {
+        EXPECT_TRUE(seen.insert(e.Code).second) << "two handlers for " << e.Code;
+        const TEventCommand* command = FindEventCommand(e.Code);
+        ASSERT_NE(command, nullptr) << "handler for a code not in the table: " << e.Code;
+        EXPECT_TRUE(command->Kind == TEventLineKind::Command ||
+                    command->Kind == TEventLineKind::Branch)
+            << e.Code;
+        const TScriptCommand* dispatch = FindScriptCommand(e.Code);
+        ASSERT_NE(dispatch, nullptr) << e.Code;
+        EXPECT_EQ(dispatch->Handler, e.Handler) << e.Code;
+        EXPECT_STREQ(dispatch->Name, command->Name);
+    }
+    // Commands and branch lines are all dispatched (with or without a handler); the
+    // end line and continuation lines never are.
+    for (const TEventCommand& c : EventCommands()) {
+        const bool dispatched =
+            c.Kind == TEventLineKind::Command || c.Kind == TEventLineKind::Branch;
+        EXPECT_EQ(FindScriptCommand(c.Code) != nullptr, dispatched) << c.Code;
+    }
+}
+
+TEST(CommandTable, UnavailableCommandsWarnByTheirTableNameContinuationsAreSilent) {
+    TScriptWorld w;
+    w.Main.World = &w;
+    ASSERT_EQ(FindScriptCommand(13120)->Handler, nullptr) << "pick another command";
+    w.Main.PushFrame(0, List({Cmd(20110, {}, 0, "stray text"), Cmd(22410, {}, 0, "stray"),
+                              Cmd(13120, {0, 0, 0, 5}), Cmd(10220, {0, 1, 1, 0, 0, 7})}));
+    for (int i = 0; i < 3 && w.Main.IsRunning(); ++i) w.Main.UpdateMain(w);
+    EXPECT_EQ(w.State.System.Variable(1), 7);
+    ASSERT_EQ(w.Warnings.size(), 1u);
+    EXPECT_EQ(w.Warnings[0],
+              "event command 13120 (Change monster SP) is not yet available; skipped");
+}
+
+} // namespace
+} // namespace kestra
