@@ -43,7 +43,10 @@ TEST_F(GameSkin, AMissingSkinIsAnErrorNamingItAndNoNameIsBlank) {
     } catch (const EFileError& e) {
         EXPECT_NE(std::string(e.what()).find("Nowhere"), std::string::npos);
     }
+    // An empty name is the database's picture again; a game without one has a blank skin.
     Host.State().System.SetSystemGraphic("", 0, 0);
+    EXPECT_NE(Host.game.SystemGraphic().ShadowIndex(), 0);
+    Host.game.Session->DataBase.System.SystemGraphic.clear();
     EXPECT_EQ(Host.game.SystemGraphic().ShadowIndex(), 0);
 }
 

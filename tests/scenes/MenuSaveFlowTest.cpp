@@ -50,7 +50,7 @@ TEST(MenuSave, CancelInTheSaveListGoesBackToTheMenuOnItsSaveCommand) {
     EXPECT_EQ(Menu(game).Commands.CursorIndex, TVezMenuScene::KCommandSave);
     // Cancel on the menu then closes it towards the field.
     TGameMain& again =
-        basic.Play(std::string(KNewGameToSaveList) + "500 Cancel\n501\n600 Cancel\n601\n", 700);
+        basic.Play(std::string(KNewGameToSaveList) + "500 Cancel\n501\n600 Cancel\n601\n", 1500);
     EXPECT_EQ(again.System().Scene, KSceneField);
 }
 
@@ -62,7 +62,7 @@ TEST(MenuSave, AfterContinueTheMenuStillSavesIntoAnotherSlot) {
 
     // The list opens on the last slot saved to (1); Down picks slot 2.
     TGameMain& game =
-        basic.Play(std::string(KContinueToSaveList) + "600 Down\n601\n700 Decide\n701\n", 800);
+        basic.Play(std::string(KContinueToSaveList) + "600 Down\n601\n700 Decide\n701\n", 1500);
     ASSERT_TRUE(basic.Exists("Save02.lsd"));
     EXPECT_EQ(game.System().Scene, KSceneMenu);
     EXPECT_EQ(Menu(game).Commands.CursorIndex, TVezMenuScene::KCommandSave);

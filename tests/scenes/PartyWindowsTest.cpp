@@ -34,7 +34,8 @@ TEST_F(PartyWindows, InventoryAndGoldComeFromTheState) {
     gold.Refresh();
     TVezItemWindow list(Host);
     list.SetupForActor(0);
-    ASSERT_EQ(list.ItemCount, State.PartyInfo.ItemCount());
+    ASSERT_EQ(list.ItemCount, 2);
+    ASSERT_EQ(State.PartyInfo.ItemCount(), 2);
     EXPECT_EQ(list.SelectedItem(), KPotion); // ascending IDs
     EXPECT_EQ(list.Help.Text(), "Restores\x01"
                                 "a\x01"
@@ -45,8 +46,8 @@ TEST_F(PartyWindows, InventoryAndGoldComeFromTheState) {
     EXPECT_EQ(list.SelectedItem(), KSword);
     EXPECT_EQ(list.Help.Text(), "A\x01trusty\x01"
                                 "blade.");
-    // Past the inventory nothing is selected.
-    list.SetCursorIndex(7);
+    // The last entry used up: the cursor is past the inventory and nothing is selected.
+    State.PartyInfo.LoseItem(KSword, 1);
     EXPECT_EQ(list.SelectedItem(), 0);
 }
 

@@ -25,6 +25,7 @@ void SetUpParty(TTestWindowHost& host, bool halfCost) {
     db.Items.Get(1).NotInBattle = true;
     db.Items.Get(2).Kind = 10;
     db.Items.Get(2).BattleUse = true;
+    db.Items.Get(2).FieldUse = false;
     db.Items.Get(3).Kind = 6;
     for (std::int32_t id : {3, 4, 9}) {
         auto& skill = db.Skills.Obtain(id);
