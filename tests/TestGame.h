@@ -7,9 +7,12 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/Errors.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
@@ -37,11 +40,21 @@ public:
             if (std::filesystem::path(path).filename().string().rfind(name, 0) == 0) ++n;
         return n;
     }
+    bool PlayMusic(const std::string& path) override {
+        ++MusicStarts;
+        return TNullTonica::PlayMusic(path);
+    }
+    void StopMusic() override {
+        ++MusicStops;
+        TNullTonica::StopMusic();
+    }
     std::vector<std::string> Sounds;
     std::vector<std::int32_t> MusicFades;
+    int MusicStarts = 0, MusicStops = 0;
 };
 
-// The headless platform with the recording sound device.
+// The headless platform with the recording sound device; it also keeps the messages
+// shown to the player and can refuse to write files (a full disk).
 class TTestPlatform : public THeadlessPlatform {
 public:
     std::unique_ptr<ITonica> CreateTonica() override {
@@ -49,7 +62,18 @@ public:
         Sound = sound.get();
         return sound;
     }
+    void ShowErrorMessage(std::string_view title, std::string_view text) override {
+        Messages.emplace_back(text);
+        THeadlessPlatform::ShowErrorMessage(title, text);
+    }
+    void ReplaceFile(const std::filesystem::path& path,
+                     std::span<const std::uint8_t> bytes) override {
+        if (DiskFull) throw EFileError(path.filename().string() + ": disk full");
+        THeadlessPlatform::ReplaceFile(path, bytes);
+    }
     TRecordingTonica* Sound = nullptr; // the game's device once the game is built
+    std::vector<std::string> Messages;
+    bool DiskFull = false;
 };
 
 class TTestGame {

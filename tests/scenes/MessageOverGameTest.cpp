@@ -6,6 +6,7 @@
 #include "base/Errors.h"
 #include "graphics/KandelPng.h"
 #include "media/MultiInput.h"
+#include "scenes/LS_Field.h"
 #include "state/LGD_GameState.h"
 
 #include <gtest/gtest.h>
@@ -52,17 +53,63 @@ TEST_F(MessageOverTheGame, NamesAndVariablesComeFromTheState) {
 
 TEST_F(MessageOverTheGame, TheBoxAvoidsTheHeroWhereTheStateSaysSo) {
     State.System.MessageTransparent = 2; // only 1 means transparent
-    State.System.MessagePosition = 2;
     State.System.MessageAvoidsParty = true;
-    const std::int32_t heroY = State.Hero.ScreenY();
+    // The hero high on the screen: the box goes to the bottom whatever the position.
+    State.System.MessagePosition = 0;
+    ASSERT_LE(State.Hero.ScreenY(), 112);
     Box.BeginMessage();
-    EXPECT_EQ(Box.Y, 80 * MessagePositionFor(2, true, heroY));
+    EXPECT_EQ(Box.Y, 160);
     EXPECT_FALSE(Box.WindowImage.Transparent);
     State.System.MessageAvoidsParty = false;
     State.System.MessageTransparent = 1;
     Box.BeginMessage();
-    EXPECT_EQ(Box.Y, 160);
+    EXPECT_EQ(Box.Y, 0);
     EXPECT_TRUE(Box.WindowImage.Transparent);
+}
+
+// The menu test game's tall second map puts the hero low on the screen.
+TEST(MessageOverTheMenuGame, TheBoxAvoidsAHeroLowOnTheScreen) {
+    TTestWindowHost host(true, "menu");
+    TLcfgGameState& state = host.State();
+    TVezFieldScene& field = *host.game.Session->Field;
+    field.RequestTeleport(2, 4, 10);
+    field.PerformTeleport();
+    ASSERT_GT(state.Hero.ScreenY(), 151);
+    state.System.MessagePosition = 2;
+    state.System.MessageAvoidsParty = true;
+    TVezMessageWindow& box = host.game.Session->MessageWindow;
+    box.BeginMessage();
+    EXPECT_EQ(box.Y, 0);
+    state.System.MessageAvoidsParty = false;
+    box.BeginMessage();
+    EXPECT_EQ(box.Y, 160);
+}
+
+// An entered number goes into the variable and the map's events choose their pages
+// again: the watcher's third page waits for variable 9.
+TEST(MessageOverTheMenuGame, AnEnteredNumberRefreshesTheMapEvents) {
+    TTestWindowHost host(true, "menu");
+    TLcfgGameState& state = host.State();
+    TVezMessageWindow& box = host.game.Session->MessageWindow;
+    const TLcfgEventItem* watcher = state.Map.Events.Find(2);
+    ASSERT_NE(watcher, nullptr);
+    ASSERT_NE(watcher->CurrentPage, nullptr);
+    EXPECT_EQ(watcher->CurrentPage->Id, 1);
+    box.BeginMessage();
+    box.AddLine("How many?");
+    box.SetNumberInput(1, 9);
+    host.game.Config.TestPlayMode = true;
+    host.game.Input->Held = KButtonShift;
+    for (int k = 0; k < 12; ++k) box.Update();
+    host.game.Input->Held = 0;
+    host.game.Input->Repeated = KButtonUp;
+    box.Update();
+    host.game.Input->Repeated = 0;
+    host.game.Input->Pressed = KButtonDecide;
+    box.Update();
+    host.game.Input->Pressed = 0;
+    ASSERT_GE(state.System.Variable(9), 1);
+    EXPECT_EQ(watcher->CurrentPage->Id, 3);
 }
 
 TEST_F(MessageOverTheGame, TheStateChoosesTheFace) {
