@@ -27,7 +27,8 @@ std::string Line(int n) {
 struct TBenchBox {
     TBenchBox() {
         host.system.LoadSystemBitmap(StyledSystemBitmap());
-        game.settings.FaceVisible = true;
+        game.ShowFace(true);
+        box.RefreshFace();
         game.testPlay = true;
         game.held = KButtonShift; // the page is typed in one frame
         box.SetFaceBitmap(CodedFaceSet(), 0, false);
@@ -39,9 +40,8 @@ struct TBenchBox {
         box.Update();
     }
     TTestWindowHost host;
-    TTestGold gold;
-    TTestMessageHost game;
-    TVezMessageWindow box{host, gold, game};
+    TTestMessageHost game{host};
+    TVezMessageWindow box{host};
 };
 
 void BM_MessageWindowDrawPage(benchmark::State& state) {

@@ -1,6 +1,6 @@
 // Text in windows: a full four-line message-sized window of double-byte text
 // drawn every frame; compare with BM_BoardMemcpyBaseline.
-#include "../tests/graphics/TestSystemGraphic.h"
+#include "../tests/scenes/WindowTestHost.h"
 #include "graphics/GR_System.h"
 #include "scenes/GameWindows.h"
 
@@ -10,21 +10,6 @@
 namespace {
 
 using namespace kestra;
-
-class TBenchHost : public IVezWindowHost {
-public:
-    explicit TBenchHost(TGlyphFont& font) : System(font, nullptr) {
-        System.LoadSystemBitmap(testing::StyledSystemBitmap());
-        Screen.SetSize(320, 240);
-    }
-    TVezSystemGraphic& SystemGraphic() override { return System; }
-    TKandelBoard& Board() override { return Screen; }
-    std::uint16_t RepeatedButtons() override { return 0; }
-    void PlayCursorSound() override {}
-    int CurrentScene() override { return 0; }
-    TVezSystemGraphic System;
-    TKandelBoard Screen;
-};
 
 // 25 double-byte characters: as many as a 320-pixel line holds after the margins.
 std::string Line(int n) {
@@ -39,8 +24,8 @@ std::string Line(int n) {
 }
 
 void BM_MessageWindowText(benchmark::State& state) {
-    static TGlyphFont font;
-    TBenchHost host(font);
+    testing::TTestWindowHost host(false);
+    host.system.LoadSystemBitmap(testing::StyledSystemBitmap());
     TVezWindow window(host);
     window.Setup(0, 160, 320, 80, false);
     const std::string lines[4] = {Line(0), Line(1), Line(2), Line(3)};
@@ -50,7 +35,7 @@ void BM_MessageWindowText(benchmark::State& state) {
         window.Refresh();
         for (int n = 0; n < 4; ++n) window.DrawText(8, 8 + 16 * n, true, 0, lines[n]);
         window.Draw();
-        benchmark::DoNotOptimize(host.Screen.ScanLine(160));
+        benchmark::DoNotOptimize(host.board.ScanLine(160));
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * 100);

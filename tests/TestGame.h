@@ -7,15 +7,74 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/Errors.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
 #include "shell/TempDir.h"
 
 namespace kestra::test {
+
+// The silent sound device of headless runs that also remembers the sound effects
+// played (their files) and the music fades asked for.
+class TRecordingTonica : public TNullTonica {
+public:
+    bool PlaySoundEx(const std::string& path, std::int32_t volume, std::int32_t tempo,
+                     std::int32_t balance) override {
+        Sounds.push_back(path);
+        return TNullTonica::PlaySoundEx(path, volume, tempo, balance);
+    }
+    void FadeOutMusic(std::int32_t ms) override {
+        MusicFades.push_back(ms);
+        TNullTonica::FadeOutMusic(ms);
+    }
+    // The number of effects played whose file name (without folder) starts with `name`.
+    int Count(const std::string& name) const {
+        int n = 0;
+        for (const std::string& path : Sounds)
+            if (std::filesystem::path(path).filename().string().rfind(name, 0) == 0) ++n;
+        return n;
+    }
+    bool PlayMusic(const std::string& path) override {
+        ++MusicStarts;
+        return TNullTonica::PlayMusic(path);
+    }
+    void StopMusic() override {
+        ++MusicStops;
+        TNullTonica::StopMusic();
+    }
+    std::vector<std::string> Sounds;
+    std::vector<std::int32_t> MusicFades;
+    int MusicStarts = 0, MusicStops = 0;
+};
+
+// The headless platform with the recording sound device; it also keeps the messages
+// shown to the player and can refuse to write files (a full disk).
+class TTestPlatform : public THeadlessPlatform {
+public:
+    std::unique_ptr<ITonica> CreateTonica() override {
+        auto sound = std::make_unique<TRecordingTonica>();
+        Sound = sound.get();
+        return sound;
+    }
+    void ShowErrorMessage(std::string_view title, std::string_view text) override {
+        Messages.emplace_back(text);
+        THeadlessPlatform::ShowErrorMessage(title, text);
+    }
+    void ReplaceFile(const std::filesystem::path& path,
+                     std::span<const std::uint8_t> bytes) override {
+        if (DiskFull) throw EFileError(path.filename().string() + ": disk full");
+        THeadlessPlatform::ReplaceFile(path, bytes);
+    }
+    TRecordingTonica* Sound = nullptr; // the game's device once the game is built
+    std::vector<std::string> Messages;
+    bool DiskFull = false;
+};
 
 class TTestGame {
 public:
@@ -31,7 +90,7 @@ public:
     TGameMain& Start(const std::string& script, std::uint64_t frames,
                      std::vector<std::string> words = {"TestPlay"}) {
         Game.reset();
-        Platform = std::make_unique<THeadlessPlatform>();
+        Platform = std::make_unique<TTestPlatform>();
         TCommandLine line;
         line.Words = std::move(words);
         line.GameDir = Dir.Path();
@@ -67,7 +126,10 @@ public:
     }
 
     TempDir Dir;
-    std::unique_ptr<THeadlessPlatform> Platform;
+    // The sound effects and fades of the game built last.
+    TRecordingTonica& Sound() { return *Platform->Sound; }
+
+    std::unique_ptr<TTestPlatform> Platform;
     std::unique_ptr<TGameMain> Game;
 };
 

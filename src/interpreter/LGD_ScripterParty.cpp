@@ -479,7 +479,6 @@ void TLcfgPartyCommands::ChangeActorFace(const std::vector<std::int32_t>& p,
                                          const std::string& text) {
     std::int32_t id = At(p, 0);
     Actor(id).SetFace(text, At(p, 1));
-    if (Game.PartyInfo.Contains(id)) Game.PartyInfo.RefreshFaces();
 }
 
 void TLcfgPartyCommands::ChangeVehicleGraphic(const std::vector<std::int32_t>& p,

@@ -1,7 +1,12 @@
 #include "scenes/GameWindows.h"
 
 #include "base/Cp932.h"
+#include "data/DataBase.h"
+#include "media/MultiInput.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "shell/LS_Base.h"
+#include "state/LGD_GameState.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,7 +27,7 @@ int FloorMod(int a, int n) {
 
 } // namespace
 
-TVezWindow::TVezWindow(IVezWindowHost& host) : Host(host) {}
+TVezWindow::TVezWindow(TGameMain& game) : Game(game) {}
 
 TRect TVezWindow::ItemRect(int index) const {
     const int c = index % Columns, r = index / Columns;
@@ -63,7 +68,7 @@ void TVezWindow::Setup(int x, int y, int width, int height, bool animate) {
     BlinkCounter = 0;
     FrameCounter = 0;
 
-    TVezSystemGraphic& system = Host.SystemGraphic();
+    TVezSystemGraphic& system = Game.SystemGraphic();
     for (TKandelSheet* sheet : {&WindowImage, &BackImage, &ContentImage}) {
         sheet->Palette = system.SystemSheet().Palette;
         sheet->UpdateColors();
@@ -107,14 +112,14 @@ void TVezWindow::DrawCell(int index, bool withCursor) {
     WindowImage.CopyFrom(rect.Left, rect.Top, rect, BackImage);
     if (CursorVisible && withCursor) {
         const int frame = CursorActive ? (BlinkCounter / 10) % 2 : 1;
-        Host.SystemGraphic().DrawCursor(WindowImage, rect, frame);
+        Game.SystemGraphic().DrawCursor(WindowImage, rect, frame);
     }
     WindowImage.CopyFrom(rect.Left, rect.Top, ContentRect(index), ContentImage);
 }
 
 void TVezWindow::DrawText(int x, int y, bool copyNow, int color, std::string_view text) {
     if (!IsPresent()) return;
-    Host.SystemGraphic().DrawText(ContentImage, x, y, color, text);
+    Game.SystemGraphic().DrawText(ContentImage, x, y, color, text);
     if (copyNow && TopRow == 0) {
         const int length = static_cast<int>(text.size());
         WindowImage.CopyFrom(x, y + 2, TRect{x, y + 2, x + 6 * length + 1, y + 15}, ContentImage);
@@ -122,7 +127,7 @@ void TVezWindow::DrawText(int x, int y, bool copyNow, int color, std::string_vie
 }
 
 void TVezWindow::MoveCursor() {
-    const std::uint16_t keys = Host.RepeatedButtons();
+    const std::uint16_t keys = Game.Input->Repeated;
     // An empty list has nowhere to move to.
     if (ItemCount > 0) {
         if (Columns == 1) {
@@ -208,7 +213,7 @@ void TVezWindow::Update() {
             const int old = CursorIndex;
             MoveCursor();
             if (CursorIndex != old) {
-                Host.PlayCursorSound();
+                Game.System().PlaySystemSound(KSoundCursor);
                 DrawCell(old, false);
                 BlinkCounter = 0;
             }
@@ -237,11 +242,11 @@ void TVezWindow::Draw() {
     else
         f = 0.5;
     const int c = static_cast<int>(Height * f);
-    TKandelBoard& board = Host.Board();
+    TKandelBoard& board = Game.Board();
     board.StretchSheet(RectOfSize(X, Y + c, Width, Height - 2 * c), WindowImage,
                        WindowImage.GetBounds());
     if ((FrameCounter / 20) % 2 == 0) {
-        TVezSystemGraphic& system = Host.SystemGraphic();
+        TVezSystemGraphic& system = Game.SystemGraphic();
         if (TopRow > 0) system.DrawUpArrow(board, X + Width / 2 - 8, Y);
         if ((TopRow + VisibleRows) * Columns < ItemCount)
             system.DrawDownArrow(board, X + Width / 2 - 8, Y + Height - 8);
@@ -299,9 +304,10 @@ void TVezWindow::SetCursorActive(bool flag) {
 void TVezGoldWindow::Refresh() {
     TVezWindow::Refresh();
     if (!IsOpen()) return;
-    const std::string currency = Party.Term(0x5F);
+    const TLcfgGameState& state = Game.State();
+    const std::string& currency = state.DataBase().Vocabulary.Term(0x5F);
     const int length = static_cast<int>(currency.size());
-    DrawText(Width - 6 * length - 44, 8, true, 0, Format("%6d", Party.Gold()));
+    DrawText(Width - 6 * length - 44, 8, true, 0, Format("%6d", state.PartyInfo.Gold));
     DrawText(Width - 6 * length - 8, 8, true, 1, currency);
 }
 
@@ -337,40 +343,47 @@ void TVezHelpWindow::Hide() {
 
 // --- inventory list
 
-TVezItemWindow::TVezItemWindow(IVezWindowHost& host, IVezPartyView& party)
-    : TVezWindow(host), Help(host), Party(party) {}
+TVezItemWindow::TVezItemWindow(TGameMain& game) : TVezWindow(game), Help(game) {}
 
 void TVezItemWindow::SetupForActor(std::int32_t actorId) {
     ActorId = actorId;
     Columns = 2;
     Help.SetupAndRefresh(0, 0, 320, 32, false);
-    if (Host.CurrentScene() == KSceneMenu)
+    if (Game.System().Scene == KSceneMenu)
         Setup(0, 32, 320, 208, false);
     else
         Setup(0, 160, 320, 80, false);
-    ItemCount = Party.InventorySize();
+    ItemCount = Game.State().PartyInfo.ItemCount();
     SetCursorActive(true);
     Refresh();
     UpdateHelp();
 }
 
 std::int32_t TVezItemWindow::SelectedItem() {
-    if (CursorIndex < 0 || CursorIndex >= Party.InventorySize()) return 0;
-    return Party.InventoryEntry(CursorIndex).ItemId;
+    const TLcfgPartyInfo& party = Game.State().PartyInfo;
+    if (CursorIndex < 0 || CursorIndex >= party.ItemCount()) return 0;
+    return party.ItemIdAt(CursorIndex);
 }
 
 void TVezItemWindow::DrawItem(int x, int y, int index) {
-    const TVezInventoryEntry entry = Party.InventoryEntry(index);
-    const bool usable = ActorId > 0 ? Party.ActorCanUseItem(ActorId, entry.ItemId)
-                                    : Party.PartyCanUseItem(entry.ItemId);
+    const TLcfgGameState& state = Game.State();
+    const std::int32_t itemId = state.PartyInfo.ItemIdAt(index);
+    bool usable = false;
+    if (ActorId <= 0) {
+        usable = state.PartyInfo.UsableNow(itemId);
+    } else if (const TLcfgPlayerItem* actor = state.Actors.Find(ActorId)) {
+        usable = actor->CanUseItem(itemId);
+    }
     const int color = usable ? 0 : 3;
-    DrawText(x, y, false, color, Party.ItemName(entry.ItemId));
-    DrawText(x + 120, y, false, color, Format(": %2d", entry.Count));
+    const auto* item = state.DataBase().Items.Find(itemId);
+    DrawText(x, y, false, color, item ? item->Name : std::string());
+    DrawText(x + 120, y, false, color, Format(": %2d", state.PartyInfo.ItemAmountAt(index)));
 }
 
 void TVezItemWindow::UpdateHelp() {
-    const std::int32_t item = CursorIndex < ItemCount ? SelectedItem() : 0;
-    Help.SetText(item > 0 ? Party.ItemDescription(item) : std::string());
+    const std::int32_t itemId = CursorIndex < ItemCount ? SelectedItem() : 0;
+    const auto* item = itemId > 0 ? Game.State().DataBase().Items.Find(itemId) : nullptr;
+    Help.SetText(item ? item->Description : std::string());
 }
 
 void TVezItemWindow::Update() {
@@ -390,15 +403,16 @@ void TVezItemWindow::Hide() {
 
 // --- skill list
 
-TVezSkillWindow::TVezSkillWindow(IVezWindowHost& host, IVezPartyView& party)
-    : TVezWindow(host), Help(host), Status(host), Party(party) {}
+TVezSkillWindow::TVezSkillWindow(TGameMain& game) : TVezWindow(game), Help(game), Status(game) {}
 
 void TVezSkillWindow::SetupForActor(std::int32_t actorId) {
     ActorId = actorId;
-    Skills = Party.ActorSkills(actorId);
+    const TLcfgPlayerItem* actor = Game.State().Actors.Find(actorId);
+    Skills = actor ? std::vector<std::int32_t>(actor->Skills.begin(), actor->Skills.end())
+                   : std::vector<std::int32_t>();
     Columns = 2;
     Help.SetupAndRefresh(0, 0, 320, 32, false);
-    if (Host.CurrentScene() == KSceneMenu) {
+    if (Game.System().Scene == KSceneMenu) {
         Status.Setup(0, 32, 320, 32, false);
         DrawStatus();
         Setup(0, 64, 320, 176, false);
@@ -413,17 +427,20 @@ void TVezSkillWindow::SetupForActor(std::int32_t actorId) {
 }
 
 void TVezSkillWindow::DrawStatus() {
-    const TVezActorLine a = Party.ActorLine(ActorId);
-    Status.DrawText(8, 8, true, 0, a.Name);
-    Status.DrawText(88, 8, true, 1, Party.Term(0x80));
-    Status.DrawText(100, 8, true, 0, Format("%2d", a.Level));
-    Status.DrawText(132, 8, true, a.StateColor, a.StateText);
-    Status.DrawText(192, 8, true, 1, Party.Term(0x81));
-    Status.DrawText(204, 8, true, a.HpColor, Format("%3d", a.Hp));
-    Status.DrawText(222, 8, true, 0, Format("/%3d", a.MaxHp));
-    Status.DrawText(258, 8, true, 1, Party.Term(0x82));
-    Status.DrawText(270, 8, true, a.MpColor, Format("%3d", a.Mp));
-    Status.DrawText(288, 8, true, 0, Format("/%3d", a.MaxMp));
+    const TLcfgGameState& state = Game.State();
+    const TVezVocabulary& words = state.DataBase().Vocabulary;
+    const TLcfgPlayerItem* a = state.Actors.Find(ActorId);
+    // An absent actor shows the labels with empty values.
+    Status.DrawText(8, 8, true, 0, a ? a->GetName() : std::string());
+    Status.DrawText(88, 8, true, 1, words.Term(0x80));
+    Status.DrawText(100, 8, true, 0, Format("%2d", a ? a->Level : 0));
+    Status.DrawText(132, 8, true, a ? a->StateColour() : 0, a ? a->StateText() : std::string());
+    Status.DrawText(192, 8, true, 1, words.Term(0x81));
+    Status.DrawText(204, 8, true, a ? a->HPColour() : 0, Format("%3d", a ? a->HP : 0));
+    Status.DrawText(222, 8, true, 0, Format("/%3d", a ? a->MaxHP() : 0));
+    Status.DrawText(258, 8, true, 1, words.Term(0x82));
+    Status.DrawText(270, 8, true, a ? a->MPColour() : 0, Format("%3d", a ? a->MP : 0));
+    Status.DrawText(288, 8, true, 0, Format("/%3d", a ? a->MaxMP() : 0));
 }
 
 std::int32_t TVezSkillWindow::SelectedSkill() {
@@ -439,16 +456,20 @@ void TVezSkillWindow::SelectSkill(std::int32_t skillId) {
 void TVezSkillWindow::DrawItem(int x, int y, int index) {
     if (index < 0 || index >= static_cast<int>(Skills.size())) return;
     const std::int32_t skill = Skills[static_cast<std::size_t>(index)];
-    std::int32_t cost = Party.SkillMpCost(skill);
-    if (Party.ActorHalvesMpCost(ActorId)) cost = (cost + 1) / 2;
-    const int color = Party.ActorCanUseSkill(ActorId, skill) ? 0 : 3;
-    DrawText(x, y, false, color, Party.SkillName(skill));
+    const TLcfgGameState& state = Game.State();
+    const auto* record = state.DataBase().Skills.Find(skill);
+    const TLcfgPlayerItem* actor = state.Actors.Find(ActorId);
+    std::int32_t cost = record ? record->MpCost : 0;
+    if (actor && actor->HalfMPCost()) cost = (cost + 1) / 2;
+    const int color = actor && actor->CanUseSkill(skill) ? 0 : 3;
+    DrawText(x, y, false, color, record ? record->Name : std::string());
     DrawText(x + 120, y, false, color, Format("-%3d", cost));
 }
 
 void TVezSkillWindow::UpdateHelp() {
-    const std::int32_t skill = CursorIndex < ItemCount ? SelectedSkill() : 0;
-    Help.SetText(skill > 0 ? Party.SkillDescription(skill) : std::string());
+    const std::int32_t skillId = CursorIndex < ItemCount ? SelectedSkill() : 0;
+    const auto* skill = skillId > 0 ? Game.State().DataBase().Skills.Find(skillId) : nullptr;
+    Help.SetText(skill ? skill->Description : std::string());
 }
 
 void TVezSkillWindow::Update() {

@@ -1,7 +1,9 @@
 #pragma once
 // Framed windows: a grid of items in columns and rows that scrolls, a blinking
 // cursor that follows the direction keys, and an opening and closing animation.
-// A window is created once and shown again by Setup as often as needed.
+// A window is created once and shown again by Setup as often as needed. Windows
+// draw with the game's one interface skin onto its board, follow its logical
+// buttons and read the party from its game state.
 #include "graphics/GR_System.h"
 #include "graphics/KandelBoard.h"
 #include "graphics/KandelSheet.h"
@@ -13,22 +15,12 @@
 
 namespace kestra {
 
-// What every window needs from the running game.
-class IVezWindowHost {
-public:
-    virtual ~IVezWindowHost() = default;
-    virtual TVezSystemGraphic& SystemGraphic() = 0;
-    virtual TKandelBoard& Board() = 0;
-    // The auto-repeat button bits of this frame (down 1, left 2, right 4, up 8).
-    virtual std::uint16_t RepeatedButtons() = 0;
-    virtual void PlayCursorSound() = 0;
-    // The scene number the game is in (list windows lay themselves out for it).
-    virtual int CurrentScene() = 0;
-};
+class TGameMain;
 
 class TVezWindow {
 public:
-    explicit TVezWindow(IVezWindowHost& host);
+    // The game must outlive the window.
+    explicit TVezWindow(TGameMain& game);
     virtual ~TVezWindow() = default;
     TVezWindow(const TVezWindow&) = delete;
     TVezWindow& operator=(const TVezWindow&) = delete;
@@ -85,55 +77,15 @@ public:
     int RingRows() const { return VisibleRows + 1; }
 
 protected:
-    IVezWindowHost& Host;
+    TGameMain& Game;
 };
 
-// The facts of the party that the shared list windows show. The game state
-// implements it; an absent ID answers empty text and zero.
-struct TVezInventoryEntry {
-    std::int32_t ItemId = 0;
-    std::int32_t Count = 0;
-};
-
-struct TVezActorLine {
-    std::string Name;
-    std::int32_t Level = 0;
-    std::string StateText;
-    std::int32_t StateColor = 0;
-    std::int32_t Hp = 0, MaxHp = 0, HpColor = 0;
-    std::int32_t Mp = 0, MaxMp = 0, MpColor = 0;
-};
-
-class IVezPartyView {
-public:
-    virtual ~IVezPartyView() = default;
-    virtual std::int32_t Gold() = 0;
-    // A vocabulary term by its chunk number (0x5F currency, 0x80 level, ...).
-    virtual std::string Term(int chunk) = 0;
-    virtual int InventorySize() = 0;
-    virtual TVezInventoryEntry InventoryEntry(int index) = 0;
-    virtual std::string ItemName(std::int32_t itemId) = 0;
-    virtual std::string ItemDescription(std::int32_t itemId) = 0;
-    virtual bool PartyCanUseItem(std::int32_t itemId) = 0;
-    virtual bool ActorCanUseItem(std::int32_t actorId, std::int32_t itemId) = 0;
-    virtual TVezActorLine ActorLine(std::int32_t actorId) = 0;
-    virtual std::vector<std::int32_t> ActorSkills(std::int32_t actorId) = 0;
-    virtual bool ActorHalvesMpCost(std::int32_t actorId) = 0;
-    virtual bool ActorCanUseSkill(std::int32_t actorId, std::int32_t skillId) = 0;
-    virtual std::string SkillName(std::int32_t skillId) = 0;
-    virtual std::string SkillDescription(std::int32_t skillId) = 0;
-    virtual std::int32_t SkillMpCost(std::int32_t skillId) = 0;
-};
-
-// The money box (88 x 32 wherever it is used).
+// The money box (88 x 32 wherever it is used): the party's gold and the currency.
 class TVezGoldWindow : public TVezWindow {
 public:
-    TVezGoldWindow(IVezWindowHost& host, IVezPartyView& party) : TVezWindow(host), Party(party) {}
+    using TVezWindow::TVezWindow;
     void Refresh() override;
     void Update() override;
-
-private:
-    IVezPartyView& Party;
 };
 
 // A one-line description; single-byte spaces show as half spaces.
@@ -151,7 +103,7 @@ private:
 
 class TVezItemWindow : public TVezWindow {
 public:
-    TVezItemWindow(IVezWindowHost& host, IVezPartyView& party);
+    explicit TVezItemWindow(TGameMain& game);
     // An actor ID of 0 or less: usability is the party's.
     void SetupForActor(std::int32_t actorId);
     std::int32_t SelectedItem();
@@ -164,13 +116,12 @@ public:
 
 private:
     void UpdateHelp();
-    IVezPartyView& Party;
     std::int32_t ActorId = 0;
 };
 
 class TVezSkillWindow : public TVezWindow {
 public:
-    TVezSkillWindow(IVezWindowHost& host, IVezPartyView& party);
+    explicit TVezSkillWindow(TGameMain& game);
     void SetupForActor(std::int32_t actorId);
     // 0 when the cursor is past the actor's skills.
     std::int32_t SelectedSkill();
@@ -186,7 +137,6 @@ public:
 private:
     void UpdateHelp();
     void DrawStatus();
-    IVezPartyView& Party;
     std::int32_t ActorId = 0;
     std::vector<std::int32_t> Skills;
 };

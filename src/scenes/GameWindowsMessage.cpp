@@ -4,8 +4,10 @@
 #include "base/Errors.h"
 #include "graphics/KandelImage.h"
 #include "media/MultiInput.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "shell/SceneNumbers.h"
-#include "state/LGD_System.h"
+#include "state/LGD_GameState.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -34,6 +36,22 @@ bool IsLetter(char c) {
 
 } // namespace
 
+std::int32_t MessagePositionFor(std::int32_t position, bool avoidsParty, std::int32_t heroY) {
+    if (avoidsParty && heroY <= 112) return 2;
+    if (avoidsParty && heroY > 151) return 0;
+    return std::clamp(position, 0, 2);
+}
+
+std::string TVezMessageWindow::ActorName(std::int32_t id) {
+    const TLcfgGameState& state = Game.State();
+    const TLcfgPlayerItem* actor = id == 0 ? state.PartyInfo.Member(0) : state.Actors.Find(id);
+    return actor ? actor->GetName() : std::string();
+}
+
+bool TVezMessageWindow::TestPlayShift() {
+    return Game.Config.TestPlayMode && (Game.Input->Held & KButtonShift) != 0;
+}
+
 std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos) {
     if (pos >= text.size() || text[pos] != '[') return -1;
     const std::size_t begin = pos + 1;
@@ -57,25 +75,43 @@ std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos) {
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-TVezMessageWindow::TVezMessageWindow(IVezWindowHost& host, IVezPartyView& party,
-                                     IVezMessageHost& game)
-    : TVezWindow(host), GoldWindow(host, party), Party(party), Game(game) {}
+TVezMessageWindow::TVezMessageWindow(TGameMain& game) : TVezWindow(game), GoldWindow(game) {}
+
+TVezMessageSettings TVezMessageWindow::Settings() {
+    const TLcfgSystem& s = Game.System();
+    TVezMessageSettings settings;
+    settings.Position = s.MessagePosition;
+    settings.AvoidsParty = s.MessageAvoidsParty;
+    settings.Transparent = s.MessageTransparent == 1;
+    settings.FaceVisible = s.FaceVisible();
+    settings.FaceRight = s.FaceRight != 0;
+    return settings;
+}
+
+void TVezMessageWindow::RefreshFace() {
+    const TLcfgSystem& s = Game.System();
+    if (s.FaceGraphic == faceName_ && s.FaceIndex == faceIndex_ && s.FaceMirrored == faceMirrored_)
+        return;
+    faceName_ = s.FaceGraphic;
+    faceIndex_ = s.FaceIndex;
+    faceMirrored_ = s.FaceMirrored;
+    const auto path = faceName_.empty()
+                          ? std::nullopt
+                          : Game.Assets->FindAssetFile(faceName_, "FaceSet", KPictureExtensions);
+    SetFacePicture(path ? path->string() : std::string(), faceIndex_, faceMirrored_);
+}
 
 void TVezMessageWindow::BeginMessage() {
-    const TVezMessageSettings settings = Game.MessageSettings();
+    RefreshFace();
+    const TVezMessageSettings settings = Settings();
     Columns = 1;
-    if (Host.CurrentScene() != KSceneField) {
+    if (Game.System().Scene != KSceneField) {
         Position = 2;
         Setup(0, 160, 320, 80, false);
     } else {
-        Position = std::clamp(settings.Position, 0, 2);
-        if (settings.AvoidsParty) {
-            const std::int32_t heroY = Game.HeroScreenY();
-            if (heroY <= 112)
-                Position = 2;
-            else if (heroY > 151)
-                Position = 0;
-        }
+        // The hero's place is asked for only when the box avoids it.
+        Position = MessagePositionFor(settings.Position, settings.AvoidsParty,
+                                      settings.AvoidsParty ? Game.State().Hero.ScreenY() : 0);
         Setup(0, Position * 80, 320, 80, !AlreadyOpenMark);
         AlreadyOpenMark = true;
         if (settings.Transparent) {
@@ -113,7 +149,7 @@ void TVezMessageWindow::AddLine(const std::string& text) {
             if (letter == 'N' || letter == 'V') {
                 std::size_t q = p + 2;
                 const std::int32_t id = ReadBracketNumber(text, q);
-                out += letter == 'N' ? Game.ActorName(id) : std::to_string(Game.Variable(id));
+                out += letter == 'N' ? ActorName(id) : std::to_string(Game.System().Variable(id));
                 p = q;
                 continue;
             }
@@ -161,7 +197,7 @@ void TVezMessageWindow::SetPriceCheck(std::int32_t price) {
 }
 
 void TVezMessageWindow::ShowGold() {
-    if (Host.CurrentScene() != KSceneField) return;
+    if (Game.System().Scene != KSceneField) return;
     if (GoldWindow.IsPresent() && GoldWindow.ClosePhase == 0) return;
     bool animate = true;
     if (GoldWindow.ClosePhase == 1) {
@@ -201,16 +237,16 @@ void TVezMessageWindow::RemoveFace() {
 }
 
 bool TVezMessageWindow::FaceShown() {
-    return HasFace && Game.MessageSettings().FaceVisible;
+    return HasFace && Settings().FaceVisible;
 }
 
 bool TVezMessageWindow::FaceOnLeft() {
-    return !Game.MessageSettings().FaceRight;
+    return Game.System().FaceRight == 0;
 }
 
 void TVezMessageWindow::Close() {
     GoldWindow.Close();
-    if (Host.CurrentScene() == KSceneBattle) {
+    if (Game.System().Scene == KSceneBattle) {
         Hide();
         return;
     }
@@ -236,11 +272,11 @@ void TVezMessageWindow::Update() {
         return;
     }
     if (WaitForKey) {
-        if ((Game.PressedButtons() & (KButtonDecide | KButtonCancel)) == 0) return;
+        if ((Game.Input->Pressed & (KButtonDecide | KButtonCancel)) == 0) return;
         WaitForKey = false;
     }
     if (TypeLine < LineCount()) {
-        bool instant = Game.TestPlay() && (Game.HeldButtons() & KButtonShift) != 0;
+        bool instant = TestPlayShift();
         // Every pass consumes at least one byte or ends a line, so this ends.
         while (TypeUnit(instant) && instant) {
         }
@@ -254,7 +290,7 @@ bool TVezMessageWindow::TypeUnit(bool& instant) {
     const std::string& line = Lines[static_cast<std::size_t>(TypeLine)];
     const std::size_t size = line.size();
     std::size_t pos = std::min(static_cast<std::size_t>(std::max(TypePos, 0)), size);
-    if (pos == 0) instant = Game.TestPlay() && (Game.HeldButtons() & KButtonShift) != 0;
+    if (pos == 0) instant = TestPlayShift();
 
     // A backslash at the very end has no code letter and is drawn as it is.
     while (pos + 1 < size && line[pos] == '\\') {
@@ -376,7 +412,7 @@ std::string TVezMessageWindow::NumberText() const {
 }
 
 void TVezMessageWindow::AfterTyping() {
-    const std::uint16_t pressed = Game.PressedButtons();
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (NumberDigits > 0 && !CursorActive) {
         Columns = ItemCount = NumberDigits;
         ContentLeft = FaceShown() && FaceOnLeft() ? 92 : 20;
@@ -391,15 +427,15 @@ void TVezMessageWindow::AfterTyping() {
     }
     if (NumberDigits == 0) {
         if (pressed & KButtonDecide) {
-            if (PriceCheckMark && CursorIndex == 0 && Party.Gold() < Price) {
-                Game.PlaySystemSound(KSoundBuzzer);
+            if (PriceCheckMark && CursorIndex == 0 && Game.State().PartyInfo.Gold < Price) {
+                Game.System().PlaySystemSound(KSoundBuzzer);
                 return;
             }
-            Game.PlaySystemSound(KSoundDecide);
+            Game.System().PlaySystemSound(KSoundDecide);
             Answer(static_cast<std::uint8_t>(std::clamp(CursorIndex, 0, 254)));
             Close();
         } else if ((pressed & KButtonCancel) && CancelChoice != 0) {
-            Game.PlaySystemSound(KSoundCancel);
+            Game.System().PlaySystemSound(KSoundCancel);
             Answer(static_cast<std::uint8_t>(CancelChoice - 1));
             Close();
         }
@@ -407,21 +443,23 @@ void TVezMessageWindow::AfterTyping() {
     }
     std::string digits = NumberText();
     if (CursorIndex >= 0 && CursorIndex < static_cast<int>(digits.size())) {
-        const std::uint16_t repeated = Host.RepeatedButtons();
+        const std::uint16_t repeated = Game.Input->Repeated;
         char& digit = digits[static_cast<std::size_t>(CursorIndex)];
         if (repeated & KButtonDown) {
             digit = digit == '0' ? '9' : static_cast<char>(digit - 1);
-            Host.PlayCursorSound();
+            Game.System().PlaySystemSound(KSoundCursor);
         }
         if (repeated & KButtonUp) {
             digit = digit == '9' ? '0' : static_cast<char>(digit + 1);
-            Host.PlayCursorSound();
+            Game.System().PlaySystemSound(KSoundCursor);
         }
         NumberValue = std::stoi(digits);
     }
     if (pressed & KButtonDecide) {
-        Game.PlaySystemSound(KSoundDecide);
-        Game.SetVariable(NumberVariable, NumberValue);
+        Game.System().PlaySystemSound(KSoundDecide);
+        Game.System().SetVariable(NumberVariable, NumberValue);
+        // The map events' pages follow the variables.
+        Game.State().Map.Events.RefreshPages();
         Close();
     }
 }
@@ -442,12 +480,12 @@ void TVezMessageWindow::Draw() {
     if (NumberDigits > 0 && CursorActive) DrawNumber();
     TVezWindow::Draw();
     if (OpenPhase == 8) {
-        TKandelBoard& board = Host.Board();
+        TKandelBoard& board = Game.Board();
         if (FaceShown())
             board.DrawSheet(X + (FaceOnLeft() ? 16 : 256), Y + 16, Face.GetBounds(), Face);
         if (!CursorActive && NumberDigits == 0 && (FrameCounter / 20) % 2 == 0 &&
             (WaitForKey || TypeLine >= LineCount()) && !CloseWithoutKey)
-            Host.SystemGraphic().DrawDownArrow(board, X + Width / 2 - 8, Y + Height - 8);
+            Game.SystemGraphic().DrawDownArrow(board, X + Width / 2 - 8, Y + Height - 8);
     }
     GoldWindow.Draw();
 }

@@ -31,29 +31,15 @@ struct TVezMessageSettings {
     bool FaceRight = false;
 };
 
-// What the message box reads and changes in the running game.
-class IVezMessageHost {
-public:
-    virtual ~IVezMessageHost() = default;
-    // Logical button bits newly pressed this frame, and held now.
-    virtual std::uint16_t PressedButtons() = 0;
-    virtual std::uint16_t HeldButtons() = 0;
-    virtual bool TestPlay() = 0;
-    // A system sound by its 0-based order (KSoundDecide, KSoundCancel, KSoundBuzzer).
-    virtual void PlaySystemSound(int which) = 0;
-    virtual TVezMessageSettings MessageSettings() = 0;
-    // The bottom of the hero's tile on the screen, in pixels.
-    virtual std::int32_t HeroScreenY() = 0;
-    // Actor n's name; 0 is the party's first member. Empty when there is none.
-    virtual std::string ActorName(std::int32_t id) = 0;
-    virtual std::int32_t Variable(std::int32_t id) = 0;
-    virtual void SetVariable(std::int32_t id, std::int32_t value) = 0;
-};
-
 // Reads "[n]" at text[pos]: the longest leading decimal integer up to "]" (or the
 // end), saturated to 32 bits, 0 when there is none; pos moves past the "]".
 // Without "[" the value is -1 and pos stays.
 std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos);
+
+// Where a field message stands (0 top, 1 middle, 2 bottom): the configured position,
+// away from the hero when the box avoids it (heroY: the bottom of the hero's tile on
+// the screen).
+std::int32_t MessagePositionFor(std::int32_t position, bool avoidsParty, std::int32_t heroY);
 
 // Number inputs have 1 to 9 digits, so every value fits 32 bits.
 inline constexpr std::int32_t KMaxNumberDigits = 9;
@@ -63,8 +49,9 @@ inline constexpr std::uint8_t KNoMessageResult = 255;
 
 class TVezMessageWindow : public TVezWindow {
 public:
-    // All three must outlive the window.
-    TVezMessageWindow(IVezWindowHost& host, IVezPartyView& party, IVezMessageHost& game);
+    // The box types the game state's names and variables, follows its message
+    // options and shows its message face; the game must outlive the window.
+    explicit TVezMessageWindow(TGameMain& game);
 
     // What the interpreter drives.
     bool Present() const { return IsPresent(); }
@@ -96,6 +83,10 @@ public:
     // The same from a decoded 8-bit face set.
     void SetFaceBitmap(const TKandelBitmap& faceSet, std::int32_t index, bool mirrored);
     void RemoveFace();
+    // Takes over the game state's message face when it changed since the last look
+    // (BeginMessage looks): the file is looked up in "FaceSet"; an empty or missing
+    // name removes the face, a broken file raises an error naming it.
+    void RefreshFace();
     bool FaceShown();
     // The field clears it at the start of each of its frames while the box closes.
     void ClearAlreadyOpen() { AlreadyOpenMark = false; }
@@ -123,6 +114,11 @@ public:
     bool AlreadyOpenMark = false;
 
 private:
+    TVezMessageSettings Settings();
+    // Actor n's name; 0 is the party's first member. Empty when there is none.
+    std::string ActorName(std::int32_t id);
+    // In a test play, Shift types a page at once.
+    bool TestPlayShift();
     bool FaceOnLeft();
     // One pass of the typing; answers false when this frame's typing ends.
     bool TypeUnit(bool& instant);
@@ -132,9 +128,11 @@ private:
     std::string NumberText() const;
     void DrawNumber();
 
-    IVezPartyView& Party;
-    IVezMessageHost& Game;
     bool HasFace = false;
+    // The game state's face as last taken over.
+    std::string faceName_;
+    std::int32_t faceIndex_ = 0;
+    bool faceMirrored_ = false;
 };
 
 } // namespace kestra

@@ -9,6 +9,7 @@
 #include "media/MultiInput.h"
 #include "media/Tonica.h"
 #include "scenes/GameWindowsMessage.h"
+#include "scenes/LS_Menu.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 #include "state/LGD_CmnEvent.h"
@@ -211,8 +212,7 @@ bool TVezFieldScene::MenuKeyPressed() {
 }
 
 void TVezFieldScene::OpenMenu() {
-    State.System.Scene = KSceneMenu;
-    State.System.PlaySystemSound(KSoundDecide);
+    Game.Menu->Open();
 }
 
 void TVezFieldScene::StepStarted() {

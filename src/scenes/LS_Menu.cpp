@@ -2,6 +2,10 @@
 
 #include "data/DataBase.h"
 #include "media/MultiInput.h"
+#include "scenes/LS_Field.h"
+#include "scenes/LS_SaveFile.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "state/LGD_GameState.h"
 
 #include <algorithm>
@@ -32,14 +36,37 @@ constexpr double KFieldArrivalFade = 2;
 
 } // namespace
 
-TVezMenuScene::TVezMenuScene(TSceneHost& host, IVezMenuGame& game)
-    : TVezScene(host), Faces([&game](const std::string& name) { return game.FindFace(name); }),
-      Commands(game.WindowHost()), Gold(game.WindowHost(), game.PartyView()),
-      PartyList(game.WindowHost(), game.State(), Faces),
-      Targets(game.WindowHost(), game.State(), Faces), Items(game.WindowHost(), game.PartyView()),
-      Skills(game.WindowHost(), game.PartyView()), Teleports(game.WindowHost(), game.State()),
-      Equipment(game.WindowHost(), game.State()), EndGame(game.WindowHost(), game.State()),
-      Game(game), State(game.State()) {}
+TVezMenuScene::TVezMenuScene(TGameMain& game)
+    : TVezScene(game), Faces([&game](const std::string& name) {
+          const auto path = game.Assets->FindAssetFile(name, "FaceSet", KPictureExtensions);
+          return path ? path->string() : std::string();
+      }),
+      Commands(game), Gold(game), PartyList(game, Faces), Targets(game, Faces), Items(game),
+      Skills(game), Teleports(game), Equipment(game), EndGame(game), Game(game),
+      State(game.State()) {}
+
+void TVezMenuScene::Open() {
+    State.System.Scene = KSceneMenu;
+    PlayDecide();
+}
+
+void TVezMenuScene::GoToPlace(const TLcfgPlace& place, double fadeStep) {
+    TLcfgParty& hero = State.Hero;
+    hero.Direction = KDirDown;
+    hero.SpriteDirection = KDirDown;
+    // The menu opens only from the field of a running game.
+    TVezFieldScene* field = Game.Session->Field;
+    if (field == nullptr) throw EKestraError("the menu has no field to send the party to");
+    // The screen is dark: the teleport runs without transitions.
+    field->RequestTeleport(place.MapId, place.X, place.Y);
+    field->PerformTeleport();
+    field->EnterFadeStep = fadeStep;
+    RefreshMapEvents();
+}
+
+void TVezMenuScene::RefreshMapEvents() {
+    State.Map.Events.RefreshPages();
+}
 
 void TVezMenuScene::Reset() {
     TVezScene::Reset();
@@ -53,6 +80,7 @@ void TVezMenuScene::Reset() {
     ChoosingItem = false;
     RememberedEquipment = {};
     ItemUser = 0;
+    saveReturned_ = false;
     Faces.Clear();
 }
 
@@ -109,10 +137,11 @@ void TVezMenuScene::Enter() {
     ChoosingFor = -1;
     ChoosingItem = false;
     // The usability rules of items and skills ask for the menu's scene.
-    Game.SetScene(KSceneMenu);
+    State.System.Scene = KSceneMenu;
     Commands.SetCursorIndex(0);
     SetupCommands();
-    if (Game.TakeSaveReturn()) Commands.SetCursorIndex(KCommandSave);
+    if (saveReturned_) Commands.SetCursorIndex(KCommandSave);
+    saveReturned_ = false;
     FadeIn(KScreenFade);
 }
 
@@ -199,7 +228,7 @@ void TVezMenuScene::Leave(int scene, double step) {
     FadeOut(step);
     HideAll();
     Shown = false;
-    Game.SetScene(scene);
+    State.System.Scene = static_cast<std::uint8_t>(scene);
 }
 
 void TVezMenuScene::CloseTowardsField(double step) {
@@ -269,7 +298,7 @@ void TVezMenuScene::Update() {
 
 void TVezMenuScene::Draw() {
     TKandelBoard& board = Host.Board();
-    const TRgbQuad bg = Game.WindowHost().SystemGraphic().BackgroundColor();
+    const TRgbQuad bg = Game.SystemGraphic().BackgroundColor();
     board.FillRect(board.GetBounds(), bg.Red, bg.Green, bg.Blue);
     // Windows of other screens are hidden and draw nothing.
     Commands.Draw();
@@ -289,7 +318,7 @@ void TVezMenuScene::UpdateCommands() {
     Commands.Update();
     Gold.Update();
     PartyList.Update();
-    const std::uint16_t pressed = Game.PressedButtons();
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (ChoosingFor >= 0) {
         if (pressed & KButtonDecide) {
             const TLcfgPlayerItem* actor = State.PartyInfo.Member(PartyList.CursorIndex);
@@ -340,7 +369,7 @@ void TVezMenuScene::UpdateCommands() {
             FadeOut(KScreenFade);
             HideAll();
             Shown = false;
-            Game.OpenSaveScene();
+            Game.SaveFile->OpenForSave(KSceneMenu);
             break;
         case KCommandEnd:
             PlayDecide();
@@ -359,7 +388,7 @@ void TVezMenuScene::UpdateCommands() {
 
 void TVezMenuScene::UpdateItems() {
     Items.Update();
-    const std::uint16_t pressed = Game.PressedButtons();
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (pressed & KButtonCancel) {
         PlayCancel();
         ChangeScreen(KScreenCommands);
@@ -395,7 +424,7 @@ void TVezMenuScene::UpdateItems() {
     case KItemSwitch:
         State.PartyInfo.UseItem(id);
         State.System.SetSwitch(item->SwitchId, true);
-        Game.RefreshMapEvents();
+        RefreshMapEvents();
         CloseTowardsField(KScreenFade);
         break;
     default:
@@ -415,7 +444,7 @@ TLcfgPlayerItem* TVezMenuScene::SpecialItemUser(const TVezItemItem& item) const 
 
 void TVezMenuScene::UpdateItemTarget() {
     Targets.Update();
-    const std::uint16_t pressed = Game.PressedButtons();
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (pressed & KButtonCancel) {
         PlayCancel();
         ReturnToItems();
@@ -581,7 +610,7 @@ int TVezMenuScene::PartyRowOf(const TLcfgPlayerItem* actor) const {
 
 void TVezMenuScene::UpdateSkills() {
     Skills.Update();
-    const std::uint16_t pressed = Game.PressedButtons();
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (pressed & KButtonCancel) {
         PlayCancel();
         ChangeScreen(KScreenCommands);
@@ -626,15 +655,15 @@ void TVezMenuScene::SkillKindStep() {
                                      ? TLcfgTeleport::Target(escape, *State.Env.MapTree)
                                      : TLcfgPlace{escape.MapId, escape.X, escape.Y};
         if (escape.SetSwitch) State.System.SetSwitch(escape.SwitchId, true);
-        Game.SetScene(KSceneField);
-        Game.GoToPlace(place, KFieldArrivalFade);
+        State.System.Scene = KSceneField;
+        GoToPlace(place, KFieldArrivalFade);
         break;
     }
     case KSkillSwitch:
         PlaySkillSound(*skill);
         PayForSkill(user, *skill);
         State.System.SetSwitch(skill->SwitchId, true);
-        Game.RefreshMapEvents();
+        RefreshMapEvents();
         CloseTowardsField(KScreenFade);
         break;
     default:
@@ -645,7 +674,7 @@ void TVezMenuScene::SkillKindStep() {
 
 void TVezMenuScene::UpdateSkillTarget() {
     Targets.Update();
-    const std::uint16_t pressed = Game.PressedButtons();
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (pressed & KButtonCancel) {
         PlayCancel();
         ReturnToSkills();
@@ -663,7 +692,7 @@ void TVezMenuScene::UpdateSkillTarget() {
 
 void TVezMenuScene::UpdateTeleport() {
     Teleports.Update();
-    const std::uint16_t pressed = Game.PressedButtons();
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (pressed & KButtonCancel) {
         PlayCancel();
         if (TeleportFrom == KScreenItems)
@@ -691,8 +720,8 @@ void TVezMenuScene::UpdateTeleport() {
     HideAll();
     Shown = false;
     if (setSwitch) State.System.SetSwitch(switchId, true);
-    Game.SetScene(KSceneField);
-    Game.GoToPlace(place, KFieldArrivalFade);
+    State.System.Scene = KSceneField;
+    GoToPlace(place, KFieldArrivalFade);
 }
 
 // ---- screen 6: equipment
@@ -700,8 +729,8 @@ void TVezMenuScene::UpdateTeleport() {
 void TVezMenuScene::UpdateEquipment() {
     const int candidate = Equipment.CursorIndex;
     Equipment.Update();
-    TLcfgPlayerItem* actor = Game.State().Actors.Find(Equipment.ActorId());
-    const std::uint16_t pressed = Game.PressedButtons();
+    TLcfgPlayerItem* actor = State.Actors.Find(Equipment.ActorId());
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (actor == nullptr) {
         if (pressed & KButtonCancel) {
             PlayCancel();
@@ -770,7 +799,7 @@ void TVezMenuScene::UpdateEquipment() {
 
 void TVezMenuScene::UpdateEndGame() {
     EndGame.Update();
-    const std::uint16_t pressed = Game.PressedButtons();
+    const std::uint16_t pressed = Game.Input->Pressed;
     if (pressed & KButtonDecide) {
         PlayDecide();
         if (EndGame.CursorIndex == 0) {
@@ -778,7 +807,7 @@ void TVezMenuScene::UpdateEndGame() {
             FadeOut(KTravelFade);
             HideAll();
             Shown = false;
-            Game.ReturnToTitle();
+            Game.Display->RequestReset();
             return;
         }
         ChangeScreen(KScreenCommands);

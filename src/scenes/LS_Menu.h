@@ -19,34 +19,17 @@ class TLcfgPlayerItem;
 class TVezSkillItem;
 class TVezItemItem;
 
-// What the menu needs of the running game beyond the game state.
-class IVezMenuGame {
-public:
-    virtual ~IVezMenuGame() = default;
-    virtual IVezWindowHost& WindowHost() = 0;
-    virtual IVezPartyView& PartyView() = 0;
-    virtual TLcfgGameState& State() = 0;
-    // The buttons newly pressed this frame.
-    virtual std::uint16_t PressedButtons() = 0;
-    // The running scene (the scene byte of the game state).
-    virtual void SetScene(int scene) = 0;
-    // The path of a face file of the "FaceSet" folder, or "" when there is none.
-    virtual std::string FindFace(const std::string& name) = 0;
-    // Enters the save scene in save mode, told that the menu called it.
-    virtual void OpenSaveScene() = 0;
-    // True once after the save scene went back to the menu.
-    virtual bool TakeSaveReturn() = 0;
-    // While the screen is dark: the party goes to the place and the field is rebuilt
-    // there; it fades in with `fadeStep` when it runs next.
-    virtual void GoToPlace(const TLcfgPlace& place, double fadeStep) = 0;
-    virtual void RefreshMapEvents() = 0;
-    // Starts the game over from the title (the running program raises the reset).
-    virtual void ReturnToTitle() = 0;
-};
+class TGameMain;
 
 class TVezMenuScene : public TVezScene {
 public:
-    TVezMenuScene(TSceneHost& host, IVezMenuGame& game);
+    // The game must outlive the scene.
+    explicit TVezMenuScene(TGameMain& game);
+
+    // The menu key on the field: the menu runs from the next frame.
+    void Open();
+    // The save scene goes back to the menu: it enters again with its cursor on Save.
+    void ReturnFromSave() { saveReturned_ = true; }
 
     enum TScreen : int {
         KScreenCommands = 0,
@@ -129,14 +112,19 @@ private:
     TLcfgPlayerItem* ChosenActor() const;
     int PartyRowOf(const TLcfgPlayerItem* actor) const;
     void CloseTowardsField(double step);
+    // While the screen is dark: the party goes to the place and the field is rebuilt
+    // there; it fades in with `fadeStep` when it runs next.
+    void GoToPlace(const TLcfgPlace& place, double fadeStep);
+    void RefreshMapEvents();
 
     void PlayDecide();
     void PlayCancel();
     void PlayBuzzer();
     void PlayCursor();
 
-    IVezMenuGame& Game;
+    TGameMain& Game;
     TLcfgGameState& State;
+    bool saveReturned_ = false;
     // Where screen 5 returns to on cancel.
     int TeleportFrom = KScreenSkills;
     // The user of a skill chosen from a special item.

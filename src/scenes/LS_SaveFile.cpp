@@ -5,6 +5,10 @@
 
 #include "base/Errors.h"
 #include "media/MultiInput.h"
+#include "scenes/LS_Menu.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
+#include "state/LGD_GameState.h"
 
 namespace kestra {
 
@@ -19,6 +23,10 @@ std::string Format(const char* pattern, std::int32_t value) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, pattern, static_cast<int>(value));
     return buffer;
+}
+
+std::string Term(TGameMain& game, int chunk) {
+    return game.Session->DataBase.Vocabulary.Term(chunk);
 }
 
 } // namespace
@@ -39,13 +47,12 @@ int LatestSlot(const std::array<double, KSaveFilePanels>& times) {
 
 // ---- one slot's panel
 
-TVezSaveFileWindow::TVezSaveFileWindow(IVezWindowHost& host, IVezSaveFileGame& game)
-    : TVezWindow(host), Game(game) {}
+TVezSaveFileWindow::TVezSaveFileWindow(TGameMain& game) : TVezWindow(game) {}
 
 void TVezSaveFileWindow::Load(int slot, bool loadMode) {
     Slot = slot;
     LoadMode = loadMode;
-    Header = Game.SlotHeader(slot);
+    Header = Game.Session->Save->ReadHeader(slot);
     Time = Header ? Header->Time : 0.0;
     for (int i = 0; i < 4; ++i) {
         TKandelSheet& face = Faces[static_cast<std::size_t>(i)];
@@ -53,37 +60,37 @@ void TVezSaveFileWindow::Load(int slot, bool loadMode) {
         if (!Used()) continue;
         const std::string name = Header->FaceFile(i);
         if (name.empty()) continue;
-        const auto path = Game.FindFace(name);
+        const auto path = Game.Assets->FindAssetFile(name, "FaceSet", KPictureExtensions);
         if (!path) continue;
         const int index = std::max(0, Header->FaceIndex(i));
         face.SetSize(KFaceSize, KFaceSize);
-        face.LoadFromFile(*path, (index % 4) * KFaceSize, (index / 4) * KFaceSize, false);
+        face.LoadFromFile(path->string(), (index % 4) * KFaceSize, (index / 4) * KFaceSize, false);
     }
     Setup(0, 0, KScreenWidth, KPanelHeight, false);
     ItemCount = 1;
-    ItemWidth = 6 * static_cast<int>(Game.Term(KTermFile).size()) + 15;
+    ItemWidth = 6 * static_cast<int>(Term(Game, KTermFile).size()) + 15;
     Refresh();
 }
 
 void TVezSaveFileWindow::DrawItem(int x, int y, int) {
     const int color = LoadMode && !Used() ? 3 : 0;
-    DrawText(x, y, false, color, Game.Term(KTermFile) + "\x01" + Format("%2d", Slot));
+    DrawText(x, y, false, color, Term(Game, KTermFile) + "\x01" + Format("%2d", Slot));
 }
 
 void TVezSaveFileWindow::Refresh() {
     TVezWindow::Refresh();
     if (!Used()) return;
     DrawText(8, 24, true, 0, Header->LeaderName);
-    DrawText(8, 40, true, 1, Game.Term(KTermLevelShort));
+    DrawText(8, 40, true, 1, Term(Game, KTermLevelShort));
     DrawText(20, 40, true, 0, Format("%2d", Header->LeaderLevel));
-    DrawText(50, 40, true, 1, Game.Term(KTermHpShort));
+    DrawText(50, 40, true, 1, Term(Game, KTermHpShort));
     DrawText(62, 40, true, 0, Format("%3d", Header->LeaderHP));
 }
 
 void TVezSaveFileWindow::Draw() {
     TVezWindow::Draw();
     if (!IsPresent()) return;
-    TKandelBoard& board = Host.Board();
+    TKandelBoard& board = Game.Board();
     for (int i = 0; i < 4; ++i) {
         TKandelSheet& face = Faces[static_cast<std::size_t>(i)];
         if (face.Width() > 0) board.DrawSheet(X + 96 + 56 * i, Y + 8, face.GetBounds(), face);
@@ -92,16 +99,32 @@ void TVezSaveFileWindow::Draw() {
 
 // ---- the scene
 
-TVezSaveFileScene::TVezSaveFileScene(TSceneHost& host, IVezSaveFileGame& game)
-    : TVezScene(host), Game(game), titleLine_(std::make_unique<TVezHelpWindow>(game.WindowHost())) {
-    for (auto& panel : panels_)
-        panel = std::make_unique<TVezSaveFileWindow>(game.WindowHost(), game);
+TVezSaveFileScene::TVezSaveFileScene(TGameMain& game)
+    : TVezScene(game), Game(game), titleLine_(std::make_unique<TVezHelpWindow>(game)) {
+    for (auto& panel : panels_) panel = std::make_unique<TVezSaveFileWindow>(game);
 }
 
-void TVezSaveFileScene::Request(bool saveMode, bool fromMenu) {
-    SaveMode = saveMode;
-    FromMenu = saveMode && fromMenu;
+void TVezSaveFileScene::OpenForSave(std::uint8_t returnScene) {
+    SaveMode = true;
+    ReturnScene = returnScene;
     Shown = false;
+    Game.System().Scene = KSceneSaveFile;
+}
+
+void TVezSaveFileScene::OpenForLoad() {
+    SaveMode = false;
+    ReturnScene = KSceneTitle;
+    Shown = false;
+    Game.System().Scene = KSceneSaveFile;
+}
+
+void TVezSaveFileScene::PlaySystemSound(int which) {
+    Game.System().PlaySystemSound(which);
+}
+
+void TVezSaveFileScene::ReturnFromSave() {
+    if (ReturnScene == KSceneMenu) Game.Menu->ReturnFromSave();
+    Game.System().Scene = ReturnScene;
 }
 
 void TVezSaveFileScene::Reset() {
@@ -114,18 +137,18 @@ void TVezSaveFileScene::Reset() {
 }
 
 void TVezSaveFileScene::Enter() {
-    Game.RefreshSkin();
     Host.Board().Clear();
     titleLine_->Hide();
     titleLine_->Setup(0, 0, KScreenWidth, 32, false);
-    titleLine_->SetText(Game.Term(SaveMode ? KTermSaveWhere : KTermLoadWhere));
+    titleLine_->SetText(Term(Game, SaveMode ? KTermSaveWhere : KTermLoadWhere));
     std::array<double, KSaveFilePanels> times{};
     for (int slot = 1; slot <= KSaveFilePanels; ++slot) {
         Panel(slot).Load(slot, !SaveMode);
         times[static_cast<std::size_t>(slot - 1)] = Panel(slot).Time;
     }
     // A slot number from a save file may be anything.
-    Current = SaveMode ? std::clamp(Game.LastSaveSlot(), 1, KSaveFilePanels) : LatestSlot(times);
+    Current =
+        SaveMode ? std::clamp(Game.System().LastSaveSlot, 1, KSaveFilePanels) : LatestSlot(times);
     Top = std::max(1, Current - 2);
     Scroll = 0;
     Frames = 0;
@@ -135,7 +158,7 @@ void TVezSaveFileScene::Enter() {
 }
 
 void TVezSaveFileScene::Select(int slot) {
-    Game.PlayCursorSound();
+    PlaySystemSound(KSoundCursor);
     Panel(Current).SetCursorVisible(false);
     Current = slot;
     Panel(Current).SetCursorActive(true);
@@ -148,7 +171,7 @@ void TVezSaveFileScene::Update() {
     ++Frames;
     Scroll = Scroll > 0 ? std::max(Scroll - 8, 0) : std::min(Scroll + 8, 0);
 
-    const TMultiInput& input = Game.Input();
+    const TMultiInput& input = *Game.Input;
     if (Scroll == 0) {
         if ((input.Repeated & KButtonDown) && Current < KSaveFilePanels) {
             Select(Current + 1);
@@ -173,49 +196,51 @@ void TVezSaveFileScene::Update() {
 void TVezSaveFileScene::Decide() {
     if (SaveMode) {
         try {
-            Game.SaveGame(Current);
+            Game.Session->Save->Save(Current);
         } catch (const EKestraError& e) {
             // The old file and the game stay as they were; the player may try again.
-            Game.PlayBuzzerSound();
-            Game.ReportError(e.what());
+            PlaySystemSound(KSoundBuzzer);
+            Game.ShowMessage(e.what());
             return;
         }
-        Game.PlayDecisionSound();
+        PlaySystemSound(KSoundDecide);
         Close();
-        Game.SetScene(FromMenu ? KSceneMenu : KSceneField);
+        ReturnFromSave();
         return;
     }
     if (!Panel(Current).Used()) {
-        Game.PlayBuzzerSound();
+        PlaySystemSound(KSoundBuzzer);
         return;
     }
     try {
-        Game.LoadGame(Current);
+        if (!LoadSavedGame(Game, Current))
+            throw EFileError("save slot " + std::to_string(Current) + " holds no saved game");
     } catch (const EKestraError& e) {
         // The running game is untouched; the panel shows what the slot holds now.
-        Game.PlayBuzzerSound();
-        Game.ReportError(e.what());
+        PlaySystemSound(KSoundBuzzer);
+        Game.ShowMessage(e.what());
         Panel(Current).Load(Current, true);
         Panel(Current).SetCursorActive(true);
         return;
     }
-    Game.PlayDecisionSound();
-    Game.FadeOutMusic(800);
+    PlaySystemSound(KSoundDecide);
+    // The device directly: the loaded game plays its own music afterwards.
+    Game.Sound->FadeOutMusic(800);
     Close();
     for (int k = 0; k < 48; ++k) Host.WaitFrame();
-    Game.StopMusic();
+    Game.Sound->StopMusic();
     for (int k = 0; k < 16; ++k) Host.WaitFrame();
-    Game.SetScene(KSceneField);
-    Game.EnterLoadedGame();
+    Game.System().Scene = KSceneField;
+    EnterSavedGame(Game);
 }
 
 void TVezSaveFileScene::Cancel() {
-    Game.PlayCancelSound();
+    PlaySystemSound(KSoundCancel);
     Close();
-    if (!SaveMode)
-        Game.SetScene(KSceneTitle);
+    if (SaveMode)
+        ReturnFromSave();
     else
-        Game.SetScene(FromMenu ? KSceneMenu : KSceneField);
+        Game.System().Scene = KSceneTitle;
 }
 
 void TVezSaveFileScene::Close() {
@@ -238,7 +263,7 @@ void TVezSaveFileScene::Draw() {
         Panel(slot).Draw();
     }
     titleLine_->Draw();
-    TVezSystemGraphic& system = Game.WindowHost().SystemGraphic();
+    TVezSystemGraphic& system = Game.SystemGraphic();
     const TRgbQuad bg = system.BackgroundColor();
     board.FillRect(TRect{0, 32, KScreenWidth, KListTop}, bg.Red, bg.Green, bg.Blue);
     board.FillRect(TRect{0, KScreenHeight - 8, KScreenWidth, KScreenHeight}, bg.Red, bg.Green,

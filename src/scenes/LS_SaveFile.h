@@ -4,11 +4,10 @@
 // mode a used slot replaces it. A save or load that fails leaves everything as it was,
 // sounds the buzzer, reports the file and the problem and stays on the list.
 //
-// Entering: call Request(mode, fromMenu) on the scene in the save-file slot, then set
-// the scene byte to KSceneSaveFile (shell/GameSaveLink's OpenSaveFileScene does both).
-// Leaving: the scene sets the scene byte itself: back to the menu (save mode requested
-// from the menu), the field (save mode otherwise, or after a load) or the title (load
-// mode cancelled).
+// Entering: OpenForSave(return scene) or OpenForLoad() on the game's scene.
+// Leaving: the scene sets the scene byte itself: after a save or a cancel in save mode
+// back to the scene it was opened from (the menu with its cursor on Save), after a
+// load to the field, after a cancel in load mode to the title.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -29,45 +28,13 @@ inline constexpr int KSaveFilePanels = 15;
 inline constexpr int KTermSaveWhere = 0x92, KTermLoadWhere = 0x93, KTermFile = 0x94;
 inline constexpr int KTermLevelShort = 0x80, KTermHpShort = 0x81;
 
-// What the scene needs of the running game.
-class IVezSaveFileGame {
-public:
-    virtual ~IVezSaveFileGame() = default;
-    virtual IVezWindowHost& WindowHost() = 0;
-    virtual TMultiInput& Input() = 0;
-    // Brings the windows' skin up to the game state's system graphic.
-    virtual void RefreshSkin() {}
-    virtual std::string Term(int chunk) = 0;
-    // The header of slot 1..15, nullopt for an empty or unreadable slot.
-    virtual std::optional<TLcfgSaveHeader> SlotHeader(int slot) = 0;
-    // The file of a face picture, or nullopt.
-    virtual std::optional<std::string> FindFace(const std::string& name) = 0;
-    // The slot the game was last saved to (0 before the first save).
-    virtual std::int32_t LastSaveSlot() = 0;
-    virtual void PlayCursorSound() = 0;
-    virtual void PlayDecisionSound() = 0;
-    virtual void PlayCancelSound() = 0;
-    virtual void PlayBuzzerSound() = 0;
-    virtual void FadeOutMusic(int ms) = 0;
-    virtual void StopMusic() = 0;
-    // Writes the running game into the slot; raises EKestraError and changes nothing
-    // when that fails.
-    virtual void SaveGame(int slot) = 0;
-    // Replaces the running game with the slot's; raises EKestraError and changes
-    // nothing when the file cannot be read or the game it holds cannot be entered.
-    virtual void LoadGame(int slot) = 0;
-    // After a load, with the scene byte on the field: the field is set up on the saved
-    // map and place, the saved music plays and the field fades in.
-    virtual void EnterLoadedGame() = 0;
-    virtual void ReportError(const std::string& message) = 0;
-    virtual void SetScene(int scene) = 0;
-};
+class TGameMain;
 
 // One slot's panel (320 x 64): its label, and for a used slot the leader's name,
 // level and HP and up to four faces.
 class TVezSaveFileWindow : public TVezWindow {
 public:
-    TVezSaveFileWindow(IVezWindowHost& host, IVezSaveFileGame& game);
+    explicit TVezSaveFileWindow(TGameMain& game);
     // Reads the slot's header and draws the panel's contents.
     void Load(int slot, bool loadMode);
     void Refresh() override;
@@ -81,24 +48,25 @@ public:
     bool LoadMode = false;
     std::optional<TLcfgSaveHeader> Header;
     std::array<TKandelSheet, 4> Faces;
-
-private:
-    IVezSaveFileGame& Game;
 };
 
 class TVezSaveFileScene : public TVezScene {
 public:
-    TVezSaveFileScene(TSceneHost& host, IVezSaveFileGame& game);
+    // The game must outlive the scene.
+    explicit TVezSaveFileScene(TGameMain& game);
 
-    // Sets up the next entry: save mode (from the menu or not) or load mode.
-    void Request(bool saveMode, bool fromMenu);
+    // Runs the scene from the next frame in save mode; a save or a cancel goes back to
+    // `returnScene` (the menu, or the field for a save point).
+    void OpenForSave(std::uint8_t returnScene);
+    // Runs the scene from the next frame in load mode (Continue on the title).
+    void OpenForLoad();
 
     void Reset() override;
     void Update() override;
     void Draw() override;
 
     bool SaveMode = true;
-    bool FromMenu = false;
+    std::uint8_t ReturnScene = 0; // in save mode
     bool Shown = false;
     int Current = 1; // selected slot, 1..15
     int Top = 1;     // first slot shown, 1..13
@@ -114,8 +82,11 @@ private:
     void Select(int slot);
     void Decide();
     void Cancel();
+    // Back to the scene save mode was opened from.
+    void ReturnFromSave();
+    void PlaySystemSound(int which);
 
-    IVezSaveFileGame& Game;
+    TGameMain& Game;
     std::unique_ptr<TVezHelpWindow> titleLine_;
     std::array<std::unique_ptr<TVezSaveFileWindow>, KSaveFilePanels> panels_;
 };

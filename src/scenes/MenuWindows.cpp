@@ -2,6 +2,8 @@
 
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 #include "state/LGD_GameState.h"
 
 #include <algorithm>
@@ -80,13 +82,16 @@ void TVezMenuFaces::Draw(TKandelBoard& board, int x, int y, const TLcfgPlayerIte
 
 // --- party list
 
+TVezMenuStatusWindow1::TVezMenuStatusWindow1(TGameMain& game, TVezMenuFaces& faces)
+    : TVezWindow(game), State(game.State()), Faces(faces) {}
+
 void TVezMenuStatusWindow1::SetupAndFill() {
     Setup(88, 0, 232, 240, false);
     Fill();
 }
 
 void TVezMenuStatusWindow1::Fill() {
-    const TLcfgPartyInfo& party = Game.PartyInfo;
+    const TLcfgPartyInfo& party = State.PartyInfo;
     ContentLeft = 64;
     ItemWidth = 160;
     ItemHeight = 48;
@@ -101,10 +106,10 @@ void TVezMenuStatusWindow1::Fill() {
         const int t = KMenuRowHeight * k;
         DrawText(64, t + 8, true, 0, a->GetName());
         DrawText(152, t + 8, true, 0, a->GetTitle());
-        DrawText(64, t + 24, true, 1, Term(Game, KTermLevelShort));
-        DrawText(64, t + 40, true, 1, Term(Game, KTermExperience));
-        DrawText(170, t + 24, true, 1, Term(Game, KTermHpShort));
-        DrawText(170, t + 40, true, 1, Term(Game, KTermMpShort));
+        DrawText(64, t + 24, true, 1, Term(State, KTermLevelShort));
+        DrawText(64, t + 40, true, 1, Term(State, KTermExperience));
+        DrawText(170, t + 24, true, 1, Term(State, KTermHpShort));
+        DrawText(170, t + 40, true, 1, Term(State, KTermMpShort));
         DrawText(76, t + 24, true, 0, Format("%2lld", a->Level));
         DrawText(106, t + 24, true, a->StateColour(), a->StateText());
         if (a->Level >= a->MaxReachableLevel())
@@ -123,13 +128,16 @@ void TVezMenuStatusWindow1::Fill() {
 void TVezMenuStatusWindow1::Draw() {
     TVezWindow::Draw();
     if (!IsOpen()) return;
-    const TLcfgPartyInfo& party = Game.PartyInfo;
+    const TLcfgPartyInfo& party = State.PartyInfo;
     for (int k = 0; k < party.MemberCount(); ++k)
         if (const TLcfgPlayerItem* a = party.Member(k))
-            Faces.Draw(Host.Board(), X + 8, Y + KMenuRowHeight * k + 8, *a);
+            Faces.Draw(Game.Board(), X + 8, Y + KMenuRowHeight * k + 8, *a);
 }
 
 // --- target list
+
+TVezMenuStatusWindow2::TVezMenuStatusWindow2(TGameMain& game, TVezMenuFaces& faces)
+    : TVezWindow(game), TitleBox(game), CountBox(game), State(game.State()), Faces(faces) {}
 
 void TVezMenuStatusWindow2::SetupFor(std::int32_t itemId, std::int32_t skillId, TCover cover,
                                      int userRow) {
@@ -138,7 +146,7 @@ void TVezMenuStatusWindow2::SetupFor(std::int32_t itemId, std::int32_t skillId, 
     TitleBox.Setup(0, 0, 136, 32, false);
     CountBox.Setup(0, 32, 136, 32, false);
     Setup(136, 0, 184, 240, false);
-    const int members = Game.PartyInfo.MemberCount();
+    const int members = State.PartyInfo.MemberCount();
     ContentLeft = 64;
     ItemWidth = 112;
     ItemHeight = 48;
@@ -159,16 +167,16 @@ void TVezMenuStatusWindow2::SetupFor(std::int32_t itemId, std::int32_t skillId, 
 void TVezMenuStatusWindow2::FillBoxes() {
     TitleBox.TVezWindow::Refresh();
     CountBox.TVezWindow::Refresh();
-    const TVezDataBase& db = Game.DataBase();
+    const TVezDataBase& db = State.DataBase();
     if (ItemId != 0) {
         const auto* item = db.Items.Find(ItemId);
         TitleBox.DrawText(8, 8, true, 0, item ? item->Name : std::string());
-        CountBox.DrawText(8, 8, true, 1, Term(Game, KTermHeld));
-        CountBox.DrawText(116, 8, true, 0, Format("%2lld", Game.PartyInfo.ItemAmount(ItemId)));
+        CountBox.DrawText(8, 8, true, 1, Term(State, KTermHeld));
+        CountBox.DrawText(116, 8, true, 0, Format("%2lld", State.PartyInfo.ItemAmount(ItemId)));
     } else {
         const auto* skill = db.Skills.Find(SkillId);
         TitleBox.DrawText(8, 8, true, 0, skill ? skill->Name : std::string());
-        CountBox.DrawText(8, 8, true, 1, Term(Game, KTermMpCost));
+        CountBox.DrawText(8, 8, true, 1, Term(State, KTermMpCost));
         CountBox.DrawText(110, 8, true, 0, Format("%3lld", skill ? skill->MpCost : 0));
     }
 }
@@ -180,16 +188,16 @@ void TVezMenuStatusWindow2::Refresh() {
     ContentTop = 8;
     const int itemHeight = ItemHeight;
     TVezWindow::Refresh();
-    const TLcfgPartyInfo& party = Game.PartyInfo;
+    const TLcfgPartyInfo& party = State.PartyInfo;
     for (int k = 0; k < party.MemberCount(); ++k) {
         const TLcfgPlayerItem* a = party.Member(k);
         if (a == nullptr) continue;
         const int t = KMenuRowHeight * k;
         DrawText(64, t + 8, true, 0, a->GetName());
-        DrawText(64, t + 24, true, 1, Term(Game, KTermLevelShort));
+        DrawText(64, t + 24, true, 1, Term(State, KTermLevelShort));
         DrawText(76, t + 24, true, 0, Format("%2lld", a->Level));
-        DrawText(122, t + 24, true, 1, Term(Game, KTermHpShort));
-        DrawText(122, t + 40, true, 1, Term(Game, KTermMpShort));
+        DrawText(122, t + 24, true, 1, Term(State, KTermHpShort));
+        DrawText(122, t + 40, true, 1, Term(State, KTermMpShort));
         DrawText(64, t + 40, true, a->StateColour(), a->StateText());
         DrawText(134, t + 24, true, a->HPColour(), Format("%3lld", a->HP));
         DrawText(134, t + 40, true, a->MPColour(), Format("%3lld", a->MP));
@@ -213,26 +221,28 @@ void TVezMenuStatusWindow2::Draw() {
     TitleBox.Draw();
     CountBox.Draw();
     if (!IsOpen()) return;
-    const TLcfgPartyInfo& party = Game.PartyInfo;
+    const TLcfgPartyInfo& party = State.PartyInfo;
     for (int k = 0; k < party.MemberCount(); ++k)
         if (const TLcfgPlayerItem* a = party.Member(k))
-            Faces.Draw(Host.Board(), X + 8, Y + KMenuRowHeight * k + 8, *a);
+            Faces.Draw(Game.Board(), X + 8, Y + KMenuRowHeight * k + 8, *a);
 }
 
 // --- teleport destinations
 
+TVezTeleportWindow::TVezTeleportWindow(TGameMain& game) : TVezWindow(game), State(game.State()) {}
+
 void TVezTeleportWindow::SetupAndFill() {
     Columns = 2;
     Setup(0, 160, 320, 80, false);
-    ItemCount = std::max<std::int32_t>(0, static_cast<std::int32_t>(Game.Teleport.Count()) - 1);
+    ItemCount = std::max<std::int32_t>(0, static_cast<std::int32_t>(State.Teleport.Count()) - 1);
     Refresh();
     SetCursorActive(true);
 }
 
 void TVezTeleportWindow::DrawItem(int x, int y, int index) {
     const auto entry = static_cast<std::size_t>(index) + 1;
-    if (index < 0 || entry >= Game.Teleport.Count() || Game.Env.MapTree == nullptr) return;
-    const auto* map = Game.Env.MapTree->Find(Game.Teleport.Destination(entry).MapId);
+    if (index < 0 || entry >= State.Teleport.Count() || State.Env.MapTree == nullptr) return;
+    const auto* map = State.Env.MapTree->Find(State.Teleport.Destination(entry).MapId);
     if (map != nullptr) DrawText(x, y, false, 0, map->Name);
 }
 
@@ -264,8 +274,11 @@ void TVezEquipSubWindow2::Refresh() {
     if (CursorVisible) DrawCell(CursorIndex, true);
 }
 
+TVezEquipWindow::TVezEquipWindow(TGameMain& game)
+    : TVezWindow(game), Help(game), Parameters(game), Slots(game), State(game.State()) {}
+
 TLcfgPlayerItem* TVezEquipWindow::Actor() const {
-    return Game.Actors.Find(ActorId_);
+    return State.Actors.Find(ActorId_);
 }
 
 void TVezEquipWindow::SetupForActor(std::int32_t actorId) {
@@ -292,7 +305,7 @@ void TVezEquipWindow::Refill() {
 void TVezEquipWindow::FillParameters(bool preview) {
     const TLcfgPlayerItem* actor = Actor();
     for (int p = 0; p < 4; ++p)
-        Parameters.Terms[static_cast<std::size_t>(p)] = Term(Game, KTermAttack + p);
+        Parameters.Terms[static_cast<std::size_t>(p)] = Term(State, KTermAttack + p);
     Parameters.Name = actor ? actor->GetName() : std::string();
     if (!preview && actor) Parameters.Now = EffectiveParameters(*actor);
     Parameters.ShowPreview = preview && actor;
@@ -303,12 +316,12 @@ void TVezEquipWindow::FillParameters(bool preview) {
 void TVezEquipWindow::FillSlots() {
     const TLcfgPlayerItem* actor = Actor();
     const bool two = actor && actor->TwoWeapons();
-    Slots.SlotTerms = {Term(Game, KTermWeapon), Term(Game, two ? KTermWeapon : KTermShield),
-                       Term(Game, KTermArmour), Term(Game, KTermHelmet),
-                       Term(Game, KTermAccessory)};
+    Slots.SlotTerms = {Term(State, KTermWeapon), Term(State, two ? KTermWeapon : KTermShield),
+                       Term(State, KTermArmour), Term(State, KTermHelmet),
+                       Term(State, KTermAccessory)};
     for (int s = 0; s < 5; ++s) {
         const auto i = static_cast<std::size_t>(s);
-        const auto* item = actor ? Game.DataBase().Items.Find(actor->Equipment[i]) : nullptr;
+        const auto* item = actor ? State.DataBase().Items.Find(actor->Equipment[i]) : nullptr;
         Slots.Items[i] = item ? item->Name : std::string();
     }
     Slots.Refresh();
@@ -339,10 +352,10 @@ void TVezEquipWindow::DrawItem(int x, int y, int index) {
     // The last entry takes the item off and shows nothing.
     if (actor == nullptr || index >= ItemCount - 1) return;
     const std::int32_t id = actor->EquipCandidate(ListSlot, index);
-    const auto* item = Game.DataBase().Items.Find(id);
+    const auto* item = State.DataBase().Items.Find(id);
     if (item == nullptr) return;
     DrawText(x, y, false, 0, item->Name);
-    DrawText(x + 120, y, false, 0, Format(": %2lld", Game.PartyInfo.ItemAmount(id)));
+    DrawText(x + 120, y, false, 0, Format(": %2lld", State.PartyInfo.ItemAmount(id)));
 }
 
 void TVezEquipWindow::ShowPreview(bool on) {
@@ -357,7 +370,7 @@ void TVezEquipWindow::UpdateHelp() {
         const int slot = std::clamp(Slots.CursorIndex, 0, 4);
         id = actor->Equipment[static_cast<std::size_t>(slot)];
     }
-    const auto* item = id > 0 ? Game.DataBase().Items.Find(id) : nullptr;
+    const auto* item = id > 0 ? State.DataBase().Items.Find(id) : nullptr;
     Help.SetText(item ? item->Description : std::string());
 }
 
@@ -388,9 +401,12 @@ void TVezEquipWindow::Hide() {
 
 // --- end game
 
+TVezEndWindow::TVezEndWindow(TGameMain& game)
+    : TVezWindow(game), Question(game), State(game.State()) {}
+
 void TVezEndWindow::SetupAndFill() {
-    const std::string question = Term(Game, KTermEndQuestion);
-    const std::string yes = Term(Game, KTermEndYes), no = Term(Game, KTermEndNo);
+    const std::string question = Term(State, KTermEndQuestion);
+    const std::string yes = Term(State, KTermEndYes), no = Term(State, KTermEndNo);
     const int qw = TextWidth(question) + 16;
     const int cw = std::max(TextWidth(yes), TextWidth(no)) + 16;
     Question.Setup(160 - qw / 2, 72, qw, 32, false);

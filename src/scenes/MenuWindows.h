@@ -1,7 +1,7 @@
 #pragma once
 // The windows of the party menu: the party's status list with faces, the target
 // list of items and skills, the teleport destinations, the equipment screen and the
-// end-game question. They read the game state directly; faces come from a
+// end-game question. They read the game's state directly; faces come from a
 // TVezMenuFaces that the scene owns.
 #include "scenes/GameWindows.h"
 
@@ -40,23 +40,21 @@ inline constexpr int KMenuRowHeight = 58;
 // The party list of the main screen: one 58-pixel row per member.
 class TVezMenuStatusWindow1 : public TVezWindow {
 public:
-    TVezMenuStatusWindow1(IVezWindowHost& host, TLcfgGameState& game, TVezMenuFaces& faces)
-        : TVezWindow(host), Game(game), Faces(faces) {}
+    TVezMenuStatusWindow1(TGameMain& game, TVezMenuFaces& faces);
     // Sets the window up at (88, 0) 232 x 240 and writes every member's row.
     void SetupAndFill();
     void Fill();
     void Draw() override;
 
 private:
-    TLcfgGameState& Game;
+    TLcfgGameState& State;
     TVezMenuFaces& Faces;
 };
 
 // The targets of an item or a skill, with a title box and a count box beside it.
 class TVezMenuStatusWindow2 : public TVezWindow {
 public:
-    TVezMenuStatusWindow2(IVezWindowHost& host, TLcfgGameState& game, TVezMenuFaces& faces)
-        : TVezWindow(host), TitleBox(host), CountBox(host), Game(game), Faces(faces) {}
+    TVezMenuStatusWindow2(TGameMain& game, TVezMenuFaces& faces);
     enum class TCover { One, All, User };
     // Shows the targets of an item (skillId 0) or of a skill (itemId 0). `userRow`
     // is the party row of the skill's user when the cover is the user only.
@@ -71,7 +69,7 @@ public:
 
 private:
     void FillBoxes();
-    TLcfgGameState& Game;
+    TLcfgGameState& State;
     TVezMenuFaces& Faces;
     std::int32_t ItemId = 0, SkillId = 0;
 };
@@ -80,12 +78,12 @@ private:
 // destination is never offered).
 class TVezTeleportWindow : public TVezWindow {
 public:
-    TVezTeleportWindow(IVezWindowHost& host, TLcfgGameState& game) : TVezWindow(host), Game(game) {}
+    explicit TVezTeleportWindow(TGameMain& game);
     void SetupAndFill();
     void DrawItem(int x, int y, int index) override;
 
 private:
-    TLcfgGameState& Game;
+    TLcfgGameState& State;
 };
 
 // The parameters of the actor, and what they become with a candidate worn.
@@ -113,8 +111,7 @@ public:
 // the parameters and the slots.
 class TVezEquipWindow : public TVezWindow {
 public:
-    TVezEquipWindow(IVezWindowHost& host, TLcfgGameState& game)
-        : TVezWindow(host), Help(host), Parameters(host), Slots(host), Game(game) {}
+    explicit TVezEquipWindow(TGameMain& game);
     // Shows actor `actorId`'s equipment with the slot cursor active.
     void SetupForActor(std::int32_t actorId);
     // Rewrites the parameters, slots and candidate list of the actor.
@@ -141,7 +138,7 @@ private:
     void FillSlots();
     void FillList();
     void UpdateHelp();
-    TLcfgGameState& Game;
+    TLcfgGameState& State;
     std::int32_t ActorId_ = 0;
     int ListSlot = -1;
 };
@@ -149,8 +146,7 @@ private:
 // The end-game choice box, with the question box above it.
 class TVezEndWindow : public TVezWindow {
 public:
-    TVezEndWindow(IVezWindowHost& host, TLcfgGameState& game)
-        : TVezWindow(host), Question(host), Game(game) {}
+    explicit TVezEndWindow(TGameMain& game);
     void SetupAndFill();
     void Hide() override;
     void Update() override;
@@ -159,7 +155,7 @@ public:
     TVezWindow Question;
 
 private:
-    TLcfgGameState& Game;
+    TLcfgGameState& State;
 };
 
 } // namespace kestra

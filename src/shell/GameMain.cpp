@@ -1,8 +1,11 @@
 #include "shell/GameMain.h"
 
 #include "base/Errors.h"
+#include "scenes/LS_Menu.h"
+#include "scenes/LS_SaveFile.h"
 #include "shell/GameSetup.h"
-#include "shell/GameTitleLink.h"
+#include "shell/LS_GameOver.h"
+#include "shell/LS_Title.h"
 
 #include <new>
 
@@ -70,6 +73,8 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     }
     DisplayHost->Attach(script_);
     Input = std::make_unique<TMultiInput>(*InputDevice);
+    Font = std::make_unique<TGlyphFont>();
+    Skin = std::make_unique<TVezSystemGraphic>(*Font, Assets.get());
 
     // A save directory that cannot be made is reported when a save is attempted:
     // the game itself can still be played.
@@ -85,6 +90,10 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         },
         [&platform] { return DayCountAt(platform.WallClockMilliseconds()); });
 
+    Menu = std::make_unique<TVezMenuScene>(*this);
+    SaveFile = std::make_unique<TVezSaveFileScene>(*this);
+    Title = std::make_unique<TVezTitleScene>(*this);
+    GameOver = std::make_unique<TVezGameOverScene>(*this);
     Placeholder =
         std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
 }
@@ -96,11 +105,51 @@ TGameMain::~TGameMain() {
 
 TVezScene& TGameMain::SceneFor(std::uint8_t number) {
     if (number < KSceneCount && Scenes[number]) return *Scenes[number];
-    return *Placeholder;
+    // Without a game's data only the placeholder runs.
+    if (!Session->GameLoaded) return *Placeholder;
+    switch (number) {
+    case KSceneMenu:
+        return *Menu;
+    case KSceneSaveFile:
+        return *SaveFile;
+    case KSceneTitle:
+        return *Title;
+    case KSceneGameOver:
+        return *GameOver;
+    default:
+        return *Placeholder;
+    }
 }
 
 TLcfgSystem& TGameMain::System() {
     return Session->Save->State.System;
+}
+
+TLcfgGameState& TGameMain::State() {
+    return Session->Save->State;
+}
+
+TVezSystemGraphic& TGameMain::SystemGraphic() {
+    const TLcfgSystem& system = System();
+    const std::string& name = system.SystemGraphic();
+    const std::int32_t background = system.WindowBackground(), font = system.Font();
+    if (skinLoaded_ && name == skinName_ && background == skinBackground_ && font == skinFont_)
+        return *Skin;
+    // 0 stretches the window background, anything else tiles it.
+    Skin->Tiling = background != 0;
+    Skin->SetFont(font != 0);
+    if (name.empty()) {
+        TKandelBitmap blank;
+        blank.Reset(TPixelFormat::Indexed8, KSystemGraphicWidth, KSystemGraphicHeight);
+        Skin->LoadSystemBitmap(blank);
+    } else {
+        Skin->LoadSystemGraphic(name);
+    }
+    skinLoaded_ = true;
+    skinName_ = name;
+    skinBackground_ = background;
+    skinFont_ = font;
+    return *Skin;
 }
 
 void TGameMain::SetScene(std::uint8_t number, std::unique_ptr<TVezScene> scene) {
@@ -154,8 +203,7 @@ void TGameMain::ResetGame() {
     Session->Save->Reset();
     // Every scene but the debug scene starts over.
     for (int n = 0; n < KSceneCount; ++n)
-        if (n != KSceneDebug && Scenes[static_cast<std::size_t>(n)])
-            Scenes[static_cast<std::size_t>(n)]->Reset();
+        if (n != KSceneDebug) SceneFor(static_cast<std::uint8_t>(n)).Reset();
     Placeholder->Reset();
     // The screen stays black while F12 is held.
     Input->Update();

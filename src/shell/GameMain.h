@@ -9,14 +9,17 @@
 //   random generator (seeded from --seed, else from the platform's clock),
 //   input device (an input script when given, else the platform's devices) and
 //   the logical buttons,
+//   the interface skin (the one system graphic every window draws with),
 //   the session: map tree, current map, database and game state (empty until a
 //   game is prepared), then message pool and message window (slots filled as those
 //   objects exist),
-//   the nine scenes in the order field, menu, battle, shop, name, save file,
-//   title, game over, debug, and the placeholder scene.
+//   the scene slots (the field is installed with each game), the menu, save
+//   file, title and game-over scenes, and the placeholder scene.
 // Sound is released before anything is destroyed.
 #include "base/AssetLookup.h"
 #include "base/Random.h"
+#include "graphics/GR_Font.h"
+#include "graphics/GR_System.h"
 #include "graphics/KandelDraw.h"
 #include "media/MultiInput.h"
 #include "media/ScriptedInput.h"
@@ -37,7 +40,11 @@
 
 namespace kestra {
 
-class TGameTitleLink;
+class TLcfgGameState;
+class TVezGameOverScene;
+class TVezMenuScene;
+class TVezSaveFileScene;
+class TVezTitleScene;
 struct TGameSession;
 
 inline constexpr int KSceneCount = 9;
@@ -78,9 +85,11 @@ public:
     void FlushInput() override { Input->Flush(); }
     TRandom& Random() override { return *RandomGenerator; }
 
-    // The scene that runs for a scene number: the built one, else the placeholder.
+    // The scene that runs for a scene number: one installed into its slot, else the
+    // game's own scene of that number once a game is loaded, else the placeholder.
     TVezScene& SceneFor(std::uint8_t number);
-    // Puts a scene into its slot (tests, and the issues that build the scenes).
+    // Installs a scene into its slot (the field of each game; tests); it takes the
+    // place of the game's own scene of that number.
     void SetScene(std::uint8_t number, std::unique_ptr<TVezScene> scene);
 
     // The input script when the run has one.
@@ -88,6 +97,12 @@ public:
 
     // The system state of the game state: the scene byte and the frame counter.
     TLcfgSystem& System();
+    // The game state of the session.
+    TLcfgGameState& State();
+    // The interface skin, brought up to the game state's system graphic, window
+    // background and font first (an event's change reaches it here). A picture that
+    // is not found raises an error naming it; an empty name gives a blank skin.
+    TVezSystemGraphic& SystemGraphic();
 
     // Process-wide objects, declared in creation order so that they are
     // destroyed in reverse.
@@ -101,20 +116,31 @@ public:
     std::unique_ptr<TRandom> RandomGenerator;
     std::unique_ptr<IInputDevice> InputDevice;
     std::unique_ptr<TMultiInput> Input;
+    // The glyphs and the interface skin; read the skin through SystemGraphic().
+    std::unique_ptr<TGlyphFont> Font;
+    std::unique_ptr<TVezSystemGraphic> Skin;
     // The database, map tree, current map unit and game state (empty until
     // PrepareGame loads a game). Slots for the message pool and message window go
     // after it as those objects are built.
     std::shared_ptr<TGameSession> Session;
-    // The title scenes' view of the game (system graphic, sounds, names); set by
-    // InstallTitleScenes, outlives the scenes.
-    std::unique_ptr<TGameTitleLink> TitleLink;
+    // Installed scenes by number (the field); empty slots run the scenes below.
     std::array<std::unique_ptr<TVezScene>, KSceneCount> Scenes;
+    // The game's own scenes, never null once the game object is built.
+    std::unique_ptr<TVezMenuScene> Menu;
+    std::unique_ptr<TVezSaveFileScene> SaveFile;
+    std::unique_ptr<TVezTitleScene> Title;
+    std::unique_ptr<TVezGameOverScene> GameOver;
     std::unique_ptr<TPlaceholderScene> Placeholder;
 
 private:
     IGamePlatform& platform_;
     std::string battleTestWord_;       // the fourth command-line word
     TScriptedInput* script_ = nullptr; // InputDevice when it is a script
+    // The system graphic, window background and font the skin shows (none yet before
+    // the first use).
+    bool skinLoaded_ = false;
+    std::string skinName_;
+    std::int32_t skinBackground_ = 0, skinFont_ = 0;
 };
 
 // The top handler: builds the game, runs it and turns whatever escapes into an

@@ -1,20 +1,12 @@
 #include "shell/GameSetup.h"
 
 #include "graphics/GR_ChipSet.h"
+#include "media/MultiInput.h"
 #include "scenes/LS_Field.h"
+#include "scenes/LS_Menu.h"
 #include "shell/GameMain.h"
-#include "shell/GameMenuLink.h"
-#include "shell/GameSaveLink.h"
-#include "shell/GameTitleLink.h"
 
 namespace kestra {
-
-namespace {
-
-// Vocabulary terms of the title window: new game, continue, quit.
-constexpr std::int32_t KTermNewGame = 114, KTermContinue = 115, KTermQuit = 117;
-
-} // namespace
 
 void EnterMap(TGameMain& game, std::int32_t mapId) {
     TGameSession& session = *game.Session;
@@ -27,26 +19,6 @@ void EnterMap(TGameMain& game, std::int32_t mapId) {
     state.Map.SetHero(state.Hero);
     state.Map.SetEvents({});
 }
-
-namespace {
-
-// The message box over the session's game state, skinned like the title's windows.
-void MakeMessageWindow(TGameMain& game, TGameSession& session) {
-    TLcfgGameState& state = session.Save->State;
-    session.PartyView = std::make_unique<TLcfgWindowPartyView>(state);
-    session.MessageLink =
-        std::make_unique<TVezMessageGameLink>(state, *game.Input, game.Config.TestPlayMode);
-    session.MessageLink->HeroScreenYSource = [&state] { return state.Hero.ScreenY(); };
-    session.MessageLink->VariablesChanged = [&state] { state.Map.Events.RefreshPages(); };
-    session.MessageWindow = std::make_unique<TVezMessageWindow>(*game.TitleLink, *session.PartyView,
-                                                                *session.MessageLink);
-    session.Pictures = std::make_unique<TVezSystemGraphicLink>(game.TitleLink->SystemGraphic());
-    session.Pictures->MessageFace =
-        MessageFaceLoader(*session.MessageWindow, PictureFinder(*game.Assets));
-    state.Env.Pictures = session.Pictures.get();
-}
-
-} // namespace
 
 void StartNewGame(TGameMain& game) {
     TGameSession& session = *game.Session;
@@ -65,14 +37,13 @@ void StartNewGame(TGameMain& game) {
 }
 
 TVezFieldScene& InstallField(TGameMain& game, TGameSession& session) {
-    if (!session.MessageWindow) MakeMessageWindow(game, session);
-    session.MessageWindow->Hide();
+    session.MessageWindow.Hide();
     session.MessagePool.Clear();
     session.WarnedCodes.clear();
     auto field = std::make_unique<TVezFieldScene>(game);
     TVezFieldScene& scene = *field;
     game.SetScene(KSceneField, std::move(field));
-    InstallMenuScene(game, session, scene);
+    session.Field = &scene;
     return scene;
 }
 
@@ -101,7 +72,7 @@ void EnterSavedGame(TGameMain& game) {
 
 std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,
                                                 TSaveFileWriter writer, TDayClock clock) {
-    auto session = std::make_shared<TGameSession>();
+    auto session = std::make_shared<TGameSession>(game);
     auto findAsset = [&game](std::string_view name, std::string_view folder) {
         const bool music = folder == "Music", sound = folder == "Sound";
         const auto path = game.Assets->FindAssetFile(
@@ -128,26 +99,15 @@ std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     session->DataBase.LoadFromFile(dataBaseFile->string());
     session->MapTree.LoadFromFile(mapTreeFile->string());
     session->Save->Reset();
+    session->GameLoaded = true;
 
-    const TVezSystem& system = session->DataBase.System;
-    const TVezVocabulary& words = session->DataBase.Vocabulary;
-    TVezTitleSettings settings;
-    for (std::int32_t term : {KTermNewGame, KTermContinue, KTermQuit}) {
-        const std::string& text = words.Term(term);
-        if (!text.empty())
-            settings.Commands[term == KTermNewGame ? 0 : term == KTermContinue ? 1 : 2] = text;
-    }
-    settings.SystemGraphic = system.SystemGraphic;
-    settings.TitlePicture = system.TitleGraphic;
-    settings.GameOverPicture = system.GameOverGraphic;
-    settings.TitleMusic = system.Music[0].Name;
-    settings.CursorSound = system.Sound[0].Name;
-    settings.DecisionSound = system.Sound[1].Name;
-    settings.BuzzerSound = system.Sound[3].Name;
-    settings.NewGame = [&game] { StartNewGame(game); };
-    InstallTitleScenes(game, std::move(settings));
-    InstallSaveFileScene(game);
     return session;
+}
+
+bool AnySaveExists(TGameMain& game, int count) {
+    for (const auto& header : game.Session->Save->ListHeaders(count))
+        if (header && header->Time > 0.0) return true;
+    return false;
 }
 
 } // namespace kestra

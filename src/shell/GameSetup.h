@@ -1,16 +1,12 @@
 #pragma once
 // Joins a game directory's data to the running program: the database and map
-// tree are loaded, the game state is created, and the title and game-over scenes
-// take their pictures, music and words from the database. Scenes that do not
-// exist yet stay on the placeholder.
+// tree are loaded and the game state is created over them; the game's routines of
+// new game, load and save-slot questions that the scenes call.
 #include "data/DataBase.h"
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
 #include "scenes/GameWindowsMessage.h"
-#include "scenes/MessageGameLink.h"
-#include "scenes/SystemGraphicLink.h"
-#include "scenes/WindowPartyView.h"
 #include "state/LGD_Map.h"
 
 #include <memory>
@@ -25,6 +21,10 @@ class TVezFieldScene;
 // The loaded data of one game and the state of the game being played. The game
 // object creates it empty at start; PrepareGame loads the game's files into it.
 struct TGameSession {
+    explicit TGameSession(TGameMain& game) : MessageWindow(game) {}
+
+    // PrepareGame loaded a game's data (the title and the other scenes need it).
+    bool GameLoaded = false;
     TVezDataBase DataBase;
     TVezMapTree MapTree;
     // The game state (system, hero, actors, party, teleports, map state) and its
@@ -33,16 +33,14 @@ struct TGameSession {
     TLcfgPlace StartPlace; // where the last new game put the party
     // The current map unit, which the map state of the game state is attached to.
     TVezMap Unit;
-    // The message box with what it reads of the game, made with the first new game
-    // (its windows take the title's skin).
-    std::unique_ptr<TLcfgWindowPartyView> PartyView;
-    std::unique_ptr<TVezMessageGameLink> MessageLink;
-    std::unique_ptr<TVezSystemGraphicLink> Pictures;
-    std::unique_ptr<TVezMessageWindow> MessageWindow;
+    // The field scene of the running game; null before the first game starts.
+    TVezFieldScene* Field = nullptr;
     // Lines waiting for the message box (battle and level-up notices).
     TVezMessagePool MessagePool;
     // Event command codes already reported as not yet available.
     std::vector<std::int32_t> WarnedCodes;
+    // The one message box of the game (field, events and battle).
+    TVezMessageWindow MessageWindow;
 };
 
 // The session of a game object before any game is loaded: an empty database and map
@@ -52,9 +50,8 @@ std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string sav
                                                 TSaveFileWriter writer, TDayClock clock);
 
 // When the game directory holds "KESTRA.ldb" and "KESTRA.lmt", loads them into the
-// game's session (errors raised, naming the file), resets the game state over them and
-// installs the title and game-over scenes. Answers the session, or null for a directory
-// without game data.
+// game's session (errors raised, naming the file) and resets the game state over them.
+// Answers the session, or null for a directory without game data.
 std::shared_ptr<TGameSession> PrepareGame(TGameMain& game);
 
 // A new field scene over the session's map state, hero and map unit, put into the
@@ -68,6 +65,9 @@ void StartNewGame(TGameMain& game);
 // Loads map `mapId` into the session's map unit and attaches the map state to it, with
 // the hero on it and no events yet (errors raised, naming the file).
 void EnterMap(TGameMain& game, std::int32_t mapId);
+
+// Some save slot 1..count holds a game (a header with a time stamp).
+bool AnySaveExists(TGameMain& game, int count);
 
 // Replaces the running game with save slot `slot` once the whole file was read and
 // the map it stands on loads; false when the slot has no file. Errors name the file

@@ -1,12 +1,14 @@
 #include "shell/LS_GameOver.h"
 
 #include "base/Errors.h"
+#include "data/DataBase.h"
 #include "media/MultiInput.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 
 namespace kestra {
 
-TVezGameOverScene::TVezGameOverScene(TSceneHost& host, IVezTitleGame& game)
-    : TVezScene(host), Game(game) {}
+TVezGameOverScene::TVezGameOverScene(TGameMain& game) : TVezScene(game), Game(game) {}
 
 void TVezGameOverScene::Reset() {
     TVezScene::Reset();
@@ -17,18 +19,19 @@ void TVezGameOverScene::Reset() {
 void TVezGameOverScene::Update() {
     if (!started_) {
         sheet_.SetSize(KScreenWidth, KScreenHeight);
-        const std::string name = Game.GameOverPictureName();
-        const auto path = Game.FindPicture(name, "GameOver");
+        const std::string& name = Game.Session->DataBase.System.GameOverGraphic;
+        const auto path = Game.Assets->FindAssetFile(name, "GameOver", KPictureExtensions);
         if (!path) throw EFileError("GameOver/" + name + ": picture not found");
-        sheet_.LoadFromFile(*path, true);
+        sheet_.LoadFromFile(path->string(), true);
         started_ = true;
         FadeIn(1);
         return;
     }
-    if (Game.Input().Pressed & (KButtonDecide | KButtonCancel)) {
+    if (Game.Input->Pressed & (KButtonDecide | KButtonCancel)) {
         FadeOut(1);
         Reset();
-        Game.RequestReset();
+        // The game starts over from the title.
+        Game.Display->RequestReset();
     }
 }
 

@@ -3,13 +3,15 @@
 // or Cancel fades out and starts the game over from the title.
 #include "graphics/KandelSheet.h"
 #include "shell/LS_Base.h"
-#include "shell/LS_Title.h"
 
 namespace kestra {
 
+class TGameMain;
+
 class TVezGameOverScene : public TVezScene {
 public:
-    TVezGameOverScene(TSceneHost& host, IVezTitleGame& game);
+    // The picture is the database's; the game must outlive the scene.
+    explicit TVezGameOverScene(TGameMain& game);
     void Reset() override;
     void Draw() override;
     void Update() override;
@@ -17,7 +19,7 @@ public:
     bool Started() const { return started_; }
 
 private:
-    IVezTitleGame& Game;
+    TGameMain& Game;
     TKandelSheet sheet_;
     bool started_ = false;
 };

@@ -1,15 +1,55 @@
 #include "shell/LS_Title.h"
 
 #include "base/Errors.h"
+#include "data/DataBase.h"
 #include "graphics/GR_Logos.h"
 #include "media/MultiInput.h"
+#include "scenes/LS_SaveFile.h"
+#include "shell/GameMain.h"
+#include "shell/GameSetup.h"
 
 #include <algorithm>
 
 namespace kestra {
 
-TVezTitleScene::TVezTitleScene(TSceneHost& host, IVezTitleGame& game)
-    : TVezScene(host), Game(game), window_(std::make_unique<TVezWindow>(game.WindowHost())) {}
+namespace {
+
+// Vocabulary terms of the title window: new game, continue, quit.
+constexpr std::array<std::int32_t, 3> KTitleTerms{114, 115, 117};
+
+} // namespace
+
+TVezTitleScene::TVezTitleScene(TGameMain& game)
+    : TVezScene(game), Game(game), window_(std::make_unique<TVezWindow>(game)) {}
+
+std::array<std::string, 3> TVezTitleScene::Commands() const {
+    const TVezVocabulary& words = Game.Session->DataBase.Vocabulary;
+    std::array<std::string, 3> texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string& text = words.Term(KTitleTerms[i]);
+        texts[i] = text.empty() ? KDefaultTitleCommands[i] : text;
+    }
+    return texts;
+}
+
+void TVezTitleScene::PlayTitleMusic() {
+    const std::string& name = Game.Session->DataBase.System.Music[0].Name;
+    const auto path = name.empty() || name == "(OFF)"
+                          ? std::nullopt
+                          : Game.Assets->FindAssetFile(name, "Music", KMusicExtensions);
+    if (path)
+        Game.Sound->PlayMusic(path->string());
+    else
+        Game.Sound->StopMusic();
+}
+
+void TVezTitleScene::PlaySound(int which) {
+    const std::string& name =
+        Game.Session->DataBase.System.Sound[static_cast<std::size_t>(which)].Name;
+    if (name.empty() || name == "(OFF)") return;
+    const auto path = Game.Assets->FindAssetFile(name, "Sound", KSoundExtensions);
+    if (path) Game.Sound->PlaySoundEx(path->string(), 100, 100, 50);
+}
 
 void TVezTitleScene::Reset() {
     TVezScene::Reset();
@@ -21,13 +61,13 @@ void TVezTitleScene::Reset() {
 
 void TVezTitleScene::ShowLogo(int number) {
     const std::string name = "LOGO" + std::to_string(number);
-    const auto bytes = ProgramResource(name, Game.WindowHost().SystemGraphic().Font());
+    const auto bytes = ProgramResource(name, Game.SystemGraphic().Font());
     if (!bytes) throw EKestraError(name + ": program resource missing");
     sheet_.LoadFromImageData(*bytes, name, true);
     FadeIn(10);
-    Game.ResetTiming();
+    Game.Display->ResetTiming();
     for (int k = 0; k < 20; ++k) DrawFrame();
-    TMultiInput& input = Game.Input();
+    TMultiInput& input = *Game.Input;
     for (int k = 0; k < 60; ++k) {
         input.Update();
         if (input.Held & KButtonDecide) break;
@@ -40,20 +80,22 @@ void TVezTitleScene::ShowLogo(int number) {
 void TVezTitleScene::SetUp() {
     started_ = true;
     sheet_.SetSize(KScreenWidth, KScreenHeight);
-    if (firstEntry_ && Game.ShowLogos()) {
+    // The logos are shown once per run.
+    if (firstEntry_ && Game.Config.ShowLogos) {
         for (int k = 0; k < 10; ++k) DrawFrame();
         for (int n = 1; n <= KLogoCount; ++n) ShowLogo(n);
-        Game.ShowLogos() = false;
+        Game.Config.ShowLogos = false;
     }
-    saveExists_ = Game.AnySaveExists();
-    const std::string name = Game.TitlePictureName();
-    const auto path = Game.FindPicture(name, "Title");
+    saveExists_ = AnySaveExists(Game, KSaveFilePanels);
+    const std::string& name = Game.Session->DataBase.System.TitleGraphic;
+    const auto path = Game.Assets->FindAssetFile(name, "Title", KPictureExtensions);
     if (!path) throw EFileError("Title/" + name + ": picture not found");
-    sheet_.LoadFromFile(*path, true);
-    const bool showTitle = Game.ShowTitle();
-    if (showTitle) Game.PlayTitleMusic();
+    sheet_.LoadFromFile(path->string(), true);
+    // "HideTitle": no title picture, no title music, the window higher.
+    const bool showTitle = Game.Config.ShowTitle;
+    if (showTitle) PlayTitleMusic();
 
-    const std::array<std::string, 3> texts = Game.TitleCommands();
+    const std::array<std::string, 3> texts = Commands();
     std::size_t longest = 0;
     for (const std::string& t : texts) longest = std::max(longest, t.size());
     const int width = 6 * static_cast<int>(longest) + 16;
@@ -82,41 +124,44 @@ void TVezTitleScene::Update() {
     if (!started_) SetUp();
     window_->Update();
     const bool ready = window_->IsOpen() && window_->CursorActive;
-    if (!ready || !(Game.Input().Pressed & KButtonDecide)) return;
+    if (!ready || !(Game.Input->Pressed & KButtonDecide)) return;
     switch (window_->CursorIndex) {
     case 0:
-        Game.PlayDecisionSound();
-        Game.FadeOutMusic(800);
+        PlaySound(KSoundDecide);
+        Game.Sound->FadeOutMusic(800);
         HideTitle();
         for (int k = 0; k < 48; ++k) Host.WaitFrame();
-        Game.StopMusic();
+        Game.Sound->StopMusic();
         for (int k = 0; k < 16; ++k) Host.WaitFrame();
-        Game.SetScene(KSceneField);
-        Game.StartNewGame();
+        Game.System().Scene = KSceneField;
+        StartNewGame(Game);
         break;
     case 1:
         if (saveExists_) {
-            Game.PlayDecisionSound();
+            PlaySound(KSoundDecide);
             HideTitle();
-            Game.OpenLoadScene();
+            Game.SaveFile->OpenForLoad();
         } else {
-            Game.PlayBuzzerSound();
+            PlaySound(KSoundBuzzer);
         }
         break;
     default:
-        Game.PlayDecisionSound();
-        Game.FadeOutMusic(400);
+        PlaySound(KSoundDecide);
+        Game.Sound->FadeOutMusic(400);
         FadeOut(4);
-        Game.CloseMainForm();
+        // Only a request: resources are freed when the game object goes.
+        Game.Display->RequestClose();
+        throw EKandelDrawAbort();
     }
 }
 
 void TVezTitleScene::Draw() {
     if (!started_) return;
     TKandelBoard& board = Host.Board();
-    const TRgbQuad bg = Game.WindowHost().SystemGraphic().BackgroundColor();
+    const TRgbQuad bg = Game.SystemGraphic().BackgroundColor();
     board.FillRect(board.GetBounds(), bg.Red, bg.Green, bg.Blue);
-    if (Game.ShowLogos() || Game.ShowTitle()) board.DrawSheet(0, 0, sheet_.GetBounds(), sheet_);
+    if (Game.Config.ShowLogos || Game.Config.ShowTitle)
+        board.DrawSheet(0, 0, sheet_.GetBounds(), sheet_);
     window_->Draw();
 }
 

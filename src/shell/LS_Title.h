@@ -1,6 +1,9 @@
 #pragma once
 // The title scene: on the first entry of a normal run three logos, then the
 // game's title picture with its music and the new game / continue / quit window.
+// Pictures, music, sounds and words come from the game's database; New Game starts
+// the game's new game, Continue opens the save scene in load mode, Quit ends the
+// program.
 #include "graphics/KandelSheet.h"
 #include "scenes/GameWindows.h"
 #include "shell/LS_Base.h"
@@ -14,45 +17,15 @@ namespace kestra {
 
 class TMultiInput;
 
-// What the title and game-over scenes need of the running game.
-class IVezTitleGame {
-public:
-    virtual ~IVezTitleGame() = default;
-    virtual IVezWindowHost& WindowHost() = 0;
-    virtual TMultiInput& Input() = 0;
-    // The logos are shown once per run: the scene clears this after them.
-    virtual bool& ShowLogos() = 0;
-    // False with "HideTitle": no title picture, no title music, the window higher.
-    virtual bool ShowTitle() = 0;
-    // The vocabulary's new game, continue and quit words.
-    virtual std::array<std::string, 3> TitleCommands() = 0;
-    virtual std::string TitlePictureName() = 0;
-    virtual std::string GameOverPictureName() = 0;
-    // A picture of a folder ("Title", "GameOver"), or nullopt when there is none.
-    virtual std::optional<std::string> FindPicture(const std::string& name,
-                                                   const std::string& folder) = 0;
-    // Some save slot holds a game (false while there is no load scene).
-    virtual bool AnySaveExists() = 0;
-    virtual void PlayTitleMusic() = 0;
-    virtual void FadeOutMusic(int ms) = 0;
-    virtual void StopMusic() = 0;
-    virtual void PlayDecisionSound() = 0;
-    virtual void PlayBuzzerSound() = 0;
-    virtual void ResetTiming() = 0;
-    virtual void SetScene(int scene) = 0;
-    // Sets up the game state for a new game.
-    virtual void StartNewGame() = 0;
-    // Switches to the save file scene in load mode.
-    virtual void OpenLoadScene() = 0;
-    // Ends the program with status 0; raises the abort exception and does not return.
-    [[noreturn]] virtual void CloseMainForm() = 0;
-    // Starts the game over from the title; raises the reset exception.
-    [[noreturn]] virtual void RequestReset() = 0;
-};
+class TGameMain;
+
+// The title window's words when the vocabulary has none.
+inline constexpr std::array<const char*, 3> KDefaultTitleCommands{"New Game", "Continue", "Quit"};
 
 class TVezTitleScene : public TVezScene {
 public:
-    TVezTitleScene(TSceneHost& host, IVezTitleGame& game);
+    // The game must outlive the scene.
+    explicit TVezTitleScene(TGameMain& game);
     void Reset() override;
     void Draw() override;
     // Once per frame while the scene number is the title.
@@ -68,8 +41,13 @@ private:
     void SetUp();
     void ShowLogo(int number);
     void HideTitle();
+    // The vocabulary's new game, continue and quit words.
+    std::array<std::string, 3> Commands() const;
+    void PlayTitleMusic();
+    // A sound of the database's system sounds (0-based, KSoundDecide ...).
+    void PlaySound(int which);
 
-    IVezTitleGame& Game;
+    TGameMain& Game;
     TKandelSheet sheet_;
     std::unique_ptr<TVezWindow> window_;
     bool started_ = false;

@@ -106,7 +106,6 @@ void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
 
 void TLcfgGameState::ApplyToDevices() {
     System.ApplyToDevices();
-    PartyInfo.RefreshFaces();
 }
 
 } // namespace kestra

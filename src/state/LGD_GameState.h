@@ -24,19 +24,6 @@ class TLcfgPlayerItem;
 class TVezDataBase;
 class TVezMapTree;
 
-// The pictures the game state describes but does not draw: the system-graphic
-// renderer, the message face and the four face pictures of the party members. The
-// graphics side implements it; the state calls it after every change and after a load.
-class ILcfgPictures {
-public:
-    virtual ~ILcfgPictures() = default;
-    virtual void SystemGraphicChanged(const std::string& file, std::int32_t background,
-                                      std::int32_t font) = 0;
-    // An empty file clears the picture.
-    virtual void MessageFaceChanged(const std::string& file, std::int32_t index, bool mirrored) = 0;
-    virtual void MemberFaceChanged(int slot, const std::string& file, std::int32_t index) = 0;
-};
-
 // A file of an asset folder for a name from game data, or "" when there is none.
 using TLcfgAssetFinder = std::function<std::string(std::string_view name, std::string_view folder)>;
 
@@ -56,7 +43,6 @@ struct TLcfgEnvironment {
     const TVezMapTree* MapTree = nullptr;     // required for a new game and teleports
     ITonica* Sound;                           // never null
     TLcfgAssetFinder FindAsset;               // never empty
-    ILcfgPictures* Pictures = nullptr;        // null: nothing is drawn
     std::function<void()> RestartFrameTiming; // never empty
 };
 
@@ -90,7 +76,8 @@ public:
     void ResumeMapEvents(const TVezMap& unit, TGameMain& game);
     // Takes over every saved object of `other` (a tree over the same database).
     void CopyFrom(const TLcfgGameState& other);
-    // Tells the sound library and the pictures about the whole state.
+    // Tells the sound library about the whole state (the pictures read the state when
+    // they draw).
     void ApplyToDevices();
 
     TLcfgEnvironment Env;

@@ -58,14 +58,12 @@ void TLcfgPartyInfo::NewGame() {
 void TLcfgPartyInfo::AddMember(std::int32_t actor) {
     if (MemberCount() >= KMaxPartySize || Contains(actor) || actor < 1 || actor > 0xFFFF) return;
     Members.push_back(static_cast<std::uint16_t>(actor));
-    RefreshFaces();
 }
 
 void TLcfgPartyInfo::RemoveMember(std::int32_t actor) {
     auto it = std::find(Members.begin(), Members.end(), actor);
     if (it == Members.end()) return;
     Members.erase(it);
-    RefreshFaces();
 }
 
 bool TLcfgPartyInfo::Contains(std::int32_t actor) const {
@@ -106,20 +104,6 @@ std::int32_t TLcfgPartyInfo::Fatigue() const {
                 static_cast<double>(mp) / static_cast<double>(maxMp)) *
                100 / 3;
     return std::clamp(100 - static_cast<std::int32_t>(std::trunc(r)), 0, 100);
-}
-
-void TLcfgPartyInfo::RefreshFaces() const {
-    ILcfgPictures* pictures = Game.Env.Pictures;
-    if (pictures == nullptr) return;
-    for (std::int32_t slot = 0; slot < KMaxPartySize; ++slot) {
-        const auto* m = Member(slot);
-        if (m == nullptr) {
-            pictures->MemberFaceChanged(slot, std::string(), 0);
-        } else {
-            auto face = m->Face();
-            pictures->MemberFaceChanged(slot, face.Name, face.Index);
-        }
-    }
 }
 
 // ---- inventory ----

@@ -39,8 +39,6 @@ public:
     std::int32_t AverageLevel() const;
     // 0 (fresh) .. 100 (spent); 0 for an empty party.
     std::int32_t Fatigue() const;
-    // Tells the pictures the face of every slot.
-    void RefreshFaces() const;
 
     // Inventory, kept in ascending item ID order.
     void GainItem(std::int32_t id, std::int64_t n);

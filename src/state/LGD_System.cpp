@@ -223,7 +223,6 @@ void TLcfgSystem::SetSystemGraphic(const std::string& name, std::int32_t backgro
         WindowBackgroundOverride = background;
         FontOverride = font;
     }
-    RefreshSystemGraphic();
 }
 
 void TLcfgSystem::SetFace(const std::string& name, std::int32_t index, bool right, bool mirrored) {
@@ -231,23 +230,10 @@ void TLcfgSystem::SetFace(const std::string& name, std::int32_t index, bool righ
     FaceIndex = std::clamp(index, 0, 15);
     FaceRight = right ? 1 : 0;
     FaceMirrored = mirrored;
-    RefreshFace();
-}
-
-void TLcfgSystem::RefreshSystemGraphic() const {
-    if (Game.Env.Pictures != nullptr)
-        Game.Env.Pictures->SystemGraphicChanged(SystemGraphic(), WindowBackground(), Font());
-}
-
-void TLcfgSystem::RefreshFace() const {
-    if (Game.Env.Pictures != nullptr)
-        Game.Env.Pictures->MessageFaceChanged(FaceGraphic, FaceIndex, FaceMirrored);
 }
 
 void TLcfgSystem::ApplyToDevices() {
     for (int i = 0; i < 4; ++i) ReserveInterfaceSound(i);
-    RefreshSystemGraphic();
-    RefreshFace();
 }
 
 } // namespace kestra

@@ -110,9 +110,9 @@ public:
     void SetFace(const std::string& name, std::int32_t index, bool right, bool mirrored);
     bool FaceVisible() const { return !FaceGraphic.empty() && MessageActive; }
 
-    // Tells the sound library and the pictures what the state now says: the four
-    // interface sounds are preloaded (the previous ones released), the system graphic
-    // and the message face rebuilt. Called after a reset and after a load.
+    // Tells the sound library what the state now says: the four interface sounds are
+    // preloaded (the previous ones released). Called after a reset and after a load.
+    // The skin and the message face follow the state when they are drawn.
     void ApplyToDevices();
 
     std::uint8_t Scene;
@@ -138,8 +138,6 @@ public:
 
 private:
     std::string FindFile(const std::string& name, const char* folder) const;
-    void RefreshSystemGraphic() const;
-    void RefreshFace() const;
     void ReserveInterfaceSound(int which);
 
     TLcfgGameState& Game;

@@ -18,9 +18,8 @@ using namespace kestra::testing;
 struct TFuzzBox {
     TFuzzBox() { face = CodedFaceSet(); }
     TTestWindowHost host;
-    TTestGold gold;
-    TTestMessageHost game;
-    TVezMessageWindow box{host, gold, game};
+    TTestMessageHost game{host};
+    TVezMessageWindow box{host};
     TKandelBitmap face;
 };
 
@@ -40,11 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     f.box.Hide();
-    f.game.party = {1};
-    f.game.names = {{1, "Fuzz"}};
-    f.game.settings.Position = options & 3;
-    f.game.settings.FaceVisible = (options & 4) != 0;
-    f.game.settings.FaceRight = (options & 8) != 0;
+    f.game.SetParty({1});
+    f.game.SetName(1, "Fuzz");
+    f.game.system.MessagePosition = options & 3;
+    f.game.ShowFace((options & 4) != 0);
+    f.box.RefreshFace();
+    f.game.FaceOnRight((options & 8) != 0);
     f.game.testPlay = (options & 16) != 0;
     f.game.held = (options & 16) ? KButtonShift : 0;
     f.host.scene = (options & 32) ? KSceneBattle : KSceneField;

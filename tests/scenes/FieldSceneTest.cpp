@@ -219,39 +219,5 @@ TEST(FieldScene, AboveTilesCoverCharactersAndHiddenHeroIsNotDrawn) {
     EXPECT_NE(pixelOnHero(), shown);
 }
 
-TEST(FieldScene, RunsAndDrawsTheMessageBox) {
-    TFieldRun run(11);
-    TVezMessageWindow& box = *run.Game.Session->MessageWindow;
-    run.Scene->Update();
-    run.Scene->Draw();
-    std::vector<std::uint16_t> bottom(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320);
-
-    box.BeginMessage();
-    box.AddLine("On the field");
-    for (int k = 0; k < 20; ++k) run.Scene->Update();
-    EXPECT_EQ(box.TypeLine, 1); // opened and typed by the field's frames
-    run.Scene->Draw();
-    EXPECT_NE(std::vector<std::uint16_t>(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320),
-              bottom);
-
-    // A close clears the mark at the next frame, so a later message opens anew.
-    box.Close();
-    EXPECT_TRUE(box.AlreadyOpen());
-    run.Scene->Update();
-    EXPECT_FALSE(box.AlreadyOpen());
-    for (int k = 0; k < 8; ++k) run.Scene->Update();
-    EXPECT_FALSE(box.Present());
-    run.Scene->Draw();
-    EXPECT_EQ(std::vector<std::uint16_t>(run.Screen.ScanLine(200), run.Screen.ScanLine(200) + 320),
-              bottom);
-
-    // A teleport closes the box.
-    box.BeginMessage();
-    box.AddLine("Going");
-    run.Scene->RequestTeleport(1, 20, 20);
-    run.Scene->Update();
-    EXPECT_GT(box.ClosePhase(), 0);
-}
-
 } // namespace
 } // namespace kestra

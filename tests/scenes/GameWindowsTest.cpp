@@ -83,7 +83,7 @@ TEST_F(WindowTest, ZeroHeightAndZeroItemsAreSafe) {
         EXPECT_EQ(w.CursorIndex, 0);
         EXPECT_TRUE(w.drawn.empty());
     }
-    EXPECT_EQ(host.cursorSounds, 0);
+    EXPECT_EQ(host.CursorSounds(), 0);
 }
 
 TEST_F(WindowTest, OpenAndCloseAnimation) {
@@ -168,7 +168,7 @@ TEST_F(WindowTest, OneColumnListsWrapOnlyWhenEverythingFits) {
     EXPECT_EQ(w.CursorIndex, 0);
     Frames(w, 1, KButtonUp);
     EXPECT_EQ(w.CursorIndex, 3);
-    EXPECT_EQ(host.cursorSounds, 5);
+    EXPECT_EQ(host.CursorSounds(), 5);
 
     w.Setup(0, 0, 100, 80, false);
     w.ItemCount = 5;

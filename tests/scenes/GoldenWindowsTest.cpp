@@ -3,6 +3,7 @@
 // picture is compared pixel for pixel; KESTRA_UPDATE_GOLDEN=1 writes it anew.
 #include "../GoldenPicture.h"
 #include "WindowTestHost.h"
+#include "data/DataBase.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
 #include "scenes/GameWindows.h"
@@ -48,8 +49,8 @@ constexpr const char* KYen = "\x89\x7E";
 
 class NameList : public TVezWindow {
 public:
-    NameList(IVezWindowHost& host, std::vector<std::pair<std::string, int>> items)
-        : TVezWindow(host), items_(std::move(items)) {}
+    NameList(TGameMain& game, std::vector<std::pair<std::string, int>> items)
+        : TVezWindow(game), items_(std::move(items)) {}
     void DrawItem(int x, int y, int index) override {
         const auto& [name, count] = items_[static_cast<std::size_t>(index)];
         const int color = index == 2 ? 3 : 0;
@@ -59,25 +60,6 @@ public:
 
 private:
     std::vector<std::pair<std::string, int>> items_;
-};
-
-class Party : public IVezPartyView {
-public:
-    std::int32_t Gold() override { return 1234; }
-    std::string Term(int) override { return KYen; }
-    int InventorySize() override { return 0; }
-    TVezInventoryEntry InventoryEntry(int) override { return {}; }
-    std::string ItemName(std::int32_t) override { return ""; }
-    std::string ItemDescription(std::int32_t) override { return ""; }
-    bool PartyCanUseItem(std::int32_t) override { return false; }
-    bool ActorCanUseItem(std::int32_t, std::int32_t) override { return false; }
-    TVezActorLine ActorLine(std::int32_t) override { return {}; }
-    std::vector<std::int32_t> ActorSkills(std::int32_t) override { return {}; }
-    bool ActorHalvesMpCost(std::int32_t) override { return false; }
-    bool ActorCanUseSkill(std::int32_t, std::int32_t) override { return false; }
-    std::string SkillName(std::int32_t) override { return ""; }
-    std::string SkillDescription(std::int32_t) override { return ""; }
-    std::int32_t SkillMpCost(std::int32_t) override { return 0; }
 };
 
 void RenderScreen(TTestWindowHost& host) {
@@ -115,8 +97,10 @@ void RenderScreen(TTestWindowHost& host) {
     commands.DrawText(8, 40, true, 0, KQuit);
     commands.SetCursorActive(true);
 
-    Party party;
-    TVezGoldWindow gold(host, party);
+    // The money box shows the game's gold and currency.
+    host.game.Session->DataBase.Vocabulary.Term(0x5F) = KYen;
+    host.State().PartyInfo.Gold = 1234;
+    TVezGoldWindow gold(host);
     gold.Setup(232, 176, 88, 32, false);
     gold.Refresh();
 

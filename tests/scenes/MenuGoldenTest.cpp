@@ -2,12 +2,12 @@
 // tests/golden/menu_main.png (KESTRA_UPDATE_GOLDEN=1 writes it anew), and the menu
 // opened by the hero's cancel key in the running demo.
 #include "../GoldenPicture.h"
-#include "MenuTestHost.h"
 #include "base/AssetLookup.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
+#include "scenes/LS_Menu.h"
 #include "shell/FrameRecorder.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
@@ -19,49 +19,12 @@
 #include <gtest/gtest.h>
 
 using namespace kestra;
-using namespace kestra::testing;
 
 namespace {
 
-TEST(MenuGolden, MainMenuOverTheDemoParty) {
-    const std::string dir = KESTRA_DEMO_DIR;
-    TVezDataBase dataBase;
-    dataBase.LoadFromFile(dir + "/KESTRA.ldb");
-    TVezMapTree mapTree;
-    mapTree.LoadFromFile(dir + "/KESTRA.lmt");
-    TNullTonica silence;
-    TLcfgEnvironment env(dataBase, silence, NoAssetFile, [] {});
-    env.MapTree = &mapTree;
-    TLcfgGameState state(env);
-    state.Reset();
-    ASSERT_GE(state.PartyInfo.MemberCount(), 1);
-    // The companions the story adds: all three actors of the demo, one of them hurt
-    // and poisoned, with some money.
-    for (std::int32_t id = 1; id <= static_cast<std::int32_t>(dataBase.Actors.Count()); ++id)
-        state.PartyInfo.AddMember(id);
-    ASSERT_EQ(state.PartyInfo.MemberCount(), 3);
-    TLcfgPlayerItem& second = *state.PartyInfo.Member(1);
-    second.HP = second.MaxHP() / 5;
-    if (dataBase.States.Count() >= 2) second.AddState(dataBase.States.At(1).Id);
-    state.PartyInfo.GainGold(250);
-
-    TAssetLookup assets(dir + "/", "");
-    TMenuRig rig(state, &assets, dataBase.System.SystemGraphic);
-    rig.Game.FaceFinder = [&assets](const std::string& name) {
-        const auto path = assets.FindAssetFile(name, "FaceSet", KPictureExtensions);
-        return path ? path->string() : std::string();
-    };
-    rig.Windows.board.Brightness = 0;
-    rig.Idle();
-    ASSERT_TRUE(rig.Menu.Shown);
-    rig.Menu.Draw();
-
-    test::CompareGolden(rig.Windows.board, "menu_main.png");
-}
-
 // The demo run headless for a number of frames on an input script.
 struct TDemoRun {
-    TDemoRun(const std::string& script, int frames) {
+    TDemoRun(const std::string& script, std::uint64_t frames) {
         const std::string file = ::testing::TempDir() + "/menu-demo-input.txt";
         if (std::FILE* f = std::fopen(file.c_str(), "w")) {
             std::fputs(script.c_str(), f);
@@ -82,6 +45,35 @@ struct TDemoRun {
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };
+
+TEST(MenuGolden, MainMenuOverTheDemoParty) {
+    // A new game of the demo, the menu opened at once on its own.
+    TDemoRun run("0\n", 1'000'000);
+    ASSERT_NE(run.Session, nullptr);
+    TGameMain& game = *run.Game;
+    StartNewGame(game);
+    TLcfgGameState& state = run.State();
+    const TVezDataBase& dataBase = run.Session->DataBase;
+    ASSERT_GE(state.PartyInfo.MemberCount(), 1);
+    // The companions the story adds: all three actors of the demo, one of them hurt
+    // and poisoned, with some money.
+    for (std::int32_t id = 1; id <= static_cast<std::int32_t>(dataBase.Actors.Count()); ++id)
+        state.PartyInfo.AddMember(id);
+    ASSERT_EQ(state.PartyInfo.MemberCount(), 3);
+    TLcfgPlayerItem& second = *state.PartyInfo.Member(1);
+    second.HP = second.MaxHP() / 5;
+    if (dataBase.States.Count() >= 2) second.AddState(dataBase.States.At(1).Id);
+    state.PartyInfo.Gold = 0;
+    state.PartyInfo.GainGold(250);
+
+    state.System.Scene = KSceneMenu;
+    game.Board().Brightness = 0;
+    TVezMenuScene& menu = *game.Menu;
+    menu.Update();
+    ASSERT_TRUE(menu.Shown);
+    menu.Draw();
+    test::CompareGolden(game.Board(), "menu_main.png");
+}
 
 TEST(MenuGolden, TheHerosCancelKeyOpensTheMenuAndCancelClosesIt) {
     // New game at input update 100, the two pages of the opening message dismissed at

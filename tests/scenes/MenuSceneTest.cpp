@@ -1,9 +1,13 @@
-// The party menu driven frame by frame: the command rules, items used on members
-// (revival with exact HP, books, group medicine, the last piece), skills, the
-// equipment preview and its restore, an empty party and inventory, and the end of
-// the game.
+// The party menu of the real game driven frame by frame over the menu test game
+// (tests/games/menu): the command rules, items used on members (revival with exact HP,
+// books, group medicine, the last piece), skills, the equipment preview and its
+// restore, an empty party and inventory, and the end of the game.
 #include "../state/GameFixture.h"
-#include "MenuTestHost.h"
+#include "WindowTestHost.h"
+#include "scenes/LS_Field.h"
+#include "scenes/LS_Menu.h"
+#include "scenes/LS_SaveFile.h"
+#include "state/LGD_Unit.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -14,6 +18,7 @@ using namespace kestra::test;
 
 namespace {
 
+// Items and skills of the menu test game beside those of tests/state/GameFixture.h.
 enum : std::int32_t {
     KPhoenix = 7,
     KHerb = 8,
@@ -23,90 +28,44 @@ enum : std::int32_t {
     KScroll = 12
 };
 enum : std::int32_t { KHeal = 1, KRing = 3, KWarp = 4, KFlee = 5 };
+// The map event whose page 2 waits for switch 7.
+constexpr std::int32_t KWatcher = 2;
+
+// The game's menu over a new game of the menu test game, with the party of Alex and Bea.
+struct TMenuRig {
+    TMenuRig() { Host.scene = KSceneMenu; }
+    // One frame with these buttons newly pressed (direction buttons also repeat).
+    void Press(std::uint16_t buttons) {
+        Game.Input->Pressed = buttons;
+        Host.keys = buttons & (KButtonDown | KButtonLeft | KButtonRight | KButtonUp);
+        Menu.Update();
+        Game.Input->Pressed = 0;
+        Host.keys = 0;
+    }
+    void Idle(int frames = 1) {
+        for (int i = 0; i < frames; ++i) Press(0);
+    }
+    // Display frames waited so far (fades).
+    std::uint64_t Frames() const { return Game.Display->FramesWaited(); }
+
+    TTestWindowHost Host{true, "menu"};
+    TGameMain& Game = Host.game;
+    TVezMenuScene& Menu = *Host.game.Menu;
+};
 
 class MenuScene : public ::testing::Test {
 protected:
-    MenuScene() {
-        FillDataBase(Fixture.DataBase);
-        TVezDataBase& db = Fixture.DataBase;
-        auto& phoenix = db.Items.Obtain(KPhoenix);
-        phoenix.Name = "Phoenix";
-        phoenix.Kind = 6;
-        phoenix.Uses = 1;
-        phoenix.Flag10 = true; // for fallen members only
-        phoenix.SetState(KDeathState, true);
-        phoenix.Recovery = {0, 50, 0, 0};
-        auto& herb = db.Items.Obtain(KHerb);
-        herb.Name = "Herb";
-        herb.Kind = 6;
-        herb.Uses = 1;
-        herb.Recovery = {0, 30, 0, 0};
-        auto& tome = db.Items.Obtain(KTome);
-        tome.Name = "Tome";
-        tome.Kind = 7;
-        tome.Uses = 1;
-        tome.SkillId = KHeal;
-        auto& bell = db.Items.Obtain(KBell);
-        bell.Name = "Bell";
-        bell.Kind = 10;
-        bell.Uses = 1;
-        bell.SwitchId = 7;
-        bell.FieldUse = true;
-        auto& group = db.Items.Obtain(KGroupHerb);
-        group.Name = "Group herb";
-        group.Kind = 6;
-        group.Uses = 1;
-        group.Scope = 1;
-        group.Recovery = {50, 0, 0, 0};
-
-        auto& heal = db.Skills.Get(KHeal);
-        heal.Scope = 3;
-        heal.EffectFlags[0] = true;
-        heal.BaseEffect = 20;
-        heal.IntelligenceInfluence = 0;
-        heal.Variance = 0;
-        heal.MpCost = 3;
-        auto& ring = db.Skills.Obtain(KRing);
-        ring.Name = "Ring";
-        ring.SkillKind = 3;
-        ring.SwitchId = 9;
-        ring.MpCost = 2;
-        ring.Sound.Name = "Chime";
-        auto& warp = db.Skills.Obtain(KWarp);
-        warp.Name = "Warp";
-        warp.SkillKind = 1;
-        warp.MpCost = 5;
-        warp.Sound.Name = "Whoosh";
-        auto& flee = db.Skills.Obtain(KFlee);
-        flee.Name = "Flee";
-        flee.SkillKind = 2;
-        flee.MpCost = 4;
-        auto& scroll = db.Items.Obtain(KScroll);
-        scroll.Name = "Heal scroll";
-        scroll.Kind = 9;
-        scroll.Uses = 1;
-        scroll.SkillId = KHeal;
-
-        const char* sounds[] = {"Cursor", "Decide", "Cancel", "Buzzer"};
-        for (int k = 0; k < 4; ++k) db.System.Sound[static_cast<std::size_t>(k)].Name = sounds[k];
-        db.System.Sound[11].Name = "ItemUse";
-        for (int t : {0x6A, 0x6B, 0x6C, 0x6E, 0x70})
-            db.Vocabulary.Term(t) = "Cmd" + std::to_string(t);
-
-        TLcfgEnvironment env = Fixture.Env();
-        env.Sound = &Sound;
-        env.FindAsset = [](std::string_view name, std::string_view folder) {
-            return std::string(folder) + "/" + std::string(name);
-        };
-        State = std::make_unique<TLcfgGameState>(env);
-        State->Reset();
-        Rig = std::make_unique<TMenuRig>(*State);
-    }
-
     TLcfgPlayerItem& Alex() { return State->Actors.Get(1); }
     TLcfgPlayerItem& Bea() { return State->Actors.Get(2); }
     TVezMenuScene& Menu() { return Rig->Menu; }
-    std::string LastSound() const { return Sound.Sounds.empty() ? "" : Sound.Sounds.back(); }
+    std::string LastSound() const {
+        const auto sounds = Rig->Host.Sounds();
+        return sounds.empty() ? "" : sounds.back();
+    }
+    bool Played(const std::string& name) const {
+        const auto sounds = Rig->Host.Sounds();
+        return std::find(sounds.begin(), sounds.end(), name) != sounds.end();
+    }
     // Enters the menu and opens the item list.
     void OpenItems() {
         Rig->Idle();
@@ -120,17 +79,17 @@ protected:
         ASSERT_EQ(Menu().Commands.CursorIndex, index);
         Rig->Press(KButtonDecide);
     }
+    int Scene() const { return Rig->Host.scene; }
 
-    TGameFixture Fixture;
-    TRecordingTonica Sound;
-    std::unique_ptr<TLcfgGameState> State;
-    std::unique_ptr<TMenuRig> Rig;
+    std::unique_ptr<TMenuRig> Rig = std::make_unique<TMenuRig>();
+    TLcfgGameState* State = &Rig->Host.State();
 };
 
 // ---- the command window
 
 TEST_F(MenuScene, EnteringShowsTheCommandsMoneyAndPartyFadedIn) {
-    Rig->Windows.board.Brightness = 0; // the field faded out
+    Rig->Host.board.Brightness = 0; // the field faded out
+    const std::uint64_t before = Rig->Frames();
     Rig->Idle();
     EXPECT_TRUE(Menu().Shown);
     EXPECT_EQ(Menu().Screen, TVezMenuScene::KScreenCommands);
@@ -138,8 +97,8 @@ TEST_F(MenuScene, EnteringShowsTheCommandsMoneyAndPartyFadedIn) {
     EXPECT_TRUE(Menu().Commands.CursorActive);
     EXPECT_TRUE(Menu().Gold.IsOpen());
     EXPECT_EQ(Menu().PartyList.ItemCount, 2);
-    EXPECT_EQ(Rig->Windows.board.Brightness, 100);
-    EXPECT_EQ(Rig->Host.Frames, 5); // 100 by steps of 20
+    EXPECT_EQ(Rig->Host.board.Brightness, 100);
+    EXPECT_EQ(Rig->Frames() - before, 5u); // 100 by steps of 20
 }
 
 TEST_F(MenuScene, ForbiddenSaveIsGreyAndBuzzesAllowedSaveOpensTheSaveScene) {
@@ -155,10 +114,11 @@ TEST_F(MenuScene, ForbiddenSaveIsGreyAndBuzzesAllowedSaveOpensTheSaveScene) {
         itemRowAllowed.insert(itemRowAllowed.end(), allowed.ScanLine(y) + 8,
                               allowed.ScanLine(y) + 80);
 
-    TMenuRig forbiddenRig(*State);
+    // The same menu entered again with saving forbidden.
+    Menu().Reset();
     State->System.SaveAllowed = false;
-    forbiddenRig.Idle();
-    const TKandelSheet& forbidden = forbiddenRig.Menu.Commands.WindowImage;
+    Rig->Idle();
+    const TKandelSheet& forbidden = Menu().Commands.WindowImage;
     std::vector<std::uint8_t> saveRow, itemRow;
     for (int y = 58; y < 72; ++y)
         saveRow.insert(saveRow.end(), forbidden.ScanLine(y) + 8, forbidden.ScanLine(y) + 80);
@@ -167,33 +127,42 @@ TEST_F(MenuScene, ForbiddenSaveIsGreyAndBuzzesAllowedSaveOpensTheSaveScene) {
     EXPECT_NE(saveRow, saveRowAllowed);
     EXPECT_EQ(itemRow, itemRowAllowed);
 
-    for (int i = 0; i < 3; ++i) forbiddenRig.Press(KButtonDown);
-    forbiddenRig.Press(KButtonDecide);
+    for (int i = 0; i < 3; ++i) Rig->Press(KButtonDown);
+    Rig->Press(KButtonDecide);
     EXPECT_EQ(LastSound(), "Sound/Buzzer");
-    EXPECT_EQ(forbiddenRig.Windows.scene, KSceneMenu);
-    EXPECT_TRUE(forbiddenRig.Menu.Shown);
+    EXPECT_EQ(Scene(), KSceneMenu);
+    EXPECT_TRUE(Menu().Shown);
 
     State->System.SaveAllowed = true;
-    forbiddenRig.Press(KButtonDecide);
+    Rig->Press(KButtonDecide);
     EXPECT_EQ(LastSound(), "Sound/Decide");
-    EXPECT_EQ(forbiddenRig.Windows.scene, KSceneSaveFile);
-    EXPECT_FALSE(forbiddenRig.Menu.Shown);
-    // Back from the save scene the cursor waits on the save command.
-    forbiddenRig.Game.SaveReturned = true;
-    forbiddenRig.Game.SetScene(KSceneMenu);
-    forbiddenRig.Idle();
-    EXPECT_EQ(forbiddenRig.Menu.Commands.CursorIndex, TVezMenuScene::KCommandSave);
-    EXPECT_FALSE(forbiddenRig.Game.SaveReturned);
+    EXPECT_EQ(Scene(), KSceneSaveFile);
+    EXPECT_FALSE(Menu().Shown);
+    EXPECT_TRUE(Rig->Game.SaveFile->SaveMode);
+    // Back from the save scene (cancelled there) the cursor waits on the save command.
+    Rig->Game.SaveFile->Update(); // entered (its fade flushes the keys)
+    Rig->Game.Input->Pressed = KButtonCancel;
+    Rig->Game.SaveFile->Update();
+    Rig->Game.Input->Pressed = 0;
+    ASSERT_EQ(Scene(), KSceneMenu);
+    Rig->Idle();
+    EXPECT_EQ(Menu().Commands.CursorIndex, TVezMenuScene::KCommandSave);
+    // The return is taken once: closed and opened again, the menu starts on the top.
+    Rig->Press(KButtonCancel);
+    ASSERT_EQ(Scene(), KSceneField);
+    Menu().Open();
+    Rig->Idle();
+    EXPECT_EQ(Menu().Commands.CursorIndex, TVezMenuScene::KCommandItems);
 }
 
 TEST_F(MenuScene, CancelClosesTheMenuTowardsTheField) {
     Rig->Idle();
     Rig->Press(KButtonCancel);
     EXPECT_EQ(LastSound(), "Sound/Cancel");
-    EXPECT_EQ(Rig->Windows.scene, KSceneField);
+    EXPECT_EQ(Scene(), KSceneField);
     EXPECT_EQ(State->System.Scene, KSceneField);
     EXPECT_FALSE(Menu().Shown);
-    EXPECT_EQ(Rig->Windows.board.Brightness, 0);
+    EXPECT_EQ(Rig->Host.board.Brightness, 0);
 }
 
 TEST_F(MenuScene, AMemberWhoCannotActCannotOpenTheSkillList) {
@@ -229,7 +198,7 @@ TEST_F(MenuScene, AMedicineRevivesAFallenMemberWithExactlyItsAmountAndTheLastPie
     Rig->Press(KButtonDecide);
     EXPECT_EQ(Bea().HP, 50);
     EXPECT_EQ(Bea().HasState(KDeathState), 0);
-    EXPECT_EQ(LastSound(), "Sound/ItemUse");
+    EXPECT_EQ(LastSound(), "Sound/Item");
     EXPECT_EQ(State->PartyInfo.ItemAmount(KPhoenix), 0);
     // The target screen stays open; with nothing left a decide buzzes.
     EXPECT_EQ(Menu().Screen, TVezMenuScene::KScreenItemTarget);
@@ -294,8 +263,12 @@ TEST_F(MenuScene, ASwitchItemTurnsItsSwitchOnAndClosesTheMenu) {
     Rig->Press(KButtonDecide);
     EXPECT_TRUE(State->System.Switch(7));
     EXPECT_EQ(State->PartyInfo.ItemAmount(KBell), 0);
-    EXPECT_EQ(Rig->Game.EventRefreshes, 1);
-    EXPECT_EQ(Rig->Windows.scene, KSceneField);
+    // The map's events chose their pages again: the watcher's page waits for switch 7.
+    const TLcfgEventItem* watcher = State->Map.Events.Find(KWatcher);
+    ASSERT_NE(watcher, nullptr);
+    ASSERT_NE(watcher->CurrentPage, nullptr);
+    EXPECT_EQ(watcher->CurrentPage->Id, 2);
+    EXPECT_EQ(Scene(), KSceneField);
 }
 
 TEST_F(MenuScene, EquipmentCannotBeUsedAndAnEmptyInventoryBuzzes) {
@@ -344,9 +317,8 @@ TEST_F(MenuScene, ASwitchSkillPlaysItsSoundPaysAndGoesBackToTheField) {
     Rig->Press(KButtonDecide);
     EXPECT_TRUE(State->System.Switch(9));
     EXPECT_EQ(Alex().MP, mp - 2);
-    EXPECT_NE(std::find(Sound.Sounds.begin(), Sound.Sounds.end(), "Sound/Chime"),
-              Sound.Sounds.end());
-    EXPECT_EQ(Rig->Windows.scene, KSceneField);
+    EXPECT_TRUE(Played("Sound/Chest"));
+    EXPECT_EQ(Scene(), KSceneField);
 }
 
 TEST_F(MenuScene, ASpecialItemCastsItsSkillByTheHighestLevelMemberWithoutMp) {
@@ -375,7 +347,7 @@ TEST_F(MenuScene, TeleportNeedsADestinationAndTakesTheParty) {
     EXPECT_EQ(LastSound(), "Sound/Buzzer");
     EXPECT_EQ(Menu().Screen, TVezMenuScene::KScreenSkills);
 
-    State->Teleport.AddDestination(3, 4, 5, true, 12);
+    State->Teleport.AddDestination(2, 4, 5, true, 12);
     Rig->Press(KButtonDecide);
     ASSERT_EQ(Menu().Screen, TVezMenuScene::KScreenTeleport);
     EXPECT_EQ(Menu().Teleports.ItemCount, 1);
@@ -386,16 +358,15 @@ TEST_F(MenuScene, TeleportNeedsADestinationAndTakesTheParty) {
     Rig->Press(KButtonDecide);
     const std::int32_t mp = Alex().MP;
     Rig->Press(KButtonDecide);
-    ASSERT_EQ(Rig->Game.Places.size(), 1u);
-    EXPECT_EQ(Rig->Game.Places[0].MapId, 3);
-    EXPECT_EQ(Rig->Game.Places[0].X, 4);
-    EXPECT_EQ(Rig->Game.Places[0].Y, 5);
-    EXPECT_EQ(Rig->Game.ArrivalFade, 2);
+    // The party stands there, and the field fades in by 2 when it runs next.
+    EXPECT_EQ(State->Hero.MapId, 2);
+    EXPECT_EQ(State->Hero.X, 4);
+    EXPECT_EQ(State->Hero.Y, 5);
+    EXPECT_EQ(Rig->Game.Session->Field->EnterFadeStep, 2);
     EXPECT_TRUE(State->System.Switch(12));
     EXPECT_EQ(Alex().MP, mp - 5);
-    EXPECT_EQ(Rig->Windows.scene, KSceneField);
-    EXPECT_NE(std::find(Sound.Sounds.begin(), Sound.Sounds.end(), "Sound/Whoosh"),
-              Sound.Sounds.end());
+    EXPECT_EQ(Scene(), KSceneField);
+    EXPECT_TRUE(Played("Sound/Door"));
 }
 
 TEST_F(MenuScene, EscapeGoesToTheStoredEscapePoint) {
@@ -403,18 +374,18 @@ TEST_F(MenuScene, EscapeGoesToTheStoredEscapePoint) {
     auto& escape = State->Teleport.Escape();
     escape.MapId = 2;
     escape.X = 7;
-    escape.Y = 8;
+    escape.Y = 6;
     Command(TVezMenuScene::KCommandSkills);
     Rig->Press(KButtonDecide);
     Rig->Press(KButtonRight);
     ASSERT_EQ(Menu().Skills.SelectedSkill(), KFlee);
     const std::int32_t mp = Alex().MP;
     Rig->Press(KButtonDecide);
-    ASSERT_EQ(Rig->Game.Places.size(), 1u);
-    EXPECT_EQ(Rig->Game.Places[0].MapId, 2);
-    EXPECT_EQ(Rig->Game.Places[0].X, 7);
+    EXPECT_EQ(State->Hero.MapId, 2);
+    EXPECT_EQ(State->Hero.X, 7);
+    EXPECT_EQ(State->Hero.Y, 6);
     EXPECT_EQ(Alex().MP, mp - 4);
-    EXPECT_EQ(Rig->Windows.scene, KSceneField);
+    EXPECT_EQ(Scene(), KSceneField);
     EXPECT_FALSE(Menu().Shown);
 }
 
@@ -465,15 +436,15 @@ TEST_F(MenuScene, EquipmentPreviewIsRestoredOnCancelAndEquippingUsesTheInventory
 }
 
 TEST_F(MenuScene, LockedEquipmentBuzzesAndLeftRightChangesTheMember) {
-    Fixture.DataBase.Actors.Get(2).FixedEquipment = true;
+    Rig->Game.Session->DataBase.Actors.Get(2).FixedEquipment = true;
     State->PartyInfo.GainItem(KDagger, 1);
     Command(TVezMenuScene::KCommandEquip);
     Rig->Press(KButtonDecide);
     EXPECT_EQ(Menu().Equipment.ActorId(), 1);
-    const int frames = Rig->Host.Frames;
+    const std::uint64_t frames = Rig->Frames();
     Rig->Press(KButtonRight);
     EXPECT_EQ(Menu().Equipment.ActorId(), 2);
-    EXPECT_GT(Rig->Host.Frames, frames); // faded out and in
+    EXPECT_GT(Rig->Frames(), frames); // faded out and in
     EXPECT_EQ(Menu().Equipment.ItemCount, 0);
     Rig->Press(KButtonDecide);
     EXPECT_EQ(LastSound(), "Sound/Buzzer");
@@ -482,10 +453,10 @@ TEST_F(MenuScene, LockedEquipmentBuzzesAndLeftRightChangesTheMember) {
     EXPECT_EQ(Menu().Equipment.ActorId(), 1);
     // Alone in the party, left and right do nothing.
     State->PartyInfo.RemoveMember(2);
-    const int still = Rig->Host.Frames;
+    const std::uint64_t still = Rig->Frames();
     Rig->Press(KButtonRight);
     EXPECT_EQ(Menu().Equipment.ActorId(), 1);
-    EXPECT_EQ(Rig->Host.Frames, still);
+    EXPECT_EQ(Rig->Frames(), still);
 }
 
 // ---- an empty party, the end of the game
@@ -527,11 +498,11 @@ TEST_F(MenuScene, EndGameAsksAndReturnsToTheTitleOrToTheCommands) {
     Rig->Press(KButtonDown);
     Rig->Press(KButtonDecide); // the second answer
     EXPECT_EQ(Menu().Screen, TVezMenuScene::KScreenCommands);
-    EXPECT_EQ(Rig->Game.TitleReturns, 0);
     Rig->Press(KButtonDecide);
-    Rig->Press(KButtonDecide);
-    EXPECT_EQ(Rig->Game.TitleReturns, 1);
-    EXPECT_EQ(Sound.MusicFades, std::vector<std::int32_t>{400});
+    // The first answer: the music fades and the game starts over from the title.
+    EXPECT_THROW(Rig->Press(KButtonDecide), EKandelDrawReset);
+    Rig->Game.Input->Pressed = 0;
+    EXPECT_EQ(Rig->Host.Files.Sound().MusicFades, std::vector<std::int32_t>{400});
     EXPECT_FALSE(Menu().Shown);
 }
 

@@ -1,62 +1,60 @@
 #pragma once
-// The game seen by a message box in tests: scripted pressed and held keys, the
-// sounds it asked for, message options, actor names and variables.
+// The message box's side of the real test game (see WindowTestHost.h): the game's
+// pressed and held buttons and test-play flag, the game state's message options,
+// party, actor names and variables, and the system sounds it played.
 #include "WindowTestHost.h"
+#include "data/DataBase.h"
 #include "scenes/GameWindowsMessage.h"
 
-#include <map>
 #include <vector>
 
 namespace kestra::testing {
 
-class TTestMessageHost : public IVezMessageHost {
+class TTestMessageHost {
 public:
-    std::uint16_t PressedButtons() override { return pressed; }
-    std::uint16_t HeldButtons() override { return held; }
-    bool TestPlay() override { return testPlay; }
-    void PlaySystemSound(int which) override { sounds.push_back(which); }
-    TVezMessageSettings MessageSettings() override { return settings; }
-    std::int32_t HeroScreenY() override { return heroY; }
-    std::string ActorName(std::int32_t id) override {
-        if (id == 0) id = party.empty() ? -1 : party.front();
-        auto found = names.find(id);
-        return found == names.end() ? std::string() : found->second;
+    explicit TTestMessageHost(TTestWindowHost& host)
+        : pressed(host.game.Input->Pressed), held(host.game.Input->Held),
+          testPlay(host.game.Config.TestPlayMode), system(host.State().System), host_(host) {
+        testPlay = false;
+        system.MessagePosition = 2;
+        system.MessageAvoidsParty = false;
+        system.MessageTransparent = 0;
     }
-    std::int32_t Variable(std::int32_t id) override {
-        auto found = variables.find(id);
-        return found == variables.end() ? 0 : found->second;
+
+    // The system sounds played so far, by their 0-based order (KSoundDecide ...).
+    std::vector<int> Sounds() const {
+        const TVezSystem& db = host_.game.Session->DataBase.System;
+        std::vector<int> which;
+        for (const std::string& name : host_.Sounds())
+            for (int k = 0; k < 4; ++k)
+                if (name == "Sound/" + db.Sound[static_cast<std::size_t>(k)].Name)
+                    which.push_back(k);
+        return which;
     }
-    void SetVariable(std::int32_t id, std::int32_t value) override { variables[id] = value; }
+    // The party's members in order.
+    void SetParty(const std::vector<std::int32_t>& members) {
+        TLcfgPartyInfo& party = host_.State().PartyInfo;
+        party.Members.clear();
+        for (std::int32_t id : members) party.AddMember(id);
+    }
+    void SetName(std::int32_t actor, const std::string& name) {
+        host_.State().Actors.Get(actor).SetName(name);
+    }
+    // The state's face (the test game's "Faces" set) shown with an event's message.
+    void ShowFace(bool visible) {
+        if (system.FaceGraphic.empty()) system.SetFace("Faces", 0, system.FaceRight != 0, false);
+        system.MessageActive = visible;
+    }
+    void FaceOnRight(bool right) { system.FaceRight = right ? 1 : 0; }
+    void SetGold(std::int32_t gold) { host_.State().PartyInfo.Gold = gold; }
 
-    std::uint16_t pressed = 0, held = 0;
-    bool testPlay = false;
-    std::vector<int> sounds;
-    TVezMessageSettings settings;
-    std::int32_t heroY = 128;
-    std::vector<std::int32_t> party;
-    std::map<std::int32_t, std::string> names;
-    std::map<std::int32_t, std::int32_t> variables;
-};
+    std::uint16_t& pressed;
+    std::uint16_t& held;
+    bool& testPlay;
+    TLcfgSystem& system;
 
-class TTestGold : public IVezPartyView {
-public:
-    std::int32_t Gold() override { return gold; }
-    std::string Term(int) override { return "G"; }
-    int InventorySize() override { return 0; }
-    TVezInventoryEntry InventoryEntry(int) override { return {}; }
-    std::string ItemName(std::int32_t) override { return ""; }
-    std::string ItemDescription(std::int32_t) override { return ""; }
-    bool PartyCanUseItem(std::int32_t) override { return false; }
-    bool ActorCanUseItem(std::int32_t, std::int32_t) override { return false; }
-    TVezActorLine ActorLine(std::int32_t) override { return {}; }
-    std::vector<std::int32_t> ActorSkills(std::int32_t) override { return {}; }
-    bool ActorHalvesMpCost(std::int32_t) override { return false; }
-    bool ActorCanUseSkill(std::int32_t, std::int32_t) override { return false; }
-    std::string SkillName(std::int32_t) override { return ""; }
-    std::string SkillDescription(std::int32_t) override { return ""; }
-    std::int32_t SkillMpCost(std::int32_t) override { return 0; }
-
-    std::int32_t gold = 500;
+private:
+    TTestWindowHost& host_;
 };
 
 // A 192 x 192 face set whose cell k is filled with index 10 + k, with a darker

@@ -48,9 +48,8 @@ protected:
         return n;
     }
     TTestWindowHost host;
-    TTestGold gold;
-    TTestMessageHost game;
-    TVezMessageWindow box{host, gold, game};
+    TTestMessageHost game{host};
+    TVezMessageWindow box{host};
 };
 
 TEST(MessageBracketNumber, ReadsTheLeadingIntegerAndSaturates) {
@@ -75,10 +74,11 @@ TEST(MessageBracketNumber, ReadsTheLeadingIntegerAndSaturates) {
 }
 
 TEST_F(MessageTest, LinesExpandNamesVariablesAndHalfSpaces) {
-    game.party = {3};
-    game.names = {{3, "Ann"}, {5, "Bo"}};
-    game.variables = {{5, -42}};
-    Show({"\\N[0] & \\n[5]", "\\V[5]\\_x\\\\N[1]", "\\N[9]|\\N|\\V[999999999]", "\x83\x5CN[1]"});
+    game.SetParty({1});
+    game.SetName(1, "Ann");
+    game.SetName(2, "Bo");
+    game.system.SetVariable(5, -42);
+    Show({"\\N[0] & \\n[2]", "\\V[5]\\_x\\\\N[1]", "\\N[9]|\\N|\\V[999999999]", "\x83\x5CN[1]"});
     ASSERT_EQ(box.LineCount(), 4);
     EXPECT_EQ(box.Lines[0], "Ann & Bo");
     EXPECT_EQ(box.Lines[1], "-42\x01x\\\\N[1]");
@@ -88,7 +88,7 @@ TEST_F(MessageTest, LinesExpandNamesVariablesAndHalfSpaces) {
     box.AddLine("fifth");
     EXPECT_EQ(box.LineCount(), 4);
 
-    game.party.clear();
+    game.SetParty({});
     Show({"[\\N[0]]"});
     EXPECT_EQ(box.Lines[0], "[]");
 }
@@ -227,11 +227,11 @@ TEST_F(MessageTest, ChoicesWithCancel) {
     Frame(0, KButtonDown); // wraps to the first choice
     Frame(0, KButtonDown);
     EXPECT_EQ(box.CursorIndex, 1);
-    EXPECT_EQ(host.cursorSounds, 4);
+    EXPECT_EQ(host.CursorSounds(), 4);
     Frame(KButtonCancel);
     EXPECT_EQ(written, (std::vector<std::uint8_t>{4}));
     EXPECT_EQ(box.Result(), 4);
-    EXPECT_EQ(game.sounds.back(), KSoundCancel);
+    EXPECT_EQ(game.Sounds().back(), KSoundCancel);
     EXPECT_EQ(box.TVezWindow::ClosePhase, 1);
 
     // Without cancel, the cancel key does nothing; decide answers the cursor.
@@ -246,12 +246,12 @@ TEST_F(MessageTest, ChoicesWithCancel) {
     EXPECT_EQ(box.TVezWindow::ClosePhase, 0);
     Frame(KButtonDecide);
     EXPECT_EQ(box.Result(), 2);
-    EXPECT_EQ(game.sounds.back(), KSoundDecide);
+    EXPECT_EQ(game.Sounds().back(), KSoundDecide);
     EXPECT_EQ(box.TVezWindow::ClosePhase, 1);
 }
 
 TEST_F(MessageTest, InnOfferNeedsTheMoney) {
-    gold.gold = 40;
+    game.SetGold(40);
     Show({"Stay for 50?"});
     box.SetPriceCheck(50);
     box.SetChoiceOptions(2, nullptr);
@@ -260,14 +260,14 @@ TEST_F(MessageTest, InnOfferNeedsTheMoney) {
     TypeAll();
     Frame();
     Frame(KButtonDecide);
-    EXPECT_EQ(game.sounds.back(), KSoundBuzzer);
+    EXPECT_EQ(game.Sounds().back(), KSoundBuzzer);
     EXPECT_EQ(box.TVezWindow::ClosePhase, 0);
     EXPECT_EQ(box.Result(), KNoMessageResult);
     EXPECT_TRUE(box.PriceCheck());
     Frame(KButtonCancel);
     EXPECT_EQ(box.Result(), 1);
 
-    gold.gold = 50;
+    game.SetGold(50);
     Show({"Stay for 50?"});
     EXPECT_FALSE(box.PriceCheck()); // a new message clears the offer
     box.SetPriceCheck(50);
@@ -310,7 +310,7 @@ TEST_F(MessageTest, NumberInputDigits) {
     EXPECT_EQ(box.NumberValue, 102);
     EXPECT_NE(InkIn(box.ContentImage, {32, 24, 44, 40}), afterNine);
     Frame(KButtonDecide);
-    EXPECT_EQ(game.variables[7], 102);
+    EXPECT_EQ(game.system.Variable(7), 102);
     EXPECT_EQ(box.TVezWindow::ClosePhase, 1);
 
     // Digits are limited to 1..9, so the value always fits.
@@ -328,19 +328,21 @@ TEST_F(MessageTest, NumberInputDigits) {
 }
 
 TEST_F(MessageTest, PositionAvoidsTheHero) {
-    game.settings.Position = 1;
-    game.settings.AvoidsParty = true;
-    for (auto [heroY, y] : {std::pair{112, 160}, {152, 0}, {151, 80}, {113, 80}}) {
-        game.heroY = heroY;
-        box.BeginMessage();
-        EXPECT_EQ(box.Y, y) << heroY;
-    }
-    game.settings.AvoidsParty = false;
-    game.settings.Position = 7; // out of range
+    for (auto [heroY, position] : {std::pair{112, 2}, {152, 0}, {151, 1}, {113, 1}})
+        EXPECT_EQ(MessagePositionFor(1, true, heroY), position) << heroY;
+    EXPECT_EQ(MessagePositionFor(1, false, 200), 1);
+    // The box over the game: the hero stands on the start tile of the test map.
+    game.system.MessagePosition = 1;
+    game.system.MessageAvoidsParty = true;
+    const std::int32_t heroY = host.State().Hero.ScreenY();
+    box.BeginMessage();
+    EXPECT_EQ(box.Y, 80 * MessagePositionFor(1, true, heroY)) << heroY;
+    game.system.MessageAvoidsParty = false;
+    game.system.MessagePosition = 7; // out of range
     box.BeginMessage();
     EXPECT_EQ(box.Position, 2);
     host.scene = KSceneBattle;
-    game.settings.Position = 0;
+    game.system.MessagePosition = 0;
     box.BeginMessage();
     EXPECT_EQ(box.Y, 160);
 }
@@ -370,7 +372,7 @@ TEST_F(MessageTest, OpeningOnceAndClosing) {
 }
 
 TEST_F(MessageTest, TransparentBoxShowsOnlyText) {
-    game.settings.Transparent = true;
+    game.system.MessageTransparent = 1;
     Show({"See through"});
     EXPECT_TRUE(box.WindowImage.Transparent);
     EXPECT_FALSE(box.IsOpenOpaque());
@@ -383,8 +385,8 @@ TEST_F(MessageTest, MoneyBoxFromTheText) {
     Show({"\\$Buy?"});
     EXPECT_TRUE(box.GoldWindow.IsPresent());
     EXPECT_EQ(box.GoldWindow.Y, 0);
-    game.settings.AvoidsParty = false;
-    game.settings.Position = 0;
+    game.system.MessageAvoidsParty = false;
+    game.system.MessagePosition = 0;
     box.Hide();
     Show({"x", "\\$"});
     EXPECT_FALSE(box.GoldWindow.IsPresent()); // only a first line calls it at once
@@ -408,7 +410,10 @@ TEST_F(MessageTest, FaceMovesTheText) {
     EXPECT_EQ(box.Face.ScanLine(0)[30], 25);
 
     const std::string longLine(60, 'W');
-    game.settings.FaceVisible = true;
+    // The state shows a face with the message; the coded one stands in for its picture.
+    game.ShowFace(true);
+    box.RefreshFace();
+    box.SetFaceBitmap(CodedFaceSet(), 99, false);
     Show({longLine});
     TypeAll();
     EXPECT_EQ(InkIn(box.ContentImage, {0, 8, 80, 24}), 0);
@@ -417,19 +422,19 @@ TEST_F(MessageTest, FaceMovesTheText) {
     box.Draw();
     EXPECT_EQ(host.board.ScanLine(box.Y + 16 + 10)[16 + 30], box.Face.Colors[25]);
 
-    game.settings.FaceRight = true;
+    game.FaceOnRight(true);
     Show({longLine});
     TypeAll();
     EXPECT_GT(InkIn(box.ContentImage, {8, 8, 24, 24}), 0);
     EXPECT_EQ(InkIn(box.ContentImage, {248, 0, 320, 96}), 0);
-    game.settings.FaceVisible = false;
+    game.ShowFace(false);
     Show({longLine});
     TypeAll();
     EXPECT_GT(InkIn(box.ContentImage, {248, 8, 310, 24}), 0);
 
     // Choices beside a face on the left start right of it.
-    game.settings.FaceVisible = true;
-    game.settings.FaceRight = false;
+    game.ShowFace(true);
+    game.FaceOnRight(false);
     Show({"Q"});
     box.AddChoice("A");
     TypeAll();
@@ -440,7 +445,7 @@ TEST_F(MessageTest, FaceMovesTheText) {
 }
 
 TEST_F(MessageTest, HostileTextsEndSafely) {
-    game.party.clear();
+    game.SetParty({});
     const std::vector<std::string> hostile = {
         "\\",
         "abc\\",
@@ -489,7 +494,7 @@ TEST_F(MessageTest, HostileTextsEndSafely) {
     }
     EXPECT_EQ(box.NumberValue, 900000000);
     // Expanded lines are cut.
-    game.names = {{1, std::string(3000, 'n')}};
+    game.SetName(1, std::string(3000, 'n'));
     Show({"\\N[1]\\N[1]\\N[1]"});
     EXPECT_EQ(box.Lines[0].size(), 4096u);
 }

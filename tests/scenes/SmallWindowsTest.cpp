@@ -1,4 +1,5 @@
 #include "WindowTestHost.h"
+#include "data/DataBase.h"
 #include "scenes/GameWindows.h"
 
 #include <gtest/gtest.h>
@@ -8,56 +9,47 @@ using namespace kestra::testing;
 
 namespace {
 
-class FakeParty : public IVezPartyView {
-public:
-    std::int32_t Gold() override { return gold; }
-    std::string Term(int chunk) override {
-        switch (chunk) {
-        case 0x5F:
-            return "GP";
-        case 0x80:
-            return "L";
-        case 0x81:
-            return "H";
-        case 0x82:
-            return "M";
-        default:
-            return "";
-        }
+// Items 1 (medicine, not in battle), 2 (a switch item for battles only) and 3 (no
+// description) named "ItemN", described "About item N"; skills 3, 4 and 9 named
+// "SkillN" costing 3 x N, where skill 3 cannot be used from the menu; actor 1 wears
+// armour that halves MP costs when `halfCost`.
+void SetUpParty(TTestWindowHost& host, bool halfCost) {
+    TVezDataBase& db = host.game.Session->DataBase;
+    db.Vocabulary.Term(0x5F) = "GP";
+    for (std::int32_t id = 1; id <= 3; ++id) {
+        auto& item = db.Items.Obtain(id);
+        item.Name = "Item" + std::to_string(id);
+        item.Description = id == 3 ? "" : "About item " + std::to_string(id);
     }
-    int InventorySize() override { return static_cast<int>(items.size()); }
-    TVezInventoryEntry InventoryEntry(int index) override {
-        return index >= 0 && index < InventorySize() ? items[static_cast<std::size_t>(index)]
-                                                     : TVezInventoryEntry{};
+    db.Items.Get(1).Kind = 6;
+    db.Items.Get(1).NotInBattle = true;
+    db.Items.Get(2).Kind = 10;
+    db.Items.Get(2).BattleUse = true;
+    db.Items.Get(2).FieldUse = false;
+    db.Items.Get(3).Kind = 6;
+    for (std::int32_t id : {3, 4, 9}) {
+        auto& skill = db.Skills.Obtain(id);
+        skill.Name = "Skill" + std::to_string(id);
+        skill.Description = "Does " + std::to_string(id);
+        skill.MpCost = id * 3;
+        skill.SkillKind = 3;
+        skill.FieldUse = id != 3;
     }
-    std::string ItemName(std::int32_t id) override { return "Item" + std::to_string(id); }
-    std::string ItemDescription(std::int32_t id) override {
-        return "About item " + std::to_string(id);
-    }
-    bool PartyCanUseItem(std::int32_t id) override { return id % 2 == 1; }
-    bool ActorCanUseItem(std::int32_t actor, std::int32_t id) override {
-        return actor == 1 && id == 2;
-    }
-    TVezActorLine ActorLine(std::int32_t) override {
-        TVezActorLine a;
-        a.Name = "Alex";
-        a.Level = 7;
-        a.StateText = "Normal";
-        a.Hp = 45, a.MaxHp = 60, a.HpColor = 0, a.Mp = 3, a.MaxMp = 20, a.MpColor = 4;
-        return a;
-    }
-    std::vector<std::int32_t> ActorSkills(std::int32_t) override { return skills; }
-    bool ActorHalvesMpCost(std::int32_t) override { return halfCost; }
-    bool ActorCanUseSkill(std::int32_t, std::int32_t skill) override { return skill != 3; }
-    std::string SkillName(std::int32_t id) override { return "Skill" + std::to_string(id); }
-    std::string SkillDescription(std::int32_t id) override { return "Does " + std::to_string(id); }
-    std::int32_t SkillMpCost(std::int32_t id) override { return id * 3; }
+    auto& charm = db.Items.Obtain(20);
+    charm.Kind = 3;
+    charm.Flags[6] = halfCost;
+    TLcfgPlayerItem& alex = host.State().Actors.Get(1);
+    alex.Equipment[2] = 20;
+    alex.Skills = {4, 3, 9};
+    alex.MP = 99;
+    host.State().PartyInfo.Gold = 1234;
+}
 
-    std::int32_t gold = 1234;
-    std::vector<TVezInventoryEntry> items;
-    std::vector<std::int32_t> skills;
-    bool halfCost = false;
-};
+void GiveItems(TTestWindowHost& host, std::vector<std::pair<std::int32_t, std::int32_t>> items) {
+    TLcfgPartyInfo& party = host.State().PartyInfo;
+    for (std::int32_t id = 1; id <= 3; ++id) party.LoseItem(id, 99);
+    for (auto [id, count] : items) party.GainItem(id, count);
+}
 
 struct TTextCall {
     int X, Y, Color;
@@ -80,11 +72,11 @@ public:
 class SmallWindowsTest : public ::testing::Test {
 protected:
     TTestWindowHost host;
-    FakeParty party;
 };
 
 TEST_F(SmallWindowsTest, GoldAppearsWhenTheOpeningEnds) {
-    Recording<TVezGoldWindow> gold(host, party);
+    SetUpParty(host, false);
+    Recording<TVezGoldWindow> gold(host);
     gold.Setup(232, 0, 88, 32, true);
     gold.Refresh();
     EXPECT_TRUE(gold.calls.empty());
@@ -111,8 +103,9 @@ TEST_F(SmallWindowsTest, HelpTextUsesHalfSpacesOutsideDoubleByteCharacters) {
 }
 
 TEST_F(SmallWindowsTest, ItemListLayoutColoursAndHelp) {
-    party.items = {{1, 5}, {2, 12}, {0, 1}};
-    Recording<TVezItemWindow> list(host, party);
+    SetUpParty(host, false);
+    GiveItems(host, {{1, 5}, {2, 12}, {3, 1}});
+    Recording<TVezItemWindow> list(host);
     host.scene = KSceneMenu;
     list.SetupForActor(0);
     EXPECT_EQ(list.Y, 32);
@@ -123,7 +116,7 @@ TEST_F(SmallWindowsTest, ItemListLayoutColoursAndHelp) {
     EXPECT_EQ(list.Help.Y, 0);
     EXPECT_EQ(list.Help.Text(), "About\x01item\x01"
                                 "1");
-    // Party usability: odd IDs are usable (colour 0), even ones not (colour 3).
+    // Party usability in the menu: the medicine (colour 0), not the battle item (3).
     EXPECT_EQ(list.calls[0], (TTextCall{8, 8, 0, "Item1"}));
     EXPECT_EQ(list.calls[1], (TTextCall{128, 8, 0, ":  5"}));
     EXPECT_EQ(list.calls[2], (TTextCall{168, 8, 3, "Item2"}));
@@ -136,9 +129,10 @@ TEST_F(SmallWindowsTest, ItemListLayoutColoursAndHelp) {
                                 "2");
     list.Update();
     EXPECT_EQ(list.CursorIndex, 2);
-    EXPECT_EQ(list.Help.Text(), ""); // an entry of item 0 has no description
+    EXPECT_EQ(list.Help.Text(), ""); // item 3 has no description
 
-    // With an actor, the actor's test decides; outside the menu the list is low.
+    // With an actor, the actor's test decides (in battle the battle item, not the
+    // medicine); outside the menu the list is low.
     host.scene = KSceneBattle;
     list.calls.clear();
     list.SetupForActor(1);
@@ -147,7 +141,7 @@ TEST_F(SmallWindowsTest, ItemListLayoutColoursAndHelp) {
     EXPECT_EQ(list.calls[0].Color, 3);
     EXPECT_EQ(list.calls[2].Color, 0);
 
-    party.items.clear();
+    GiveItems(host, {});
     list.SetupForActor(0);
     EXPECT_EQ(list.ItemCount, 0);
     EXPECT_EQ(list.SelectedItem(), 0);
@@ -158,9 +152,8 @@ TEST_F(SmallWindowsTest, ItemListLayoutColoursAndHelp) {
 }
 
 TEST_F(SmallWindowsTest, SkillListCostsStatusLineAndSelection) {
-    party.skills = {4, 3, 9};
-    party.halfCost = true;
-    Recording<TVezSkillWindow> list(host, party);
+    SetUpParty(host, true);
+    Recording<TVezSkillWindow> list(host);
     host.scene = KSceneMenu;
     list.SetupForActor(1);
     EXPECT_EQ(list.Y, 64);

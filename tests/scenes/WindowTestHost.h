@@ -1,34 +1,59 @@
 #pragma once
-// A window host for tests: a real system graphic over the coded test skin, a
-// board, the auto-repeat bits a test sets, and a count of cursor sounds.
+// Windows, the message box and scenes built over the real game object of a test game
+// (tests/games/basic) that is started but not run: a new game stands on its first
+// map, the windows draw with the game's one skin (the coded test skin loaded into it)
+// onto the game's board, and a test sets the game's logical buttons and scene byte
+// for each frame it drives by hand. Sounds are the game's recorded sound effects.
+#include "../TestGame.h"
 #include "../graphics/TestSystemGraphic.h"
+#include "media/MultiInput.h"
 #include "scenes/GameWindows.h"
 #include "shell/LS_Base.h"
+#include "state/LGD_GameState.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace kestra::testing {
 
-inline TGlyphFont& SharedFont() {
-    static TGlyphFont font;
-    return font;
-}
+// No frame limit for games driven by hand.
+inline constexpr std::uint64_t KNoFrameLimit = 1'000'000'000;
 
-class TTestWindowHost : public IVezWindowHost {
+class TTestWindowHost {
 public:
-    TTestWindowHost() : system(SharedFont(), nullptr) {
-        system.LoadSystemBitmap(CodedSystemBitmap());
-        board.SetSize(KScreenWidth, KScreenHeight);
+    // codedSkin false keeps the game's own system graphic.
+    explicit TTestWindowHost(bool codedSkin = true, const std::string& gameName = "basic")
+        : Files(gameName), game(Files.Start("0\n", KNoFrameLimit)), system(game.SystemGraphic()),
+          board(game.Board()), keys(game.Input->Repeated), scene(game.System().Scene) {
+        StartNewGame(game);
+        scene = KSceneField;
+        board.Brightness = 100;
+        if (codedSkin) system.LoadSystemBitmap(CodedSystemBitmap());
     }
-    TVezSystemGraphic& SystemGraphic() override { return system; }
-    TKandelBoard& Board() override { return board; }
-    std::uint16_t RepeatedButtons() override { return keys; }
-    void PlayCursorSound() override { ++cursorSounds; }
-    int CurrentScene() override { return scene; }
+    TTestWindowHost(const TTestWindowHost&) = delete;
+    TTestWindowHost& operator=(const TTestWindowHost&) = delete;
 
-    TVezSystemGraphic system;
-    TKandelBoard board;
-    std::uint16_t keys = 0;
-    int cursorSounds = 0;
-    int scene = KSceneField;
+    // Windows take the game object.
+    operator TGameMain&() { return game; }
+
+    TLcfgGameState& State() { return game.State(); }
+    // Cursor sounds the windows played so far.
+    int CursorSounds() const { return Files.Platform->Sound->Count("Cursor"); }
+    // The recorded sound effects as "Sound/<name>" (the file's stem).
+    std::vector<std::string> Sounds() const {
+        std::vector<std::string> names;
+        for (const std::string& path : Files.Platform->Sound->Sounds)
+            names.push_back("Sound/" + std::filesystem::path(path).stem().string());
+        return names;
+    }
+
+    test::TTestGame Files;
+    TGameMain& game;
+    TVezSystemGraphic& system;
+    TKandelBoard& board;
+    std::uint16_t& keys; // the repeated buttons of this frame
+    std::uint8_t& scene; // the game state's scene byte
 };
 
 } // namespace kestra::testing

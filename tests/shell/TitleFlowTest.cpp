@@ -1,11 +1,6 @@
-// The title scenes in the real frame loop, headless, on a small game folder.
-#include "../graphics/TestSystemGraphic.h"
-#include "TempDir.h"
-#include "base/Errors.h"
-#include "graphics/KandelPng.h"
-#include "shell/GameMain.h"
-#include "shell/GameTitleLink.h"
-#include "shell/HeadlessPlatform.h"
+// The title scenes in the real frame loop, headless, on the test game.
+#include "../TestGame.h"
+#include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
 
 #include <gtest/gtest.h>
@@ -14,60 +9,26 @@ using namespace kestra;
 
 namespace {
 
-std::string Png(const TKandelBitmap& b) {
-    std::vector<std::uint8_t> bytes;
-    WritePng(b, bytes);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-TKandelBitmap Plain(std::uint8_t red) {
-    TKandelBitmap b;
-    b.Reset(TPixelFormat::Indexed8, 320, 240);
-    b.PaletteSize = 256;
-    b.Palette[1] = TRgbQuad{red, 60, 90, 0};
-    std::fill(b.Pixels.begin(), b.Pixels.end(), 1);
-    return b;
-}
-
 class TitleFlow : public ::testing::Test {
 protected:
-    TitleFlow() {
-        dir.Write("KESTRA.ini", "[KESTRA]\nFullPackageFlag=1\n");
-        dir.Write("Title/Title1.png", Png(Plain(200)));
-        dir.Write("GameOver/Over.png", Png(Plain(80)));
-        dir.Write("System/Skin.png", Png(kestra::testing::CodedSystemBitmap()));
-    }
     // Runs the game until the frame limit or the end; answers the frames waited.
     std::uint64_t Run(std::vector<std::string> words, const std::string& script) {
-        TCommandLine line;
-        line.Words = std::move(words);
-        line.GameDir = dir.Path();
-        line.Headless = true;
-        line.Frames = 400;
-        line.InputScript = dir.Write("input.txt", script);
-        game = std::make_unique<TGameMain>(line, platform);
-        TVezTitleSettings settings;
-        settings.SystemGraphic = "Skin";
-        settings.TitlePicture = "Title1";
-        settings.GameOverPicture = "Over";
-        settings.NewGame = [this] { ++newGames; };
-        InstallTitleScenes(*game, settings);
-        EXPECT_THROW(game->Run(), EKandelDrawAbort);
+        game = &basic.Play(script, 400, std::move(words));
         return game->Display->FramesWaited();
     }
-    TVezTitleScene& Title() { return static_cast<TVezTitleScene&>(game->SceneFor(KSceneTitle)); }
+    TVezTitleScene& Title() { return *game->Title; }
+    // A new game has installed the field.
+    bool NewGameStarted() const { return game->Session->Field != nullptr; }
 
-    kestra::test::TempDir dir;
-    THeadlessPlatform platform;
-    std::unique_ptr<TGameMain> game;
-    int newGames = 0;
+    test::TTestGame basic{"basic"};
+    TGameMain* game = nullptr;
 };
 
 TEST_F(TitleFlow, NewGameInTestPlayReachesTheField) {
     const std::uint64_t frames = Run({"TestPlay"}, "0\n100 Decide\n101\n");
     EXPECT_EQ(frames, 400u); // ended by the frame limit
     EXPECT_EQ(game->System().Scene, KSceneField);
-    EXPECT_EQ(newGames, 1);
+    EXPECT_TRUE(NewGameStarted());
     EXPECT_FALSE(game->Config.ShowLogos);
     EXPECT_FALSE(Title().FirstEntry());
 }
@@ -77,14 +38,14 @@ TEST_F(TitleFlow, HiddenTitlePlacesTheWindowHigher) {
     EXPECT_EQ(game->System().Scene, KSceneTitle);
     EXPECT_EQ(Title().Window().Y, 88);
     EXPECT_TRUE(Title().Window().IsOpen());
-    EXPECT_EQ(newGames, 0);
+    EXPECT_FALSE(NewGameStarted());
 }
 
 TEST_F(TitleFlow, QuitEndsTheProgramBeforeTheFrameLimit) {
     const std::uint64_t frames = Run({"TestPlay"}, "0\n90 Up\n91\n120 Decide\n121\n");
     EXPECT_LT(frames, 400u);
     EXPECT_EQ(game->System().Scene, KSceneTitle);
-    EXPECT_EQ(newGames, 0);
+    EXPECT_FALSE(NewGameStarted());
 }
 
 TEST_F(TitleFlow, ANormalRunShowsTheLogosFirst) {
@@ -92,6 +53,21 @@ TEST_F(TitleFlow, ANormalRunShowsTheLogosFirst) {
     // Three logos of 100 frames each and more take the whole run.
     EXPECT_FALSE(game->Config.ShowLogos);
     EXPECT_EQ(game->System().Scene, KSceneTitle);
+}
+
+// Game over: Decide fades out and the game starts over from the title.
+TEST_F(TitleFlow, GameOverGoesBackToTheTitle) {
+    TGameMain& g = basic.Start("0\n120 Decide\n", 1000);
+    g.ResetGame();
+    g.System().Scene = KSceneGameOver;
+    EXPECT_THROW(
+        for (;;) {
+            g.Input->Update();
+            g.SceneFor(g.System().Scene).Update();
+            g.Display->WaitFrame();
+        },
+        EKandelDrawReset);
+    EXPECT_FALSE(g.GameOver->Started());
 }
 
 } // namespace
