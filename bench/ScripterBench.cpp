@@ -10,11 +10,10 @@ using namespace kestra;
 
 void BM_ScripterTightLoopFrame(benchmark::State& state) {
     test::TScriptWorld w;
-    w.Main.World = &w;
     w.Main.PushFrame(0, test::List({test::Cmd(12110, {1}), test::Cmd(10220, {0, 1, 1, 1, 0, 1}),
                                     test::Cmd(12120, {1})}));
     for (auto _ : state) {
-        w.Main.UpdateMain(w);
+        w.Main.UpdateMain(w.Game);
         w.State.System.SetVariable(1, 0);
         benchmark::ClobberMemory();
     }

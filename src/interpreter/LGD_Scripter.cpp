@@ -102,9 +102,7 @@ TLcfgGameState& State(TGameMain& game) {
 }
 
 TVezMessageWindow& MessageBox(TGameMain& game) {
-    if (!game.Session->MessageWindow)
-        throw EScripterError("LGD_Scripter: an event runs before the message window exists");
-    return *game.Session->MessageWindow;
+    return game.Session->MessageWindow;
 }
 
 TVezMessagePool& MessagePool(TGameMain& game) {

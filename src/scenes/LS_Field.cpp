@@ -43,7 +43,7 @@ void SortEntries(std::vector<TDrawEntry>& list) {
 
 TVezFieldScene::TVezFieldScene(TGameMain& game)
     : TVezScene(game), Game(game), State(game.Session->Save->State), Map(State.Map),
-      Hero(State.Hero), Unit(game.Session->Unit), MessageWindow(*game.Session->MessageWindow),
+      Hero(State.Hero), Unit(game.Session->Unit), MessageWindow(game.Session->MessageWindow),
       MessagePool(game.Session->MessagePool) {
     Hero.Hooks = this;
 }

@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.Map.Events.At(1).RequestStart();
     try {
         for (int frame = 0; frame < 3; ++frame) {
-            session.MessageWindow->Hide();
+            session.MessageWindow.Hide();
             game.Input->Pressed = static_cast<std::uint16_t>(frame * 0x13);
             field.UpdateEventsOnce();
             state.Interpreter.UpdateMain(game);

@@ -61,7 +61,7 @@ public:
         : Files(name), Game(Files.Start(script, KManyFrames)), DataBase(Game.Session->DataBase),
           State(Game.Session->Save->State), Field(Game, State), Keys(*Game.Input),
           EventList(State.Map.Events), Common(State.CommonEvents), Main(State.Interpreter),
-          Box(*Game.Session->MessageWindow), Pool(Game.Session->MessagePool),
+          Box(Game.Session->MessageWindow), Pool(Game.Session->MessagePool),
           Scene(static_cast<TVezFieldScene&>(*Game.Scenes[KSceneField])) {}
 
     // The field's parts the tests reach.

@@ -49,7 +49,7 @@ std::vector<TFrame> Record(const std::string& name, const std::string& script, i
         f.X = state.Hero.X;
         f.Y = state.Hero.Y;
         f.Step = state.Hero.StepRemaining;
-        f.BoxPresent = game.Session->MessageWindow && game.Session->MessageWindow->Present();
+        f.BoxPresent = game.Session->MessageWindow.Present();
         f.PartyDown = state.PartyInfo.MemberCount() > 0;
         for (std::int32_t i = 0; i < state.PartyInfo.MemberCount(); ++i)
             if (const auto* m = state.PartyInfo.Member(i); m != nullptr && m->IsAlive())
