@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "battle/LGD_Monster.h"
 #include "data/DataBase.h"
 #include "data/LD_EventCommands.h"
 #include "data/LD_MonGroup.h"
@@ -543,8 +544,7 @@ bool InRange(std::int32_t v, std::int32_t low, std::int32_t high) {
 
 } // namespace
 
-bool TLcfgBattleScripter::StartBattlePage(TGameMain& main, const TVezMonGroupItem& troop,
-                                          const ILcfgBattleView& battle) {
+bool TLcfgBattleScripter::StartBattlePage(TGameMain& main, const TVezMonGroupItem& troop) {
     SetGame(main);
     if (IsRunning()) return false;
     const TLcfgGameState& game = scripter::State(main);
@@ -562,18 +562,20 @@ bool TLcfgBattleScripter::StartBattlePage(TGameMain& main, const TVezMonGroupIte
             holds = holds && game.System.Switch(t.SwitchB);
         if (t.Flags & TVezBattleEventTrigger::KVariable)
             holds = holds && game.System.Variable(t.Variable) >= t.Value;
-        if (t.Flags & TVezBattleEventTrigger::KTurn) {
-            const std::int32_t turn = battle.Turn();
-            holds =
-                holds && (t.TurnA == 0 ? turn == t.TurnB
-                                       : turn >= t.TurnB && turn % t.TurnA == t.TurnB % t.TurnA);
-        }
+        if (t.Flags & TVezBattleEventTrigger::KTurn)
+            holds = holds && game.PartyInfo.TurnTest(t.TurnA, t.TurnB);
         if (t.Flags & TVezBattleEventTrigger::KFatigue)
-            holds = holds && InRange(battle.Fatigue(), t.FatigueMin, t.FatigueMax);
+            holds = holds && InRange(game.PartyInfo.Fatigue(), t.FatigueMin, t.FatigueMax);
         if (t.Flags & TVezBattleEventTrigger::KMonsterHp) {
-            std::int32_t pct = 0;
-            holds = holds && battle.MonsterHpPercent(t.Monster, pct) &&
-                    InRange(pct, t.MonsterMin, t.MonsterMax);
+            // The troop's monster by position; outside a battle there is none.
+            const TLcfgMonsterItem* monster =
+                game.Battle != nullptr ? game.Battle->At(t.Monster) : nullptr;
+            const std::int32_t max = monster != nullptr ? monster->MaxHP() : 0;
+            const std::int32_t pct =
+                max > 0
+                    ? static_cast<std::int32_t>(static_cast<std::int64_t>(monster->HP) * 100 / max)
+                    : 0;
+            holds = holds && monster != nullptr && InRange(pct, t.MonsterMin, t.MonsterMax);
         }
         if (t.Flags & TVezBattleEventTrigger::KActorHp) {
             const TLcfgPlayerItem* actor = game.Actors.Find(t.Actor);

@@ -181,16 +181,6 @@ public:
     void UpdateParallel(TGameMain& game);
 };
 
-// What the battle page conditions ask of the running battle.
-class ILcfgBattleView {
-public:
-    virtual ~ILcfgBattleView() = default;
-    virtual std::int32_t Turn() const = 0;
-    virtual std::int32_t Fatigue() const = 0;
-    // HP x 100 / max HP of troop monster `index`; false when there is no such monster.
-    virtual bool MonsterHpPercent(std::int32_t index, std::int32_t& percent) const = 0;
-};
-
 class TLcfgBattleScripter : public TLcfgBaseScripter {
 public:
     static constexpr int KPageFlags = 100;
@@ -199,9 +189,9 @@ public:
     void EndFrame() override;
     void UpdateBattle(TGameMain& game);
     // Starts the first battle page of `troop` not yet started this turn whose
-    // condition holds; true when one was started. Only while no frame runs.
-    bool StartBattlePage(TGameMain& game, const TVezMonGroupItem& troop,
-                         const ILcfgBattleView& battle);
+    // condition holds (the turn and fatigue of the party, the monsters of the game
+    // state's running battle); true when one was started. Only while no frame runs.
+    bool StartBattlePage(TGameMain& game, const TVezMonGroupItem& troop);
     // At the start of every turn.
     void ResetPageFlags() { PageStarted.fill(false); }
 
