@@ -24,16 +24,16 @@ struct BattlePages : ::testing::Test {
         every.Trigger.Flags = TVezBattleEventTrigger::KTurn;
         every.Trigger.TurnA = 3;
         every.Trigger.TurnB = 2;
-        every.Commands.Append() = Cmd(10220, {0, 1, 1, 1, 0, 1}); // variable 1 += 1
+        every.Commands.CopyFrom(List({Cmd(10220, {0, 1, 1, 1, 0, 1})})); // variable 1 += 1
         // Page 2: the second monster at half its HP or less.
         auto& hurt = t.Pages.Obtain(2);
         hurt.Trigger.Flags = TVezBattleEventTrigger::KMonsterHp;
         hurt.Trigger.Monster = 1;
         hurt.Trigger.MonsterMin = 0;
         hurt.Trigger.MonsterMax = 50;
-        hurt.Commands.Append() = Cmd(10220, {0, 2, 2, 1, 0, 1}); // variable 2 += 1
+        hurt.Commands.CopyFrom(List({Cmd(10220, {0, 2, 2, 1, 0, 1})})); // variable 2 += 1
         // Page 3: no condition at all never starts.
-        t.Pages.Obtain(3).Commands.Append() = Cmd(10220, {0, 3, 3, 1, 0, 1});
+        t.Pages.Obtain(3).Commands.CopyFrom(List({Cmd(10220, {0, 3, 3, 1, 0, 1})}));
     }
     // One event check point: a page starts and runs to its end.
     bool Check() {
