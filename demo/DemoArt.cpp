@@ -366,6 +366,11 @@ void ChipSet(const std::filesystem::path& dir) {
     Speckle(c, cvx, cvy, 16, 16, Grass, GrassLight, 24, 48);
     c.Ellipse(cvx + 8, cvy + 10, 7, 7, StoneDark);
     c.Ellipse(cvx + 8, cvy + 12, 4, 5, Black);
+    auto [skx, sky] = lower(18); // 18 cliff edge: open to the sky (the panorama) above
+    for (int x = 0; x < 16; ++x) {
+        const int top = 9 + static_cast<int>(Hash(x, 18, 3) % 3);
+        c.Rect(skx + x, sky + top, 1, 16 - top, x % 5 == 0 ? StoneDark : Stone);
+    }
     // Upper tiles: 0 stays empty.
     auto upper = [&](int k) {
         int m = k + 48;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <span>
@@ -90,7 +91,7 @@ public:
     TGameMain& Start(const std::string& script, std::uint64_t frames,
                      std::vector<std::string> words = {"TestPlay"}) {
         Game.reset();
-        Platform = std::make_unique<TTestPlatform>();
+        Platform = MakePlatform ? MakePlatform() : std::make_unique<TTestPlatform>();
         TCommandLine line;
         line.Words = std::move(words);
         line.GameDir = Dir.Path();
@@ -126,6 +127,8 @@ public:
     }
 
     TempDir Dir;
+    // Makes the platform of the next Start (a plain TTestPlatform when empty).
+    std::function<std::unique_ptr<TTestPlatform>()> MakePlatform;
     // The sound effects and fades of the game built last.
     TRecordingTonica& Sound() { return *Platform->Sound; }
 

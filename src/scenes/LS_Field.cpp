@@ -64,6 +64,8 @@ void TVezFieldScene::UpdateEventsOnce() {
     for (TLcfgCharacter* c : Map.Characters()) c->UpdatedThisFrame = false;
     State.CommonEvents.UpdateParallel(Game);
     Hero.InputDirection = Game.Input->Direction;
+    // Test play: Ctrl held walks through everything and meets nobody.
+    Hero.CtrlThrough = Game.Config.TestPlayMode && (Game.Input->Held & KButtonCtrl) != 0;
     // Copied: a character update may not change the list, but a teleport request
     // carried out later rebuilds it.
     const std::vector<TLcfgCharacter*> list = Map.Characters();
@@ -132,11 +134,10 @@ void TVezFieldScene::PerformTeleport() {
         Hero.EncounterCounter = 0;
         Hero.MenuRequested = false;
         if (otherMap) {
-            EnterMap(Game, TeleportMap);
-            Map.Enter(true, nullptr);
-            CreateEvents();
+            EnterNewMap(Game, *this);
         } else {
             Map.Recentre();
+            TakeLeaderSprite(Hero, State.PartyInfo);
         }
         if (Host.Board().Brightness == 0) Hero.ResetAnimation();
         UpdateEventsOnce();
@@ -208,7 +209,9 @@ bool TVezFieldScene::StartPending() {
 }
 
 bool TVezFieldScene::MenuKeyPressed() {
-    return (Game.Input->Pressed & KButtonCancel) != 0 && State.System.MenuAllowed;
+    // A Cancel that answers a message or a choice never also opens the menu.
+    return (Game.Input->Pressed & KButtonCancel) != 0 && State.System.MenuAllowed &&
+           !MessageWindow.Present() && !State.Interpreter.IsRunning();
 }
 
 void TVezFieldScene::OpenMenu() {
@@ -216,12 +219,7 @@ void TVezFieldScene::OpenMenu() {
 }
 
 void TVezFieldScene::StepStarted() {
-    const std::int32_t steps = Map.EncounterSteps(Game.Session->MapTree);
-    const TVezGroundItem* terrain =
-        Game.Session->DataBase.Terrain.Find(Map.TerrainAt(Hero.X, Hero.Y));
-    // Terrain the database does not describe weighs like ordinary ground.
-    const std::int32_t weight = terrain != nullptr ? terrain->EncounterRate : 100;
-    if (!Hero.CtrlThrough) EncounterStep(Hero, weight, steps, Host.Random());
+    TakeStepEffects();
 }
 
 void TVezFieldScene::DrawCharacter(TLcfgCharacter& c) {
@@ -229,6 +227,7 @@ void TVezFieldScene::DrawCharacter(TLcfgCharacter& c) {
     TKandelBoard& board = Host.Board();
     const int sx = c.ScreenX();
     const int sy = c.ScreenY() - c.JumpHeight();
+    const int bush = BushDepthOf(c);
     auto drawAt = [&](int x, int y) {
         if (c.SpriteName.empty()) {
             TVezChipSetGraphic& chips = Unit.ChipSetGraphic();
@@ -242,7 +241,14 @@ void TVezFieldScene::DrawCharacter(TLcfgCharacter& c) {
         TVezCharSetGraphic& chars = Unit.CharSetGraphic();
         const int index = chars.Use(c.SpriteName, false);
         chars.Level = std::clamp(c.Transparency, 0, 7);
-        chars.DrawCharacter(board, x, y, 0, c.Pattern, c.SpriteDirection & 3, c.SpriteIndex, index);
+        // The character's own flash mixes into its sheet for this one draw.
+        TKandelSheet* sheet = chars.Sheet(index);
+        const int strength = FlashStrengthOf(c);
+        if (sheet != nullptr && strength > 0)
+            sheet->ColorControl.SetFlash(c.FlashRed, c.FlashGreen, c.FlashBlue, strength, true);
+        chars.DrawCharacter(board, x, y, bush, c.Pattern, c.SpriteDirection & 3, c.SpriteIndex,
+                            index);
+        if (sheet != nullptr && strength > 0) sheet->ColorControl.SetFlash(0, 0, 0, 0, true);
         chars.Level = 0;
     };
     drawAt(sx, sy);
@@ -260,7 +266,7 @@ void TVezFieldScene::Draw() {
     // 1. The characters to draw, by layer.
     std::array<std::vector<TDrawEntry>, 3> lists;
     for (TLcfgCharacter* c : Map.Characters()) {
-        if (!c->Active) continue;
+        if (!c->InPlay()) continue;
         const bool isHero = c == &Hero;
         const int x = c->ScreenX();
         const int y = c->ScreenY();
@@ -347,7 +353,7 @@ void TVezFieldScene::Draw() {
     // 10. Above the hero.
     for (auto& e : lists[2]) DrawCharacter(*e.Character);
     MessageWindow.Draw();
-    ForceDraw = false;
+    DrawTimer();
 }
 
 } // namespace kestra

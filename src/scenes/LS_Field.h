@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/LD_Ground.h"
 #include "data/LD_Map.h"
 #include "interpreter/LGD_Scripter.h"
 #include "scenes/GameWindowsMessage.h"
@@ -64,6 +65,9 @@ public:
     bool ForceDraw = false;
     // Encounters the hero met; the battle scene does not exist yet.
     int EncountersRolled = 0;
+    // Screen flashes of damage on the field asked for; the screen effects draw them
+    // once they are part of the field.
+    int DamageFlashes = 0;
     bool BattleUnavailable = false;
     // Frames since the scene was made; drives the tile animation.
     std::int32_t FrameCounter = 0;
@@ -86,6 +90,21 @@ private:
     bool MenuKeyPressed() override;
 
     void DrawCharacter(TLcfgCharacter& c);
+    // How far the character sinks into its terrain (LS_FieldDraw.cpp): the terrain's
+    // bush depth on the hero's layer, 0 while jumping or flying.
+    int BushDepthOf(const TLcfgCharacter& c) const;
+    // The character's flash strength (0..31) to the nearest integer.
+    static int FlashStrengthOf(const TLcfgCharacter& c);
+    // The party's timer when it is shown: at the top left, or at the bottom left while
+    // messages appear at the top.
+    void DrawTimer();
+    // What a step of the hero does (LS_FieldSteps.cpp): the terrain's damage, the step
+    // counter, the members' walking effects and the encounter check.
+    void TakeStepEffects();
+    void TerrainDamage(const TVezGroundItem* terrain);
+    // The screen flash of damage on the field: red 31, green 10, blue 6, strength 20,
+    // 10 frames.
+    void FlashStepDamage();
 
     TGameMain& Game;
     TLcfgGameState& State;

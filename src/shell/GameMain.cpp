@@ -1,5 +1,7 @@
 #include "shell/GameMain.h"
 
+#include "scenes/LS_Field.h"
+
 #include "base/Errors.h"
 #include "scenes/LS_Menu.h"
 #include "scenes/LS_SaveFile.h"
@@ -185,7 +187,14 @@ void TGameMain::KandelDrawMain() {
         SceneFor(scene).Update();
         // A new scene starts at once: no drawing and no wait for the old one.
         if (system.Scene != scene) continue;
-        if (Display->DrawAllowed()) {
+        // The field's force-draw mark (the message box's last closing step) draws even
+        // when the frame loop is behind; the mark is spent by this decision.
+        bool forced = false;
+        if (scene == KSceneField && Session->Field != nullptr) {
+            forced = Session->Field->ForceDraw;
+            Session->Field->ForceDraw = false;
+        }
+        if (forced || Display->DrawAllowed()) {
             SceneFor(scene).Draw();
             Display->Present();
         }

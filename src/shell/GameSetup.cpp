@@ -1,6 +1,8 @@
 #include "shell/GameSetup.h"
 
 #include "graphics/GR_ChipSet.h"
+#include "graphics/KandelImage.h"
+#include "interpreter/LGD_ScripterParty.h"
 #include "media/MultiInput.h"
 #include "scenes/LS_Field.h"
 #include "scenes/LS_Menu.h"
@@ -20,20 +22,56 @@ void EnterMap(TGameMain& game, std::int32_t mapId) {
     state.Map.SetEvents({});
 }
 
+bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture) {
+    const TLcfgMap& map = game.Session->Save->State.Map;
+    if (!map.HasPanorama()) return false;
+    const std::string name = map.PanoramaName();
+    if (name.empty()) return false;
+    const auto path = game.Assets->FindAssetFile(name, "Panorama", KPictureExtensions);
+    if (!path) throw EFileError("Panorama/" + name + ": picture not found");
+    ReadImageFile(path->string(), picture);
+    return true;
+}
+
+void TakeMapTreeSettings(TGameMain& game) {
+    TGameSession& session = *game.Session;
+    TLcfgGameState& state = session.Save->State;
+    TLcfgSystem& system = state.System;
+    const TLcfgMapSettings s = InheritedMapSettings(session.MapTree, state.Hero.MapId);
+    if (s.MusicKind == 2) {
+        // While riding, the map's music waits for the party to leave the vehicle.
+        if (state.Hero.InVehicle)
+            system.VehicleMusic = s.Music;
+        else
+            system.PlayMusic(s.Music);
+    }
+    system.TeleportAllowed = s.CanTeleport;
+    system.EscapeAllowed = s.CanEscape;
+    system.SaveAllowed = s.CanSave;
+    system.BattleBackground = s.Backdrop;
+}
+
+void EnterNewMap(TGameMain& game, TVezFieldScene& field) {
+    TGameSession& session = *game.Session;
+    TLcfgGameState& state = session.Save->State;
+    EnterMap(game, state.Hero.MapId);
+    TakeLeaderSprite(state.Hero, state.PartyInfo);
+    TKandelBitmap panorama;
+    // The map state answers the panorama name only once its fields are cleared.
+    state.Map.Clear();
+    const bool picture = LoadPanoramaPicture(game, panorama);
+    state.Map.Enter(true, picture ? &panorama : nullptr);
+    TakeMapTreeSettings(game);
+    field.CreateEvents();
+    game.Display->ResetTiming();
+}
+
 void StartNewGame(TGameMain& game) {
     TGameSession& session = *game.Session;
     session.StartPlace = session.Save->NewGame();
     TLcfgGameState& state = session.Save->State;
-    TLcfgParty& hero = state.Hero;
-    if (const auto* leader = state.PartyInfo.Member(0)) {
-        auto walk = leader->WalkGraphic();
-        hero.SpriteName = walk.Name;
-        hero.SpriteIndex = walk.Index;
-    }
-    hero.SetPosition(session.StartPlace.MapId, session.StartPlace.X, session.StartPlace.Y);
-    EnterMap(game, session.StartPlace.MapId);
-    state.Map.Enter(true, nullptr);
-    InstallField(game, session).CreateEvents();
+    state.Hero.SetPosition(session.StartPlace.MapId, session.StartPlace.X, session.StartPlace.Y);
+    EnterNewMap(game, InstallField(game, session));
 }
 
 TVezFieldScene& InstallField(TGameMain& game, TGameSession& session) {
@@ -62,12 +100,16 @@ void EnterSavedGame(TGameMain& game) {
     TGameSession& session = *game.Session;
     TLcfgGameState& state = session.Save->State;
     EnterMap(game, state.Hero.MapId);
-    state.Map.Resume(nullptr);
+    TKandelBitmap panorama;
+    const bool picture = LoadPanoramaPicture(game, panorama);
+    state.Map.Resume(picture ? &panorama : nullptr);
+    TakeLeaderSprite(state.Hero, state.PartyInfo);
     TVezFieldScene& field = InstallField(game, session);
     field.ResumeEvents();
     field.EnterFadeStep = 3;
     TLcfgSystem& system = state.System;
     if (!system.MusicStopped) system.PlayMusic(system.CurrentMusic, true);
+    game.Display->ResetTiming();
 }
 
 std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,

@@ -6,6 +6,7 @@
 #include "data/LD_Map.h"
 #include "data/LD_MapTree.h"
 #include "data/SaveData.h"
+#include "graphics/KandelBitmap.h"
 #include "scenes/GameWindowsMessage.h"
 #include "state/LGD_Map.h"
 
@@ -65,6 +66,23 @@ void StartNewGame(TGameMain& game);
 // Loads map `mapId` into the session's map unit and attaches the map state to it, with
 // the hero on it and no events yet (errors raised, naming the file).
 void EnterMap(TGameMain& game, std::int32_t mapId);
+
+// The party arrives on the map the hero now stands on (a new game, a teleport to
+// another map): the unit is loaded, the map state entered afresh with its panorama
+// picture, the hero takes the party leader's sprite, the map tree's settings are taken
+// (TakeMapTreeSettings) and the map's events join it. The frame schedule restarts, so
+// the time the load took never turns into a burst of catch-up frames.
+void EnterNewMap(TGameMain& game, TVezFieldScene& field);
+
+// The settings a map takes from the map tree, each from the first entry upward that
+// does not inherit: its music (kept, played, or kept for after the vehicle), the
+// teleport, escape and save permissions and the battle background.
+void TakeMapTreeSettings(TGameMain& game);
+
+// The picture of the map state's panorama from the "Panorama" folder into `picture`;
+// false when the map has no panorama or it names no picture. A named picture that is
+// missing or broken raises an error naming it.
+bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture);
 
 // Some save slot 1..count holds a game (a header with a time stamp).
 bool AnySaveExists(TGameMain& game, int count);

@@ -203,7 +203,7 @@ bool TLcfgCharacter::CanMoveTo(std::int32_t fromX, std::int32_t fromY, std::int3
 }
 
 bool TLcfgCharacter::Blocks(const TLcfgCharacter& other, bool strict) const {
-    if (!Active || !other.Active || Flying || other.Flying || Through || other.Through)
+    if (!InPlay() || !other.InPlay() || Flying || other.Flying || Through || other.Through)
         return false;
     if (IsEvent() && other.IsEvent() && (ForbidOverlap || other.ForbidOverlap)) return true;
     return other.Layer == Layer || (strict && other.Layer == 1);

@@ -62,6 +62,8 @@ public:
     void Clear() override;
 
     virtual bool IsEvent() const { return Id > 0; }
+    // Drawn and met on the map: active (and, for an event, showing a page).
+    virtual bool InPlay() const { return Active; }
     virtual std::int32_t DefaultSpeed() const { return 3; }
 
     // The map the character stands on, and through it the game; joined by the map

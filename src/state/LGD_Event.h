@@ -64,6 +64,8 @@ public:
     bool HasCommands() const;
 
     void Update() override;
+    // An event none of whose pages applies has left play.
+    bool InPlay() const override { return Active && CurrentPage != nullptr; }
 
     const TVezEventItem* Data = nullptr;
     const TVezEventPageItem* CurrentPage = nullptr;

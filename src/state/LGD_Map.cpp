@@ -292,7 +292,7 @@ bool TLcfgMap::IsCounter(std::int32_t x, std::int32_t y) const {
 std::int32_t TLcfgMap::EventIdAt(std::int32_t x, std::int32_t y) const {
     std::int32_t id = 0;
     for (const TLcfgCharacter* e : EventList)
-        if (e->Active && e->X == x && e->Y == y) id = e->Id;
+        if (e->InPlay() && e->X == x && e->Y == y) id = e->Id;
     return id;
 }
 
@@ -302,7 +302,7 @@ bool TLcfgMap::CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEvent
     std::int32_t upper = UpperTileAt(x, y);
     const TLcfgCharacter* tileEvent = nullptr;
     for (const TLcfgCharacter* e : EventList)
-        if (e->Active && e->X == x && e->Y == y && !e->Through && e->Layer == 0 &&
+        if (e->InPlay() && e->X == x && e->Y == y && !e->Through && e->Layer == 0 &&
             e->SpriteName.empty() && e->Id != movingEventId)
             tileEvent = e;
     if (tileEvent != nullptr) {
