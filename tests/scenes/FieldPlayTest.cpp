@@ -30,6 +30,8 @@ namespace {
 // New game from the title; the field takes input well before update 150.
 const std::string KNewGame = "0\n60 Decide\n61\n";
 
+constexpr std::uint64_t KTitleFrames = 200;
+
 struct TPlay {
     test::TTestGame Files{"fieldplay"};
     // Runs before the first frame; on the first frame the field shows the map; on
@@ -37,7 +39,8 @@ struct TPlay {
     std::function<void(TGameMain&)> Prepare, Early, Each;
 
     TGameMain& Run(const std::string& moves, std::uint64_t frames) {
-        TGameMain& game = Files.Start(KNewGame + moves, frames);
+        // The title and its fades take about 200 frames before the field runs.
+        TGameMain& game = Files.Start(KNewGame + moves, frames + KTitleFrames);
         if (Prepare) Prepare(game);
         auto recorder = game.Display->OnFrame;
         bool seen = false;
@@ -195,8 +198,9 @@ TEST(FieldPlay, TheDeepCavesPanoramaShowsBehindTheOpenTilesAndScrolls) {
     EXPECT_EQ(black, 0) << "the sky fills the open tiles";
     // It scrolls by itself: the sky of the last frames keeps changing.
     ASSERT_GE(skies.size(), 40U);
+    // Speed 2 moves it a pixel every eight frames.
     std::set<std::uint64_t> last(skies.end() - 30, skies.end());
-    EXPECT_GE(last.size(), 10U);
+    EXPECT_GE(last.size(), 3U);
 }
 
 TEST(FieldPlay, ALoadKeepsTheSavedSettingsAndLoadsThePanorama) {
@@ -263,10 +267,10 @@ TEST(FieldPlay, EveryStepCountsHurtsHealsAndWeighsAsItsTerrain) {
     // Thorns -3, spring +5, poison -4 on steps 2, 4 and 6.
     EXPECT_EQ(state.Actors.Get(2).HP, max2 - 40);
     EXPECT_EQ(state.Actors.Get(2).MP, std::max(0, mp2 - 2));
-    // The thorns and the three poisoned steps flash the screen.
+    // The thorns flash the screen, and so does the poison on steps 2, 3 (MP), 4 and 6.
     auto* field = game.Session->Field;
     ASSERT_NE(field, nullptr);
-    EXPECT_EQ(field->DamageFlashes, 4);
+    EXPECT_EQ(field->DamageFlashes, 5);
     // Five steps of weight 100, one on bare rock of weight 0.
     EXPECT_EQ(state.Hero.EncounterCounter, 500);
 }
@@ -330,6 +334,7 @@ TEST(FieldPlay, RouteCommandsSetSwitchesAndPlaySoundsForEventsAndTheHero) {
     TPlay play;
     play.Early = [](TGameMain& game) {
         TVezMoveRoute route;
+        route.Repeat = false;
         route.Commands.Items = {
             {35, 0, "Chest", 100, 100, 50}, {32, 33, "", 0, 0, 0}, {33, 31, "", 0, 0, 0}};
         StateOf(game).Hero.SetForcedRoute(route, 8);

@@ -29,7 +29,7 @@ struct TDemoRun {
         line.Words = {"TestPlay"};
         line.GameDir = KESTRA_DEMO_DIR;
         line.Headless = true;
-        line.Frames = frames;
+        line.Frames = frames + 200;
         line.Seed = 7;
         line.InputScript = Dir.Write("walk.txt", KOpening + moves).string();
         Game = std::make_unique<TGameMain>(line, Platform);
