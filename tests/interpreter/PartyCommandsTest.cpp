@@ -351,17 +351,18 @@ TEST_F(PartyCommands, ActorLooksAndSystemSettingSelectors) {
 
 TEST_F(PartyCommands, MusicMemorizedAndPlayedBackAndSounds) {
     auto& sys = State.System;
-    Run(11510, {1500, 80, 110, 40}, "Town");
+    // The map plays "Town" already; another piece starts.
+    Run(11510, {1500, 80, 110, 40}, "Battle");
     Run(11530, {});
     Run(11510, {0, 100, 100, 50}, "Cave");
     EXPECT_EQ(sys.CurrentMusic.Name, "Cave");
     Run(11540, {});
-    EXPECT_EQ(sys.CurrentMusic.Name, "Town");
+    EXPECT_EQ(sys.CurrentMusic.Name, "Battle");
     EXPECT_EQ(sys.CurrentMusic.FadeIn, 0);
     EXPECT_EQ(sys.CurrentMusic.Volume, 80);
     EXPECT_EQ(sys.CurrentMusic.Tempo, 110);
     EXPECT_EQ(sys.RememberedMusic.FadeIn, 1500); // the memory itself is kept
-    EXPECT_EQ(Tonica.Music, (std::vector<std::string>{"Music/Town", "Music/Cave", "Music/Town"}));
+    EXPECT_EQ(Tonica.Music, (std::vector<std::string>{"Music/Battle", "Music/Cave", "Music/Battle"}));
 
     Run(11520, {1000});
     EXPECT_TRUE(sys.MusicStopped);
