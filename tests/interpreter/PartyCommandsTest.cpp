@@ -362,7 +362,8 @@ TEST_F(PartyCommands, MusicMemorizedAndPlayedBackAndSounds) {
     EXPECT_EQ(sys.CurrentMusic.Volume, 80);
     EXPECT_EQ(sys.CurrentMusic.Tempo, 110);
     EXPECT_EQ(sys.RememberedMusic.FadeIn, 1500); // the memory itself is kept
-    EXPECT_EQ(Tonica.Music, (std::vector<std::string>{"Music/Battle", "Music/Cave", "Music/Battle"}));
+    EXPECT_EQ(Tonica.Music,
+              (std::vector<std::string>{"Music/Battle", "Music/Cave", "Music/Battle"}));
 
     Run(11520, {1000});
     EXPECT_TRUE(sys.MusicStopped);
