@@ -851,6 +851,8 @@ public:
     void DescribeChunks(TChunkVisitor& v) override {
         v.Record(KSaveChunkHeader, Header);
         v.Record(KSaveChunkSystem, State.System);
+        v.Record(KSaveChunkScreen, State.Screen);
+        v.List(KSaveChunkPictures, State.Pictures);
         v.List(KSaveChunkActors, State.Actors);
         v.Record(KSaveChunkPartyInfo, State.PartyInfo);
         v.List(KSaveChunkTeleport, State.Teleport);

@@ -149,6 +149,8 @@ std::vector<std::uint8_t> TLcfgSaveData::Serialise() const {
     };
     chunk(KSaveChunkHeader, Header);
     chunk(KSaveChunkSystem, State.System);
+    chunk(KSaveChunkScreen, State.Screen);
+    chunk(KSaveChunkPictures, State.Pictures);
     chunk(KSaveChunkHero, State.Hero);
     chunk(KSaveChunkActors, State.Actors);
     chunk(KSaveChunkPartyInfo, State.PartyInfo);
@@ -209,6 +211,12 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
         switch (id) {
         case KSaveChunkSystem:
             state->System.LoadFromStream(payload);
+            break;
+        case KSaveChunkScreen:
+            state->Screen.LoadFromStream(payload);
+            break;
+        case KSaveChunkPictures:
+            state->Pictures.LoadFromStream(payload);
             break;
         case KSaveChunkHero:
             state->Hero.LoadFromStream(payload);

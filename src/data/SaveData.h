@@ -28,6 +28,8 @@ inline constexpr std::int32_t KSaveSlotCount = 15;
 enum : std::int32_t {
     KSaveChunkHeader = 100,
     KSaveChunkSystem = 101,
+    KSaveChunkScreen = 102,
+    KSaveChunkPictures = 103,
     KSaveChunkHero = 104,
     KSaveChunkActors = 108,
     KSaveChunkPartyInfo = 109,

@@ -98,6 +98,7 @@ void TVezFieldScene::Update() {
     UpdateEventsOnce();
     MessageWindow.Update();
     if (State.PartyInfo.TickTimer()) Map.Events.RefreshPages();
+    UpdateScreenEffects();
     State.Interpreter.UpdateMain(Game);
     Map.Panorama.Update();
     PerformTeleport();
@@ -135,6 +136,7 @@ void TVezFieldScene::PerformTeleport() {
         Hero.MenuRequested = false;
         if (otherMap) {
             EnterNewMap(Game, *this);
+            LeaveMapScreenEffects();
         } else {
             Map.Recentre();
             TakeLeaderSprite(Hero, State.PartyInfo);
@@ -225,8 +227,8 @@ void TVezFieldScene::StepStarted() {
 void TVezFieldScene::DrawCharacter(TLcfgCharacter& c) {
     if (!c.Active || c.Hidden) return;
     TKandelBoard& board = Host.Board();
-    const int sx = c.ScreenX();
-    const int sy = c.ScreenY() - c.JumpHeight();
+    const int sx = c.ScreenX() + State.Screen.ShakeX;
+    const int sy = c.ScreenY() + State.Screen.ShakeY - c.JumpHeight();
     const int bush = BushDepthOf(c);
     auto drawAt = [&](int x, int y) {
         if (c.SpriteName.empty()) {
@@ -240,6 +242,7 @@ void TVezFieldScene::DrawCharacter(TLcfgCharacter& c) {
         }
         TVezCharSetGraphic& chars = Unit.CharSetGraphic();
         const int index = chars.Use(c.SpriteName, false);
+        if (TKandelSheet* sheet = chars.Sheet(index)) State.Screen.ApplyColors(*sheet);
         chars.Level = std::clamp(c.Transparency, 0, 7);
         // The character's own flash mixes into its sheet for this one draw.
         TKandelSheet* sheet = chars.Sheet(index);
@@ -280,9 +283,11 @@ void TVezFieldScene::Draw() {
     board.Clear();
     TVezChipSetGraphic& chips = Unit.ChipSetGraphic();
     const TVezChipSetItem* record = Map.ChipSetRecord();
-    // 3. Origin in pixels, split into a tile offset and a pixel offset.
-    const int px = FloorDiv(Map.ScrollX, 16);
-    const int py = FloorDiv(Map.ScrollY, 16);
+    const int shakeX = State.Screen.ShakeX, shakeY = State.Screen.ShakeY;
+    // 3. Origin in pixels (the shake moves the whole map), split into a tile offset and
+    // a pixel offset.
+    const int px = FloorDiv(Map.ScrollX - 16 * shakeX, 16);
+    const int py = FloorDiv(Map.ScrollY - 16 * shakeY, 16);
     const int tileX = FloorDiv(px, 16);
     const int tileY = FloorDiv(py, 16);
     const int offX = px - tileX * 16;
@@ -317,13 +322,16 @@ void TVezFieldScene::Draw() {
             return y >= 160;
         }
     };
+    // 5. The screen's tint and flash on the chip set and the panorama.
+    State.Screen.ApplyColors(chips.Sheet());
+    State.Screen.ApplyColors(Map.Panorama.Image);
     // 6. First pass: panorama behind open lower tiles, then the tiles below.
     for (int r = 0; r < KRows; ++r) {
         if (covered(cellY(r))) continue;
         for (int col = 0; col < KCols; ++col) {
             const auto i = static_cast<std::size_t>(r * KCols + col);
             const int x = cellX(col), y = cellY(r);
-            if (!chips.IsTileOpaque(lower[i])) Map.Panorama.DrawPiece(board, x, y, 0, 0);
+            if (!chips.IsTileOpaque(lower[i])) Map.Panorama.DrawPiece(board, x, y, shakeX, shakeY);
             if (!lowerAbove[i]) {
                 chips.SetTransparent(true);
                 chips.DrawTile(board, x, y, lower[i], FrameCounter);
@@ -352,6 +360,8 @@ void TVezFieldScene::Draw() {
         }
     // 10. Above the hero.
     for (auto& e : lists[2]) DrawCharacter(*e.Character);
+    // 12-14. Weather, the battle animation, the pictures.
+    DrawScreenEffects();
     MessageWindow.Draw();
     DrawTimer();
 }

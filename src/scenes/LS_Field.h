@@ -3,8 +3,9 @@
 // characters (map events run their parallel processes), the timer, the main
 // interpreter and the panorama, carries out a pending teleport and rolls encounters;
 // it draws the map in its two layers with the panorama behind and the characters
-// sorted between them. Pictures, screen effects and battles join it later; until then
-// an encounter is only recorded (EncountersRolled) and play goes on.
+// sorted between them, the screen's tint, flash and shake on all of it, and the
+// weather and pictures over it. Battles join it later; until then an encounter is only
+// recorded (EncountersRolled) and play goes on.
 #include <cstdint>
 #include <vector>
 
@@ -105,6 +106,12 @@ private:
     // The screen flash of damage on the field: red 31, green 10, blue 6, strength 20,
     // 10 frames.
     void FlashStepDamage();
+
+    // The screen effects and pictures of the field (LS_FieldScreen.cpp): their frame,
+    // what another map ends, and their drawing over the map.
+    void UpdateScreenEffects();
+    void LeaveMapScreenEffects();
+    void DrawScreenEffects();
 
     TGameMain& Game;
     TLcfgGameState& State;

@@ -18,10 +18,13 @@ TLcfgEnvironment::TLcfgEnvironment(const TVezDataBase& dataBase, ITonica& sound,
 }
 
 TLcfgGameState::TLcfgGameState(TLcfgEnvironment env)
-    : Env(std::move(env)), System(*this), Actors(*this), PartyInfo(*this), Map(*this) {}
+    : Env(std::move(env)), System(*this), Pictures(*this), Actors(*this), PartyInfo(*this),
+      Map(*this) {}
 
 void TLcfgGameState::Reset() {
     System.Clear();
+    Screen.Clear();
+    Pictures.Reset();
     Hero.Clear();
     Actors.Rebuild();
     PartyInfo.NewGame();
@@ -94,6 +97,10 @@ void TLcfgGameState::Normalise() {
 
 void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
     System.CopyFrom(other.System);
+    Screen.CopyFrom(other.Screen);
+    // The images are loaded again from the names.
+    Pictures.CopyFrom(other.Pictures);
+    Pictures.Normalise();
     Hero.CopyFrom(other.Hero);
     Actors.CopyFrom(other.Actors);
     PartyInfo.CopyFrom(other.PartyInfo);

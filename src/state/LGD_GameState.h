@@ -12,7 +12,9 @@
 #include "state/LGD_CmnEvent.h"
 #include "state/LGD_Map.h"
 #include "state/LGD_PartyInfo.h"
+#include "state/LGD_Picture.h"
 #include "state/LGD_Player.h"
+#include "state/LGD_Screen.h"
 #include "state/LGD_System.h"
 #include "state/LGD_Teleport.h"
 
@@ -82,6 +84,10 @@ public:
 
     TLcfgEnvironment Env;
     TLcfgSystem System;
+    // Tint, flash, shake, weather and the battle animation on the map.
+    TLcfgScreen Screen;
+    // The twenty pictures events show over the map.
+    TLcfgPicture Pictures;
     // The party on the map; the field attaches it to the map state.
     TLcfgParty Hero;
     TLcfgPlayer Actors;

@@ -340,6 +340,8 @@ void TLcfgMap::SetScrollY(std::int32_t v) {
 
 void TLcfgMap::Passed(int direction, std::int32_t amount) {
     Panorama.Scrolled(direction, amount);
+    Game.Pictures.ScrollAll(direction, amount);
+    Game.Screen.ScrollWeather(direction, amount);
 }
 
 bool TLcfgMap::ScrollLeft(std::int32_t a) {

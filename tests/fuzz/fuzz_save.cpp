@@ -1,7 +1,8 @@
 // Loads arbitrary bytes as a save file over a small database, reads its header alone,
 // exercises the loaded actors and party, enters a small map with the loaded map state
-// and walks the loaded hero, and checks that a save that loads survives writing and
-// reloading unchanged.
+// and walks the loaded hero, runs and draws the loaded screen effects and pictures
+// (without images: the fuzz tree reaches no files), and checks that a save that loads
+// survives writing and reloading unchanged.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "base/Random.h"
 #include "data/DataBase.h"
 #include "data/SaveData.h"
+#include "graphics/KandelBoard.h"
 #include "media/Tonica.h"
 
 namespace {
@@ -91,6 +93,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             state.Map.Panorama.Update();
         }
     }
+    // The loaded screen effects and pictures run and draw as the field would.
+    static kestra::TKandelBoard board = [] {
+        kestra::TKandelBoard b;
+        b.SetSize(320, 240);
+        return b;
+    }();
+    for (int frame = 0; frame < 12; ++frame) {
+        state.Screen.Update(field.Random);
+        state.Pictures.UpdateAll();
+        state.Screen.ScrollWeather(frame % 4, 16 * frame);
+        state.Pictures.ScrollAll(frame % 4, 16 * frame);
+    }
+    state.Screen.ApplyColors(field.Unit.ChipSetGraphic().Sheet());
+    state.Screen.DrawWeather(board);
+    state.Pictures.DrawAll(board, state.Screen);
     (void)state.PartyInfo.Fatigue();
     (void)state.PartyInfo.AverageLevel();
     state.PartyInfo.GainItem(1, 5);

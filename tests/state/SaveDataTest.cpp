@@ -6,6 +6,7 @@
 
 #include "../shell/TempDir.h"
 #include "GameFixture.h"
+#include "base/Random.h"
 #include "platform/FileSystem.h"
 
 using namespace kestra;
@@ -74,6 +75,13 @@ struct SaveFiles : ::testing::Test, TGameFixture {
         alex.SetFace("Faces7", 1);
         s.Teleport.AddDestination(4, 10, 11, true, 5);
         s.Teleport.Escape().MapId = 2;
+        TRandom random(3);
+        s.Screen.SetTint(150, 80, 60, 40, 30);
+        s.Screen.SetFlash(31, 10, 6, 20, 10);
+        s.Screen.SetShake(5, 7, 60);
+        s.Screen.SetWeather(KWeatherSnow, 1, random);
+        for (int frame = 0; frame < 7; ++frame) s.Screen.Update(random);
+        s.Screen.ScrollWeather(1, 48);
     }
 
     TempDir Dir;
@@ -116,6 +124,15 @@ TEST_F(SaveFiles, AGameInProgressRoundTripsByteForByte) {
     EXPECT_EQ(other.Header.FaceFile(0), "Faces7");
     EXPECT_EQ(other.Header.FaceFile(1), "Faces2");
     EXPECT_EQ(other.Header.Time, KSaveTime);
+    const TLcfgScreen& screen = other.State.Screen;
+    EXPECT_TRUE(screen.Equals(Save.State.Screen));
+    EXPECT_EQ(screen.TintTarget[0], 150);
+    EXPECT_EQ(screen.TintFrames, 23);
+    EXPECT_DOUBLE_EQ(screen.TintCurrent[3], Save.State.Screen.TintCurrent[3]);
+    EXPECT_EQ(screen.FlashFrames, 3);
+    EXPECT_EQ(screen.ShakeX, Save.State.Screen.ShakeX);
+    EXPECT_EQ(screen.WeatherKind, KWeatherSnow);
+    EXPECT_EQ(screen.WeatherOffsetX, 5120 - 48);
     EXPECT_EQ(other.SaveToBytes(), first);
     EXPECT_FALSE(other.Load(4));
 }
