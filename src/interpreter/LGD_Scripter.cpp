@@ -85,7 +85,7 @@ namespace scripter {
 
 std::vector<THandlerEntry> AllHandlers() {
     std::vector<THandlerEntry> all;
-    for (auto group : {FlowHandlers, MapHandlers, MessageHandlers, PartyHandlers}) {
+    for (auto group : {FlowHandlers, MapHandlers, MessageHandlers, PartyHandlers, BattleHandlers}) {
         std::vector<THandlerEntry> entries = group();
         all.insert(all.end(), entries.begin(), entries.end());
     }
