@@ -49,6 +49,7 @@ void TLcfgMonsterItem::Bind(bool load) {
 
 void TLcfgMonsterItem::LoadSprite() {
     Sprite = std::make_unique<TKandelSheet>();
+    Sprite->AutoSize = true;
     if (Record_ == nullptr || Record_->Graphic.empty() || !Game->Env.FindAsset) return;
     std::string path = Game->Env.FindAsset(Record_->Graphic, "Monster");
     if (path.empty()) return;

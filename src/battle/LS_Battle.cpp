@@ -165,6 +165,7 @@ void TVezBattleScene::Reset() {
 void TVezBattleScene::LoadBackdrop(const std::string& name) {
     Backdrop.SetSize(0, 0);
     Backdrop.Transparent = false;
+    Backdrop.AutoSize = true;
     if (name.empty()) return;
     const std::string path = Game.State().Env.FindAsset(name, "Backdrop");
     // A backdrop that is missing or broken leaves the screen behind the monsters black.

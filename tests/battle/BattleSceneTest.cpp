@@ -109,8 +109,9 @@ TEST(BattleScene, AVictoryGivesExperienceMoneyTheDropAndLevelsThatTheSaveKeeps) 
     EXPECT_TRUE(run.Shown("Rowan attacks!"));
     // The sword's animation flashed the screen.
     EXPECT_GE(run.FirstFrame([](const TBattleFrame& f) { return f.ScreenFlash; }), 0);
-    // The music of the map plays again.
-    EXPECT_EQ(state.System.CurrentMusic.Name, "Town");
+    // The music from before the battle plays again.
+    EXPECT_EQ(state.System.CurrentMusic.Name, state.System.MusicBeforeBattle.Name);
+    EXPECT_NE(state.System.CurrentMusic.Name, state.DataBase().System.Music[KMusicVictory].Name);
 
     // The save file holds the new values.
     const std::int32_t level = hero.Level;
@@ -130,14 +131,25 @@ TEST(BattleScene, AVictoryGivesExperienceMoneyTheDropAndLevelsThatTheSaveKeeps) 
 }
 
 TEST(BattleScene, ADefeatWithoutADefeatBranchEndsInGameOver) {
-    TBattleRun run(Tapping("Right"), 2000);
-    TLcfgGameState& state = run.State();
-    EXPECT_EQ(state.System.Scene, KSceneGameOver);
-    EXPECT_EQ(state.PartyInfo.Member(0)->HP, 0);
-    EXPECT_EQ(state.System.Variable(1), 0);
+    // What the game held when the game-over scene first came up.
+    bool over = false;
+    std::int32_t hp = -1, branch = -1, battles = -1;
+    std::string music;
+    TBattleRun run(Tapping("Right"), 4000, [&](TGameMain& game) {
+        const TLcfgGameState& state = game.State();
+        if (over || state.System.Scene != KSceneGameOver) return;
+        over = true;
+        hp = state.PartyInfo.Member(0)->HP;
+        branch = state.System.Variable(1);
+        battles = state.PartyInfo.Battles;
+        music = state.System.CurrentMusic.Name;
+    });
+    ASSERT_TRUE(over);
+    EXPECT_EQ(hp, 0);
+    EXPECT_EQ(branch, 0);
     // A defeat that ends the game is not counted.
-    EXPECT_EQ(state.PartyInfo.Battles, 0);
-    EXPECT_EQ(state.System.CurrentMusic.Name, state.DataBase().System.Music[KMusicGameOver].Name);
+    EXPECT_EQ(battles, 0);
+    EXPECT_EQ(music, run.State().DataBase().System.Music[KMusicGameOver].Name);
 }
 
 TEST(BattleScene, ADefeatWithADefeatBranchGoesBackToTheMap) {
@@ -200,8 +212,7 @@ TEST(BattleScene, TheCommandPhaseTargetChoiceAnimationAndVictoryMatchTheirGolden
 
 TEST(BattleScene, ABattleTestFightsTheTroopWithTheTestPartyAndEndsTheProgram) {
     test::TTestGame files("battle");
-    TGameMain& game =
-        files.Play(Tapping("Left", 10), 3000, {"BattleTest", "HideTitle", "Window", "1"});
+    TGameMain& game = files.Play(Tapping("Left"), 3000, {"BattleTest", "HideTitle", "Window", "1"});
     const TLcfgGameState& state = game.State();
     // The battle was won and the program asked to close (the loop left the battle).
     EXPECT_EQ(state.System.Scene, KSceneGameOver);
