@@ -1,12 +1,15 @@
 // One battle turn's bookkeeping for a full troop against a full party: eight monsters
-// choosing from their action tables, then the turn order of all twelve battlers.
+// choosing from their action tables, then the turn order of all twelve battlers; and
+// one frame of the battle scene.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
+#include "../tests/scenes/WindowTestHost.h"
 #include "base/Random.h"
 #include "battle/LGD_BattleRules.h"
 #include "battle/LGD_Monster.h"
+#include "battle/LS_Battle.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
 #include "media/Tonica.h"
@@ -75,3 +78,34 @@ static void BM_BattleTurnChoicesAndOrder(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BattleTurnChoicesAndOrder);
+
+// One frame of the battle scene of the real game object (the packed test game
+// "battle"): the backdrop, eight monsters, the party command and status windows and a
+// battle animation over all monsters; compare with BM_BoardMemcpyBaseline.
+static void BM_BattleFrame(benchmark::State& state) {
+    testing::TTestWindowHost host(false, "battle");
+    TVezDataBase& db = host.game.Session->DataBase;
+    auto& troop = db.Troops.Obtain(9);
+    troop.Members.Clear();
+    for (std::int32_t i = 1; i <= 8; ++i) {
+        auto& m = troop.Members.Obtain(i);
+        m.MonsterId = 1 + (i - 1) % 4;
+        m.X = 30 + 36 * i;
+        m.Y = 70 + 30 * (i % 2);
+    }
+    TVezBattleScene& battle = *host.game.Battle;
+    battle.Setup = {};
+    battle.Setup.Troop = 9;
+    battle.Setup.Backdrop = "Field";
+    host.scene = KSceneBattle;
+    battle.Update(); // the opening lines, then the party command
+    for (auto _ : state) {
+        TLcfgMonster& monsters = *battle.Troop();
+        if (!monsters.IsAnimationPlaying()) battle.ShowAnimation(3, KAnimateAllMonsters);
+        monsters.Update();
+        battle.Draw();
+        benchmark::DoNotOptimize(host.board.ScanLine(120));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_BattleFrame);

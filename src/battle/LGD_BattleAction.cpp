@@ -603,7 +603,14 @@ void TLcfgActionRunner::ItemAction(TLcfgUnitItem& user) {
         if (skillMessages) {
             SkillAction(user, item->SkillId, true);
         } else if (const auto* skill = Game.DataBase().Skills.Find(item->SkillId)) {
-            if (skill->SkillKind == 0) SkillEffect(user, *skill);
+            if (skill->SkillKind == 0) {
+                SkillEffect(user, *skill);
+            } else if (skill->SkillKind == 3) {
+                // A switch skill works without its messages as well.
+                Game.System.PlaySound(skill->Sound);
+                if (skill->SwitchId > 0) Game.System.SetSwitch(skill->SwitchId, true);
+                Stage.Wait(20, 60);
+            }
         }
         break;
     case 10:

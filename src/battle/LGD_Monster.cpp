@@ -49,6 +49,7 @@ void TLcfgMonsterItem::Bind(bool load) {
 
 void TLcfgMonsterItem::LoadSprite() {
     Sprite = std::make_unique<TKandelSheet>();
+    Sprite->AutoSize = true;
     if (Record_ == nullptr || Record_->Graphic.empty() || !Game->Env.FindAsset) return;
     std::string path = Game->Env.FindAsset(Record_->Graphic, "Monster");
     if (path.empty()) return;
@@ -473,8 +474,9 @@ void TLcfgMonster::Draw(TKandelBoard& board, const TVezBattleView& view) {
         sheet.ColorControl.SetFlash(m.FlashRed, m.FlashGreen, m.FlashBlue,
                                     m.FlashFrames > 0 ? static_cast<int>(m.FlashStrength) : 0,
                                     false);
-        sheet.ScreenColorControl.SetTone(view.ToneRed, view.ToneGreen, view.ToneBlue,
-                                         view.ToneSaturation, false);
+        sheet.ScreenColorControl.SetAll(view.ToneRed, view.ToneGreen, view.ToneBlue,
+                                        view.ToneSaturation, view.FlashRed, view.FlashGreen,
+                                        view.FlashBlue, view.FlashStrength, false);
         sheet.UpdateColors();
         double zoom = m.BurstFrames > 0 ? (20.0 - m.BurstFrames) / 20.0 + 1 : 1.0;
         int w = sheet.Width(), h = sheet.Height();

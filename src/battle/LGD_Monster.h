@@ -88,9 +88,10 @@ private:
     const TVezMonsterItem* Record_ = nullptr;
 };
 
-// How the screen looks under the monsters: its colour tone and shake offset.
+// How the screen looks under the monsters: its colour tone, flash and shake offset.
 struct TVezBattleView {
     int ToneRed = 100, ToneGreen = 100, ToneBlue = 100, ToneSaturation = 100;
+    int FlashRed = 0, FlashGreen = 0, FlashBlue = 0, FlashStrength = 0;
     int ShakeX = 0;
 };
 

@@ -85,7 +85,8 @@ namespace scripter {
 
 std::vector<THandlerEntry> AllHandlers() {
     std::vector<THandlerEntry> all;
-    for (auto group : {FlowHandlers, MapHandlers, MessageHandlers, PartyHandlers, ScreenHandlers}) {
+    for (auto group : {FlowHandlers, MapHandlers, MessageHandlers, PartyHandlers, ScreenHandlers,
+                       BattleHandlers}) {
         std::vector<THandlerEntry> entries = group();
         all.insert(all.end(), entries.begin(), entries.end());
     }

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "base/Random.h"
+#include "battle/LGD_Monster.h"
 #include "data/DataBase.h"
 #include "interpreter/LGD_Scripter.h"
 #include "media/MultiInput.h"
@@ -167,9 +168,31 @@ std::int64_t Operand(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& 
         default:
             return 0;
         }
-    case 8:
-        // A troop monster's attribute: no battle runs on the field.
-        return 0;
+    case 8: {
+        // A monster of the battle in progress; none outside a battle.
+        const TLcfgMonsterItem* m = g.Battle != nullptr ? g.Battle->At(a) : nullptr;
+        if (m == nullptr) return 0;
+        switch (b) {
+        case 0:
+            return m->HP;
+        case 1:
+            return m->MP;
+        case 2:
+            return m->MaxHP();
+        case 3:
+            return m->MaxMP();
+        case 4:
+            return m->Attack();
+        case 5:
+            return m->Defence();
+        case 6:
+            return m->Intelligence();
+        case 7:
+            return m->Agility();
+        default:
+            return 0;
+        }
+    }
     default:
         return 0;
     }
@@ -371,11 +394,12 @@ void BattleConditionalBranch(TLcfgBaseScripter& s, TLcfgScriptData& frame, const
         holds = a != nullptr && a->Present && a->CanAct();
         break;
     }
-    case 3:
-        // A troop monster that can act: none without a running battle.
-        static_cast<void>(w);
-        holds = false;
+    case 3: {
+        // A monster of the battle in progress; none outside a battle.
+        const TLcfgMonsterItem* m = g.Battle != nullptr ? g.Battle->At(l.Param(1)) : nullptr;
+        holds = m != nullptr && m->Present && m->CanAct();
         break;
+    }
     default:
         break;
     }

@@ -182,11 +182,7 @@ void TVezFieldScene::InnRest() {
 }
 
 bool TVezFieldScene::PrepareEncounter() {
-    // The battle scene is not part of the program yet: the encounter is recorded and
-    // the walk goes on.
-    ++EncountersRolled;
-    BattleUnavailable = true;
-    return false;
+    return StartEncounter();
 }
 
 bool TVezFieldScene::InterpreterRunning() {

@@ -4,8 +4,8 @@
 // interpreter and the panorama, carries out a pending teleport and rolls encounters;
 // it draws the map in its two layers with the panorama behind and the characters
 // sorted between them, the screen's tint, flash and shake on all of it, and the
-// weather and pictures over it. Battles join it later; until then an encounter is only
-// recorded (EncountersRolled) and play goes on.
+// weather and pictures over it. A due encounter and the Start battle command leave it for
+// the battle scene (LS_FieldBattle.cpp); after the battle it goes on where it was.
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +20,7 @@ namespace kestra {
 
 class TGameMain;
 class TLcfgGameState;
+struct TVezBattleSetup;
 
 // At most this many teleports are carried out in one frame; a request made during
 // the last pass stays pending for the next frame, so the frame loop keeps running.
@@ -57,6 +58,14 @@ public:
     // party recovers fully, and after the inn music (at most 600 frames) the music before
     // it plays again and the field fades in.
     void InnRest();
+    // The start of a battle: the box closes, the music before the battle is kept, the
+    // battle-start sound and the battle music play, the screen flashes (unless it is
+    // black) and hides with the battle-start transition, and the scene becomes the
+    // battle of `setup`.
+    void StartBattle(TVezBattleSetup setup);
+    // A due encounter: a troop drawn from the map's and the covering areas' that may
+    // appear on the terrain under the hero; false when there is none.
+    bool StartEncounter();
 
     // The fade of the next entrance; back to 10 after it (the menu's travel uses 2).
     double EnterFadeStep = 10;
@@ -64,12 +73,10 @@ public:
     bool TeleportPending = false;
     std::int32_t TeleportMap = 0, TeleportX = 0, TeleportY = 0;
     bool ForceDraw = false;
-    // Encounters the hero met; the battle scene does not exist yet.
+    // Encounters the hero met (battles started by them).
     int EncountersRolled = 0;
-    // Screen flashes of damage on the field asked for; the screen effects draw them
-    // once they are part of the field.
+    // Screen flashes of damage on the field (each also flashes the screen).
     int DamageFlashes = 0;
-    bool BattleUnavailable = false;
     // Frames since the scene was made; drives the tile animation.
     std::int32_t FrameCounter = 0;
 

@@ -47,7 +47,7 @@ void TVezFieldScene::TerrainDamage(const TVezGroundItem* terrain) {
 }
 
 void TVezFieldScene::FlashStepDamage() {
-    // Until the screen effects join the field, the flash is only counted.
+    State.Screen.SetFlash(31, 10, 6, 20, 10);
     ++DamageFlashes;
 }
 

@@ -3,6 +3,7 @@
 #include "scenes/LS_Field.h"
 
 #include "base/Errors.h"
+#include "battle/LS_Battle.h"
 #include "scenes/LS_Menu.h"
 #include "scenes/LS_SaveFile.h"
 #include "shell/GameSetup.h"
@@ -93,6 +94,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         [&platform] { return DayCountAt(platform.WallClockMilliseconds()); });
 
     Menu = std::make_unique<TVezMenuScene>(*this);
+    Battle = std::make_unique<TVezBattleScene>(*this);
     SaveFile = std::make_unique<TVezSaveFileScene>(*this);
     Title = std::make_unique<TVezTitleScene>(*this);
     GameOver = std::make_unique<TVezGameOverScene>(*this);
@@ -112,6 +114,8 @@ TVezScene& TGameMain::SceneFor(std::uint8_t number) {
     switch (number) {
     case KSceneMenu:
         return *Menu;
+    case KSceneBattle:
+        return *Battle;
     case KSceneSaveFile:
         return *SaveFile;
     case KSceneTitle:
@@ -223,7 +227,10 @@ void TGameMain::ResetGame() {
     for (int i = 0; i < KResetSettleFrames; ++i) Display->WaitFrame();
     if (Config.BattleTestMode) {
         BattleTestTroop = ParseTroopNumber(battleTestWord_);
-        System().Scene = KSceneBattle;
+        if (Session->GameLoaded)
+            SetupBattleTest(*this, BattleTestTroop);
+        else
+            System().Scene = KSceneBattle;
     } else {
         System().Scene = KSceneTitle;
     }

@@ -13,8 +13,8 @@
 //   the session: map tree, current map, database and game state (empty until a
 //   game is prepared), then message pool and message window (slots filled as those
 //   objects exist),
-//   the scene slots (the field is installed with each game), the menu, save
-//   file, title and game-over scenes, and the placeholder scene.
+//   the scene slots (the field is installed with each game), the menu, battle,
+//   save file, title and game-over scenes, and the placeholder scene.
 // Sound is released before anything is destroyed.
 #include "base/AssetLookup.h"
 #include "base/Random.h"
@@ -41,6 +41,7 @@
 namespace kestra {
 
 class TLcfgGameState;
+class TVezBattleScene;
 class TVezGameOverScene;
 class TVezMenuScene;
 class TVezSaveFileScene;
@@ -127,6 +128,7 @@ public:
     std::array<std::unique_ptr<TVezScene>, KSceneCount> Scenes;
     // The game's own scenes, never null once the game object is built.
     std::unique_ptr<TVezMenuScene> Menu;
+    std::unique_ptr<TVezBattleScene> Battle;
     std::unique_ptr<TVezSaveFileScene> SaveFile;
     std::unique_ptr<TVezTitleScene> Title;
     std::unique_ptr<TVezGameOverScene> GameOver;

@@ -124,3 +124,26 @@ TEST_F(Skills, MedicineRevivesWithExactHPAndIsUsedUp) {
     EXPECT_EQ(bea.HP, 10);
     EXPECT_EQ(Game.PartyInfo.ItemAmount(KPotion), 0);
 }
+
+TEST_F(Skills, ASpecialItemCastingASwitchSkillTurnsTheSwitchOnWithOrWithoutMessages) {
+    constexpr std::int32_t KCharm = 40, KBell = 41;
+    auto& bell = DataBase.Skills.Obtain(KBell);
+    bell.Name = "Bell";
+    bell.SkillKind = 3;
+    bell.SwitchId = 12;
+    auto& charm = DataBase.Items.Obtain(KCharm);
+    charm.Name = "Charm";
+    charm.Kind = 9;
+    charm.SkillId = KBell;
+    Game.PartyInfo.GainItem(KCharm, 2);
+    MakeTroop({KSlime});
+    auto& alex = Member(0);
+    for (int messages : {0, 1}) {
+        charm.ExtraKind = static_cast<std::uint8_t>(messages);
+        Game.System.SetSwitch(12, false);
+        Aim(alex, TLcfgUnitActItem::KItem, KCharm, 0, 0);
+        Runner.Execute(alex);
+        EXPECT_TRUE(Game.System.Switch(12)) << messages;
+    }
+    EXPECT_EQ(Game.PartyInfo.ItemAmount(KCharm), 0);
+}

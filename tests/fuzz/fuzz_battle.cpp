@@ -1,18 +1,23 @@
 // Fights a battle whose monsters, actions, skills and states are filled from arbitrary
 // bytes: every turn the monsters and the party choose, the turn order is built and
-// every action runs. Nothing may crash, hang or leave hit points out of range.
+// every action runs. Nothing may crash, hang or leave hit points out of range. Then the
+// same troop is fought by the battle scene of the real game object for a bounded
+// number of frames, the rest of the bytes pressing one key per frame.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "../fuzz/FuzzGame.h"
 #include "base/Random.h"
 #include "battle/LGD_BattleAction.h"
 #include "battle/LGD_BattleRules.h"
 #include "battle/LGD_Monster.h"
+#include "battle/LS_Battle.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
+#include "media/ScriptedInput.h"
 #include "media/Tonica.h"
 #include "state/LGD_GameState.h"
 
@@ -190,5 +195,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     (void)CollectRewards(game, troop);
+
+    // The scene: the same troop, keys from the rest of the bytes, at most KFrames frames.
+    static test::TFuzzGame world;
+    TGameMain& main = *world.Game;
+    TVezDataBase& data = main.Session->DataBase;
+    for (std::size_t i = 0; i < db.Monsters.Count(); ++i)
+        data.Monsters.Obtain(db.Monsters.At(i).Id).CopyFrom(db.Monsters.At(i));
+    data.Troops.Obtain(1).CopyFrom(db.Troops.Get(1));
+    world.NewGame();
+    TVezBattleScene& battle = *main.Battle;
+    battle.Setup = {};
+    battle.Setup.Troop = 1;
+    battle.Setup.CanEscape = in.Bool();
+    battle.Setup.DefeatContinues = in.Bool();
+    battle.Setup.FirstStrike = in.Bool();
+    main.System().Scene = KSceneBattle;
+    constexpr int KFrames = 1500;
+    static const TKeyCode KKeys[] = {TKeyCode::Z,    TKeyCode::Escape, TKeyCode::Up,
+                                     TKeyCode::Down, TKeyCode::Left,   TKeyCode::Right,
+                                     TKeyCode::None, TKeyCode::None};
+    int frames = 0;
+    TScriptedInput* keys = main.Script();
+    const auto restore = main.Display->OnFrame;
+    main.Display->OnFrame = [&](std::uint64_t) {
+        if (++frames > KFrames) throw EKandelDrawAbort();
+        if (keys != nullptr) keys->Tap(KKeys[in.Byte() % 8]);
+    };
+    try {
+        while (main.System().Scene == KSceneBattle) {
+            main.Input->Update();
+            battle.Update();
+            if (main.System().Scene == KSceneBattle) battle.DrawFrame();
+        }
+    } catch (const EKandelDrawAbort&) {
+        // the frame budget
+    }
+    battle.Reset();
+    main.Display->OnFrame = restore;
+    if (main.State().Battle != nullptr) __builtin_trap();
     return 0;
 }

@@ -47,7 +47,7 @@ TEST(FieldEvents, DoorTakesTheWalkingHeroToAnotherMap) {
     EXPECT_TRUE(g.State.System.Switch(3));
     EXPECT_FALSE(g.State.Interpreter.IsRunning());
     // The door's list went on after the teleport to a command not yet available.
-    EXPECT_EQ(g.Warned(), (std::vector<std::int32_t>{13110}));
+    EXPECT_EQ(g.Warned(), (std::vector<std::int32_t>{11560}));
 }
 
 TEST(FieldEvents, ParallelTeleportIsCarriedOutByTheField) {

@@ -269,9 +269,9 @@ TEST(ScriptMain, KeyInputWithAndWithoutWait) {
 }
 
 TEST(ScriptMain, CodesNotYetAvailableWarnOnceUnknownCodesAreSilent) {
-    TRun r({Cmd(13110, {0, 0, 0, 5}), Cmd(55555), Cmd(13110, {0, 0, 0, 5}), SetVar(1, 1)});
+    TRun r({Cmd(11560, {0, 0, 0, 5}), Cmd(55555), Cmd(11560, {0, 0, 0, 5}), SetVar(1, 1)});
     EXPECT_EQ(r.Var(1), 1);
-    EXPECT_EQ(r.w.Warned(), (std::vector<std::int32_t>{13110}));
+    EXPECT_EQ(r.w.Warned(), (std::vector<std::int32_t>{11560}));
     EXPECT_EQ(FindScriptCommand(55555), nullptr);
     ASSERT_NE(FindScriptCommand(12010), nullptr);
     EXPECT_NE(FindScriptCommand(12010)->Handler, nullptr);

@@ -52,7 +52,7 @@ struct TDemoGame {
     std::shared_ptr<TGameSession> Session;
 };
 
-TEST(DemoWalk, TheTownGateLeadsToTheFieldWhereAnEncounterIsRolled) {
+TEST(DemoWalk, TheTownGateLeadsToTheFieldWhereAnEncounterStartsABattle) {
     {
         TDemoGame town(450);
         ASSERT_NE(town.Session, nullptr);
