@@ -20,7 +20,7 @@ namespace {
 // and back and forth along it.
 constexpr const char* KWalk = "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n"
                               "460 Down\n560\n700 Down\n716\n720 Right\n1060 Left\n"
-                              "1400 Right\n1740 Left\n";
+                              "1400 Right\n1740 Left\n2080 Right\n2420 Left\n2760 Right\n";
 
 struct TDemoGame {
     TDemoGame(std::uint64_t frames) {
@@ -62,13 +62,13 @@ TEST(DemoWalk, TheTownGateLeadsToTheFieldWhereAnEncounterStartsABattle) {
         EXPECT_EQ(town.Hero().Y, 10);
         test::CompareGolden(town.Game->Board(), "demo_town_start.png");
     }
-    TDemoGame a(2000);
+    TDemoGame a(3400);
     ASSERT_NE(a.Field(), nullptr);
     EXPECT_EQ(a.Hero().MapId, 2);
     EXPECT_GT(a.Field()->EncountersRolled, 0);
     test::CompareGolden(a.Game->Board(), "demo_field_walk.png");
     // The same seed and script give the same game.
-    TDemoGame b(2000);
+    TDemoGame b(3400);
     EXPECT_EQ(b.Hero().X, a.Hero().X);
     EXPECT_EQ(b.Field()->EncountersRolled, a.Field()->EncountersRolled);
     EXPECT_EQ(b.Board(), a.Board());
