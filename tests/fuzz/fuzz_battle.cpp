@@ -199,10 +199,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The scene: the same troop, keys from the rest of the bytes, at most KFrames frames.
     static test::TFuzzGame world;
     TGameMain& main = *world.Game;
-    TVezDataBase& data = main.Session->DataBase;
+    TVezDataBase& tables = main.Session->DataBase;
     for (std::size_t i = 0; i < db.Monsters.Count(); ++i)
-        data.Monsters.Obtain(db.Monsters.At(i).Id).CopyFrom(db.Monsters.At(i));
-    data.Troops.Obtain(1).CopyFrom(db.Troops.Get(1));
+        tables.Monsters.Obtain(db.Monsters.At(i).Id).CopyFrom(db.Monsters.At(i));
+    tables.Troops.Obtain(1).CopyFrom(db.Troops.Get(1));
     world.NewGame();
     TVezBattleScene& battle = *main.Battle;
     battle.Setup = {};
