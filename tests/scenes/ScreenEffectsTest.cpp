@@ -65,6 +65,8 @@ struct TFrameInfo {
     double PictureX = 0, PictureY = 0, Magnification = 0, EffectStrength = 0;
     int Angle = 0;
     bool BoxPresent = false;
+    bool AnimationPlaying = false;
+    double GuardFlash = 0;
 };
 
 // Plays the list as the game's automatic common event for `frames` frames and keeps
@@ -129,6 +131,8 @@ private:
         f.EffectStrength = p.EffectStrength;
         f.Angle = p.DrawnAngle();
         f.BoxPresent = game.Session->MessageWindow.Present();
+        f.AnimationPlaying = s.Screen.AnimationPlaying;
+        if (const TLcfgEventItem* guard = s.Map.Events.Find(1)) f.GuardFlash = guard->FlashStrength;
         if (!Shots.contains(f.Mark)) {
             auto copy = std::make_unique<TKandelBoard>();
             copy->SetSize(board.Width(), board.Height());
@@ -426,6 +430,54 @@ TEST(ScreenCommands, EraseAndShowScreenUseTheirTransitions) {
     EXPECT_EQ(play.Log[static_cast<std::size_t>(play.At(3))].Brightness, 0);
     const TFrameInfo& back = play.Log[static_cast<std::size_t>(play.At(4))];
     EXPECT_EQ(back.Brightness, 100);
+    EXPECT_EQ(Differing(play.Shot(4), play.Shot(1)), 0);
+}
+
+// Battle animations on the map: on the guard (its cells over him, his flash), over
+// the whole screen (its flash on the screen), waited for two frames per animation
+// frame, and gone without a trace when they end.
+TEST(ScreenCommands, BattleAnimationsPlayOnACharacterAndOverTheScreen) {
+    TScreenPlay play(
+        {
+            Mark(1),
+            Hold(),
+            Cmd(11210, {1, 1, 1, 0}), // "Slash" on the guard, waiting
+            Mark(2),
+            Hold(),
+            Cmd(11210, {3, 10001, 1, 1}), // "Flash" over the whole screen
+            Mark(3),
+            Hold(),
+            Cmd(11210, {99, 10001, 1, 0}), // no such animation: nothing, no wait
+            Mark(4),
+            Hold(),
+        },
+        300);
+    // Eight frames, two display frames each; the wait's first frame is the command's.
+    const int slash = play.At(1) + 1, shown = play.At(2);
+    EXPECT_EQ(shown - slash, 16);
+    int drawn = 0;
+    double guardFlash = 0;
+    for (int f = slash; f < shown; ++f) {
+        const TFrameInfo& info = play.Log[static_cast<std::size_t>(f)];
+        EXPECT_TRUE(info.AnimationPlaying) << f;
+        drawn += info.Hash != play.Log[static_cast<std::size_t>(slash - 1)].Hash ? 1 : 0;
+        guardFlash = std::max(guardFlash, info.GuardFlash);
+    }
+    EXPECT_GE(drawn, 14);
+    EXPECT_GT(guardFlash, 0.0);
+    EXPECT_FALSE(play.Log[static_cast<std::size_t>(shown)].AnimationPlaying);
+    EXPECT_EQ(Differing(play.Shot(2), play.Shot(1)), 0);
+
+    // The whole-screen animation's timing flashes the screen, not the guard.
+    int flashed = 0;
+    for (int f = shown + 1; f < play.At(3); ++f) {
+        const TFrameInfo& info = play.Log[static_cast<std::size_t>(f)];
+        flashed += info.Colors.FlashStrength > 0 ? 1 : 0;
+        EXPECT_EQ(info.GuardFlash, 0.0);
+    }
+    EXPECT_GT(flashed, 0);
+    EXPECT_EQ(play.At(3) - shown, 1 + 16);
+    EXPECT_EQ(play.At(4) - play.At(3), 1);
     EXPECT_EQ(Differing(play.Shot(4), play.Shot(1)), 0);
 }
 
