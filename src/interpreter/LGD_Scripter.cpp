@@ -86,7 +86,7 @@ namespace scripter {
 std::vector<THandlerEntry> AllHandlers() {
     std::vector<THandlerEntry> all;
     for (auto group : {FlowHandlers, MapHandlers, MessageHandlers, PartyHandlers, ScreenHandlers,
-                       BattleHandlers}) {
+                       BattleHandlers, SystemHandlers}) {
         std::vector<THandlerEntry> entries = group();
         all.insert(all.end(), entries.begin(), entries.end());
     }

@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "battle/LS_Battle.h"
+#include "scenes/LS_Debug.h"
 #include "scenes/LS_Menu.h"
 #include "scenes/LS_SaveFile.h"
 #include "shell/GameSetup.h"
@@ -98,6 +99,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     SaveFile = std::make_unique<TVezSaveFileScene>(*this);
     Title = std::make_unique<TVezTitleScene>(*this);
     GameOver = std::make_unique<TVezGameOverScene>(*this);
+    Debug = std::make_unique<TVezDebugScene>(*this);
     Placeholder =
         std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
 }
@@ -122,6 +124,8 @@ TVezScene& TGameMain::SceneFor(std::uint8_t number) {
         return *Title;
     case KSceneGameOver:
         return *GameOver;
+    case KSceneDebug:
+        return *Debug;
     default:
         return *Placeholder;
     }
@@ -214,9 +218,9 @@ void TGameMain::ResetGame() {
     board.Brightness = 0;
     Display->Present();
     Session->Save->Reset();
-    // Every scene but the debug scene starts over.
-    for (int n = 0; n < KSceneCount; ++n)
-        if (n != KSceneDebug) SceneFor(static_cast<std::uint8_t>(n)).Reset();
+    // Every scene starts over; the debug scene's reset only closes its windows and keeps
+    // its place in the lists for the whole run.
+    for (int n = 0; n < KSceneCount; ++n) SceneFor(static_cast<std::uint8_t>(n)).Reset();
     Placeholder->Reset();
     // The screen stays black while F12 is held.
     Input->Update();

@@ -14,7 +14,7 @@
 //   game is prepared), then message pool and message window (slots filled as those
 //   objects exist),
 //   the scene slots (the field is installed with each game), the menu, battle,
-//   save file, title and game-over scenes, and the placeholder scene.
+//   save file, title, game-over and debug scenes, and the placeholder scene.
 // Sound is released before anything is destroyed.
 #include "base/AssetLookup.h"
 #include "base/Random.h"
@@ -42,6 +42,7 @@ namespace kestra {
 
 class TLcfgGameState;
 class TVezBattleScene;
+class TVezDebugScene;
 class TVezGameOverScene;
 class TVezMenuScene;
 class TVezSaveFileScene;
@@ -132,6 +133,8 @@ public:
     std::unique_ptr<TVezSaveFileScene> SaveFile;
     std::unique_ptr<TVezTitleScene> Title;
     std::unique_ptr<TVezGameOverScene> GameOver;
+    // Test play's switch and variable editor (its place in the lists lasts the run).
+    std::unique_ptr<TVezDebugScene> Debug;
     std::unique_ptr<TPlaceholderScene> Placeholder;
 
 private:

@@ -33,6 +33,12 @@ bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture) {
     return true;
 }
 
+void UseMapChipSet(TGameMain& game) {
+    TGameSession& session = *game.Session;
+    if (const TVezChipSetItem* record = session.Save->State.Map.ChipSetRecord())
+        session.Unit.ChipSetGraphic().SetChipSet(*record);
+}
+
 void TakeMapTreeSettings(TGameMain& game) {
     TGameSession& session = *game.Session;
     TLcfgGameState& state = session.Save->State;
@@ -103,6 +109,7 @@ void EnterSavedGame(TGameMain& game) {
     TKandelBitmap panorama;
     const bool picture = LoadPanoramaPicture(game, panorama);
     state.Map.Resume(picture ? &panorama : nullptr);
+    UseMapChipSet(game);
     TakeLeaderSprite(state.Hero, state.PartyInfo);
     TVezFieldScene& field = InstallField(game, session);
     field.ResumeEvents();

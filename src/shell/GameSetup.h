@@ -83,6 +83,9 @@ void TakeMapTreeSettings(TGameMain& game);
 // false when the map has no panorama or it names no picture. A named picture that is
 // missing or broken raises an error naming it.
 bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture);
+// The map unit's chip set picture and water animation follow the map state's chip set
+// (an event's or a saved game's change). Raises when the picture is not found.
+void UseMapChipSet(TGameMain& game);
 
 // Some save slot 1..count holds a game (a header with a time stamp).
 bool AnySaveExists(TGameMain& game, int count);
