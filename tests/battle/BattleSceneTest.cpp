@@ -12,6 +12,7 @@
 
 #include "../GoldenPicture.h"
 #include "../TestGame.h"
+#include "../interpreter/ScriptWorld.h"
 #include "battle/LS_Battle.h"
 #include "data/DataBase.h"
 #include "scenes/GameWindowsMessage.h"
@@ -45,10 +46,12 @@ struct TBattleFrame {
 
 struct TBattleRun {
     // Plays `script` for `frames` frames and records every displayed frame; `probe`, when
-    // given, sees the game after each frame.
+    // given, sees the game after each frame; `prepare` changes the game before it runs.
     TBattleRun(const std::string& script, std::uint64_t frames,
-               std::function<void(TGameMain&)> probe = {}) {
+               std::function<void(TGameMain&)> probe = {},
+               const std::function<void(TGameMain&)>& prepare = {}) {
         TGameMain& game = Files.Start(script, frames);
+        if (prepare) prepare(game);
         auto recorder = game.Display->OnFrame;
         game.Display->OnFrame = [this, &game, recorder, probe](std::uint64_t frame) {
             TBattleFrame f;
@@ -160,6 +163,37 @@ TEST(BattleScene, ADefeatWithADefeatBranchGoesBackToTheMap) {
     EXPECT_EQ(state.PartyInfo.Battles, 1);
     EXPECT_EQ(state.PartyInfo.Defeats, 1);
     EXPECT_FALSE(run.Game().Battle->InBattle());
+}
+
+// A timer that runs in battles ends a battle that is still going when it runs out: no
+// branch of the Start battle command runs and the field goes on.
+TEST(BattleScene, ATimerRunningInBattleEndsTheBattleWhenItRunsOut) {
+    std::uint64_t lastBattleFrame = 0;
+    TBattleRun run(
+        "0\n60 Decide\n61\n70 Left\n71\n74 Decide\n75\n", 1500,
+        [&](TGameMain& game) {
+            if (game.Battle->InBattle()) lastBattleFrame = game.System().FrameCount;
+        },
+        [](TGameMain& game) {
+            // A parallel common event, so the hero walks while it waits.
+            TVezCommonEventItem& event = game.Session->DataBase.CommonEvents.Obtain(10);
+            event.Trigger = TVezCommonEventItem::KTriggerParallel;
+            event.Commands =
+                test::List({test::Cmd(10230, {0, 0, 8}), // 8 seconds
+                            test::Cmd(10230, {1, 0, 0, 1, 1}), test::Cmd(11410, {100000})});
+        });
+    TLcfgGameState& state = run.State();
+    EXPECT_EQ(state.PartyInfo.Battles, 1);
+    // The battle waited for its commands until the timer's 8 seconds were out.
+    EXPECT_GT(lastBattleFrame, 400u);
+    EXPECT_EQ(state.System.Scene, KSceneField);
+    EXPECT_EQ(state.System.Variable(1), 0);
+    EXPECT_FALSE(state.PartyInfo.TimerRunning);
+    EXPECT_LT(state.PartyInfo.Timer, 60);
+    // Neither won, lost nor escaped.
+    EXPECT_EQ(state.PartyInfo.Victories, 0);
+    EXPECT_EQ(state.PartyInfo.Defeats, 0);
+    EXPECT_EQ(state.PartyInfo.Escapes, 0);
 }
 
 TEST(BattleScene, TheFirstStrikeMakesTheEscapeSucceedAndTheMonstersWait) {
