@@ -34,7 +34,7 @@ TEST(CommandTable, EveryHandlerIsDispatchedForACommandOfTheTable) {
     }
 }
 
-TEST(CommandTable, OnlyVehicleMovieAndSceneCommandsOfOtherWorkAreStillSkipped) {
+TEST(CommandTable, OnlyTheVehicleAndMovieCommandsAreStillSkipped) {
     // Vehicles (10840, 10850) and the movie (11560) are built elsewhere.
     const std::set<std::int32_t> elsewhere{10840, 10850, 11560};
     for (const TEventCommand& c : EventCommands()) {
