@@ -6,7 +6,9 @@
 #include "battle/LS_Battle.h"
 #include "scenes/LS_Debug.h"
 #include "scenes/LS_Menu.h"
+#include "scenes/LS_Name.h"
 #include "scenes/LS_SaveFile.h"
+#include "scenes/LS_Shop.h"
 #include "shell/GameSetup.h"
 #include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
@@ -96,6 +98,8 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
 
     Menu = std::make_unique<TVezMenuScene>(*this);
     Battle = std::make_unique<TVezBattleScene>(*this);
+    Shop = std::make_unique<TVezShopScene>(*this);
+    Name = std::make_unique<TVezNameScene>(*this);
     SaveFile = std::make_unique<TVezSaveFileScene>(*this);
     Title = std::make_unique<TVezTitleScene>(*this);
     GameOver = std::make_unique<TVezGameOverScene>(*this);
@@ -118,6 +122,10 @@ TVezScene& TGameMain::SceneFor(std::uint8_t number) {
         return *Menu;
     case KSceneBattle:
         return *Battle;
+    case KSceneShop:
+        return *Shop;
+    case KSceneName:
+        return *Name;
     case KSceneSaveFile:
         return *SaveFile;
     case KSceneTitle:

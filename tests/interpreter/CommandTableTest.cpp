@@ -34,10 +34,9 @@ TEST(CommandTable, EveryHandlerIsDispatchedForACommandOfTheTable) {
     }
 }
 
-TEST(CommandTable, OnlyVehicleMovieAndSceneCommandsOfOtherWorkAreStillSkipped) {
-    // Vehicles (10840, 10850), the movie (11560) and the shop, inn and name scenes
-    // (10720-10740) are built elsewhere.
-    const std::set<std::int32_t> elsewhere{10720, 10730, 10740, 10840, 10850, 11560};
+TEST(CommandTable, OnlyTheVehicleAndMovieCommandsAreStillSkipped) {
+    // Vehicles (10840, 10850) and the movie (11560) are built elsewhere.
+    const std::set<std::int32_t> elsewhere{10840, 10850, 11560};
     for (const TEventCommand& c : EventCommands()) {
         const TScriptCommand* dispatch = FindScriptCommand(c.Code);
         if (dispatch == nullptr || dispatch->Handler != nullptr) continue;
