@@ -1,5 +1,6 @@
 // A new game of the demo played by script: the opening message, the walk to the town's
-// south gate, the teleport to the field map and a walk there until an encounter is due.
+// south gate, the teleport to the field map, a walk there until an encounter is due, and
+// the battle it starts, fought and won.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
 #include "state/LGD_GameState.h"
+#include "state/LGD_Player.h"
 
 namespace kestra {
 namespace {
@@ -23,9 +25,18 @@ constexpr const char* KWalk = "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n
                               "460 Down\n560\n700 Down\n716\n720 Right\n1060 Left\n"
                               "1400 Right\n1740 Left\n2080 Right\n2420 Left\n2760 Right\n";
 
+// The walk, and from the battle's command screen on Decide every 8 updates: Fight,
+// Attack, the first monster, and the pages of the battle's end.
+std::string WalkAndFight() {
+    std::string script = KWalk;
+    for (int t = 3400; t < 7000; t += 8)
+        script += std::to_string(t) + " Decide\n" + std::to_string(t + 1) + "\n";
+    return script;
+}
+
 struct TDemoGame {
-    TDemoGame(std::uint64_t frames) {
-        Dir.Write("walk.txt", KWalk);
+    TDemoGame(std::uint64_t frames, const std::string& script = KWalk) {
+        Dir.Write("walk.txt", script);
         TCommandLine line;
         line.Words = {"TestPlay"}; // no logos
         line.GameDir = KESTRA_DEMO_DIR;
@@ -80,6 +91,20 @@ TEST(DemoWalk, TheTownGateLeadsToTheFieldWhereAnEncounterStartsABattle) {
     EXPECT_EQ(b.Hero().X, a.Hero().X);
     EXPECT_EQ(b.Field()->EncountersRolled, a.Field()->EncountersRolled);
     EXPECT_EQ(b.Board(), a.Board());
+}
+
+TEST(DemoWalk, TheFieldsFirstBattleIsWonAndTheWalkGoesOn) {
+    TDemoGame game(7000, WalkAndFight());
+    const TLcfgGameState& state = game.Session->Save->State;
+    EXPECT_EQ(state.PartyInfo.Battles, 1);
+    EXPECT_EQ(state.PartyInfo.Victories, 1);
+    EXPECT_EQ(game.Game->System().Scene, KSceneField);
+    EXPECT_EQ(state.Hero.MapId, 2);
+    // The party took the experience and the money of the troop.
+    EXPECT_GT(state.PartyInfo.Gold, 0);
+    const TLcfgPlayerItem* leader = state.PartyInfo.Member(0);
+    ASSERT_NE(leader, nullptr);
+    EXPECT_GT(leader->Experience, 0);
 }
 
 } // namespace
