@@ -60,11 +60,11 @@ std::uint8_t BackgroundAt(TVezSystemGraphic& skin, int width, int height, bool t
     TKandelSheet& sheet = skin.SystemSheet();
     const int sx = tiled ? 16 % 32 : 16 * 32 / width;
     const int sy = tiled ? 20 % 32 : 20 * 32 / height;
-    return sheet.Pixels[static_cast<std::size_t>(sy * sheet.Width() + sx)];
+    return sheet.ScanLine(sy)[sx];
 }
 
 std::uint8_t PixelAt(const TKandelSheet& sheet, int x, int y) {
-    return sheet.Pixels[static_cast<std::size_t>(y * sheet.Width() + x)];
+    return sheet.ScanLine(y)[x];
 }
 
 } // namespace
