@@ -95,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The loaded screen effects and pictures run and draw as the field would.
     static kestra::TKandelBoard board;
-    if (board.Width() == 0)
-        board.SetSize(320, 240);
+    if (board.Width() == 0) board.SetSize(320, 240);
     for (int frame = 0; frame < 12; ++frame) {
         state.Screen.Update(field.Random);
         state.Pictures.UpdateAll();
