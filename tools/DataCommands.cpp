@@ -1011,10 +1011,9 @@ std::vector<std::uint8_t> FileImage(const TVezMap& map) {
 // new save of the file, one above the higher. A previous file that does not read as
 // the same kind is no previous file.
 template <class T>
-std::vector<std::uint8_t> CountedAgainst(std::vector<std::uint8_t> packed,
-                                         const std::string& source,
-                                         const std::vector<std::uint8_t>& old,
-                                         const std::string& oldName) {
+std::vector<std::uint8_t>
+CountedAgainst(std::vector<std::uint8_t> packed, const std::string& source,
+               const std::vector<std::uint8_t>& old, const std::string& oldName) {
     auto previous = std::make_unique<T>();
     try {
         previous->LoadFromBytes(old, oldName);
@@ -1036,8 +1035,7 @@ std::vector<std::uint8_t> CountedAgainst(std::vector<std::uint8_t> packed,
 }
 
 std::vector<std::uint8_t> CountedAgainstFile(std::vector<std::uint8_t> packed,
-                                             const std::string& source,
-                                             const std::string& out) {
+                                             const std::string& source, const std::string& out) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(out, ec)) return packed;
     std::vector<std::uint8_t> old;

@@ -19,8 +19,7 @@ void TVezGameOverScene::Reset() {
 void TVezGameOverScene::Update() {
     if (!started_) {
         sheet_.SetSize(KScreenWidth, KScreenHeight);
-        LoadScenePicture(Game, sheet_, Game.Session->DataBase.System.GameOverGraphic,
-                         "GameOver");
+        LoadScenePicture(Game, sheet_, Game.Session->DataBase.System.GameOverGraphic, "GameOver");
         started_ = true;
         FadeIn(1);
         return;

@@ -1,10 +1,10 @@
 // The game's one interface skin follows the game state: the database's system
 // graphic first, then an event's choice of picture, background mode and font.
+#include "../TestGame.h"
 #include "WindowTestHost.h"
 #include "base/Errors.h"
 #include "graphics/KandelPng.h"
 #include "shell/LS_Title.h"
-#include "../TestGame.h"
 
 #include <filesystem>
 
@@ -80,7 +80,7 @@ TEST(GameSkinFromTheStart, TheFirstTitleWindowFollowsTheDataBase) {
         db.System.WindowTiled = setting;
         db.System.FontKind = setting;
         db.SaveToFile(file);
-        TGameMain& game = basic.Play("0\n", 40);
+        TGameMain& game = basic.Play("0\n", 100);
         ASSERT_EQ(game.System().Scene, KSceneTitle);
         TVezWindow& w = game.Title->Window();
         ASSERT_TRUE(w.IsOpen());
@@ -89,8 +89,7 @@ TEST(GameSkinFromTheStart, TheFirstTitleWindowFollowsTheDataBase) {
         // differ at this point.
         ASSERT_NE(BackgroundAt(skin, w.Width, w.Height, false),
                   BackgroundAt(skin, w.Width, w.Height, true));
-        EXPECT_EQ(PixelAt(w.BackImage, 16, 20),
-                  BackgroundAt(skin, w.Width, w.Height, setting != 0))
+        EXPECT_EQ(PixelAt(w.BackImage, 16, 20), BackgroundAt(skin, w.Width, w.Height, setting != 0))
             << setting;
         EXPECT_EQ(skin.Face(), setting != 0 ? TFontFace::Mincho : TFontFace::Gothic);
     }

@@ -100,7 +100,7 @@ TEST(StartUp, ADirectoryWhoseDataIsMissingBrokenOrCutShortIsAnErrorNamingTheFile
 TEST(StartUp, F12ReadsTheDataBaseAndTheMapTreeAgain) {
     test::TTestGame basic("basic");
     // F12 on the title, then New Game on the title that follows.
-    TGameMain& game = basic.Start("0\n40 F12\n41\n150 Decide\n151\n", 300);
+    TGameMain& game = basic.Start("0\n40 F12\n41\n150 Decide\n151\n", 600);
     const int firstWidth = [&] {
         TVezDataBase db;
         db.LoadFromFile((basic.Dir.Path() / "KESTRA.ldb").string());
