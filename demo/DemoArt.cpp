@@ -164,14 +164,18 @@ void Speckle(TCanvas& c, int x, int y, int w, int h, std::uint8_t base, std::uin
             c.Put(x + i, y + j, static_cast<int>(Hash(i, j, seed) & 255) < per256 ? dots : base);
 }
 
-void Save(const TCanvas& c, const std::filesystem::path& path) {
+// With `dusk` every colour of the palette is darkened and turned towards blue: the
+// same picture by evening light.
+void Save(const TCanvas& c, const std::filesystem::path& path, bool dusk = false) {
     TKandelBitmap bmp;
     bmp.Reset(TPixelFormat::Indexed8, c.W, c.H);
     bmp.PaletteSize = KColourCount;
     for (int i = 0; i < KColourCount; ++i) {
-        bmp.Palette[i].Red = KPalette[i][0];
-        bmp.Palette[i].Green = KPalette[i][1];
-        bmp.Palette[i].Blue = KPalette[i][2];
+        const int r = KPalette[i][0], g = KPalette[i][1], b = KPalette[i][2];
+        bmp.Palette[i].Red = static_cast<std::uint8_t>(dusk ? r * 45 / 100 : r);
+        bmp.Palette[i].Green = static_cast<std::uint8_t>(dusk ? g * 50 / 100 : g);
+        bmp.Palette[i].Blue =
+            static_cast<std::uint8_t>(dusk ? std::min(255, b * 70 / 100 + 40) : b);
     }
     for (int y = 0; y < c.H; ++y)
         for (int x = 0; x < c.W; ++x) bmp.Row(y)[x] = c.At(x, y);
@@ -419,6 +423,7 @@ void ChipSet(const std::filesystem::path& dir) {
     c.Disc(tbx + 8, tby + 8, 7, LeafDark);
     c.Disc(tbx + 7, tby + 7, 6, Leaf);
     Save(c, dir / "ChipSet" / "World.png");
+    Save(c, dir / "ChipSet" / "Dusk.png", true);
 }
 
 // ---- characters ----

@@ -158,8 +158,6 @@ void TVezBattleScene::Reset() {
     FirstStrike = false;
     ItemTopRow = ItemCursor = 0;
     Turn = 0;
-    ShakeStrength = ShakeSpeed = ShakeFrames = ShakeX = 0;
-    ShakeDirection = 1;
 }
 
 void TVezBattleScene::LoadBackdrop(const std::string& name) {
@@ -214,27 +212,14 @@ void TVezBattleScene::Wait(int minFrames, int maxFrames) {
     input.Repeated = 0;
 }
 
+// The battle shares the field's screen effects: a tint, flash or shake begun on the
+// map goes on over the backdrop, and the battle's own shakes are the screen's.
 void TVezBattleScene::UpdateScreenEffects() {
-    // The shake of the screen: the offset swings between -strength x 2 and
-    // strength x 2 at `speed` pixels a frame while frames remain.
-    if (ShakeFrames > 0 || ShakeX != 0) {
-        const std::int32_t limit = ShakeStrength * 2;
-        const std::int32_t delta = std::max(1, ShakeSpeed) * ShakeDirection;
-        if (ShakeFrames <= 0 &&
-            ((ShakeX > 0 && ShakeX + delta <= 0) || (ShakeX < 0 && ShakeX + delta >= 0)))
-            ShakeX = 0;
-        else
-            ShakeX += delta;
-        if (ShakeX > limit) ShakeDirection = -1;
-        if (ShakeX < -limit) ShakeDirection = 1;
-        if (ShakeFrames > 0) --ShakeFrames;
-    }
+    Game.State().Screen.Update(Game.Random());
 }
 
 void TVezBattleScene::ShakeScreen(int strength, int speed, int frames) {
-    ShakeStrength = std::clamp(strength, 0, 9);
-    ShakeSpeed = std::clamp(speed, 0, 9);
-    ShakeFrames = std::max(frames, 0);
+    Game.State().Screen.SetShake(strength, speed, frames);
 }
 
 void TVezBattleScene::UpdateAll() {
@@ -267,8 +252,19 @@ void TVezBattleScene::RunDebugScene() {
 }
 
 TVezBattleView TVezBattleScene::ScreenView() const {
+    const TLcfgScreen& screen = Game.State().Screen;
+    const TScreenColors colors = screen.Colors();
     TVezBattleView view;
-    view.ShakeX = ShakeX;
+    view.ToneRed = colors.Red;
+    view.ToneGreen = colors.Green;
+    view.ToneBlue = colors.Blue;
+    view.ToneSaturation = colors.Saturation;
+    view.FlashRed = colors.FlashRed;
+    view.FlashGreen = colors.FlashGreen;
+    view.FlashBlue = colors.FlashBlue;
+    view.FlashStrength = colors.FlashStrength;
+    view.ShakeX = screen.ShakeX;
+    // The playing animation's flash of the screen stands over the screen's own.
     if (Monsters && Monsters->ScreenFlash) {
         const TVezScreenFlash& f = *Monsters->ScreenFlash;
         view.FlashRed = f.Red;
@@ -317,7 +313,7 @@ void TVezBattleScene::DrawAnimation(TKandelBoard& board) {
     if (Animation.Record() != record) Animation.SetAnimation(*record, false);
     const int frame = std::max(0, troop.AnimationCounter - 1) / 2;
     if (troop.AnimationTarget == KAnimateScreen || record->Scope != 0) {
-        Animation.DrawAnimationFrame(board, 160 + ShakeX, 80, frame);
+        Animation.DrawAnimationFrame(board, 160 + Game.State().Screen.ShakeX, 80, frame);
         return;
     }
     for (std::int32_t p : troop.DrawOrder()) {
@@ -327,7 +323,7 @@ void TVezBattleScene::DrawAnimation(TKandelBoard& board) {
         int y = m.Y;
         if (record->Position == 0) y -= h / 2;
         if (record->Position == 2) y += h / 2;
-        Animation.DrawAnimationFrame(board, m.X + ShakeX, y, frame);
+        Animation.DrawAnimationFrame(board, m.X + Game.State().Screen.ShakeX, y, frame);
     }
 }
 

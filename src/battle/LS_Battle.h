@@ -150,8 +150,6 @@ public:
     std::int32_t Turn = 0; // turns started in this battle
 
     // The screen's shake while the screen state does not carry it.
-    std::int32_t ShakeStrength = 0, ShakeSpeed = 0, ShakeFrames = 0, ShakeX = 0;
-    int ShakeDirection = 1;
 
     TLcfgBattleScripter Interpreter;
 

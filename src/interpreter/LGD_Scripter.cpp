@@ -86,7 +86,7 @@ namespace scripter {
 std::vector<THandlerEntry> AllHandlers() {
     std::vector<THandlerEntry> all;
     for (auto group : {FlowHandlers, MapHandlers, MessageHandlers, PartyHandlers, ScreenHandlers,
-                       BattleHandlers}) {
+                       BattleHandlers, SystemHandlers, SceneHandlers}) {
         std::vector<THandlerEntry> entries = group();
         all.insert(all.end(), entries.begin(), entries.end());
     }
@@ -347,7 +347,8 @@ bool TLcfgBaseScripter::ExecuteOne() {
     if (box.PriceCheck()) {
         if (box.Present()) return false;
         box.ClearPriceCheck();
-        if (box.Result() == 0) {
+        // Only an explicit yes that the money covers is charged.
+        if (box.Result() == 0 && state.PartyInfo.Gold >= InnPrice) {
             state.PartyInfo.LoseGold(InnPrice);
             scripter::Field(game).InnRest();
         }

@@ -225,6 +225,8 @@ std::vector<THandlerEntry> MessageHandlers();
 std::vector<THandlerEntry> PartyHandlers();
 std::vector<THandlerEntry> ScreenHandlers();
 std::vector<THandlerEntry> BattleHandlers();
+std::vector<THandlerEntry> SystemHandlers();
+std::vector<THandlerEntry> SceneHandlers();
 // All groups together. Every code must be a command or branch line of the event
 // command table; one that is not is never dispatched.
 std::vector<THandlerEntry> AllHandlers();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "data/DataBase.h"
 #include "interpreter/LGD_Scripter.h"
 #include "scenes/GameWindowsMessage.h"
 #include "scenes/LS_Field.h"
@@ -53,6 +54,13 @@ void FlashScreen(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
     const std::int32_t frames = Frames(l.Param(4));
     State(s.Game()).Screen.SetFlash(l.Param(0), l.Param(1), l.Param(2), l.Param(3), frames);
     WaitFor(s, l.Param(5), frames);
+}
+
+void ShowBattleAnimation(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
+    const std::int32_t target = l.Param(1) == KRefThisEvent ? frame.EventId : l.Param(1);
+    if (!Field(s.Game()).ShowMapAnimation(l.Param(0), target, l.Param(3) != 0)) return;
+    const TVezAnimationItem* record = State(s.Game()).DataBase().Animations.Find(l.Param(0));
+    if (l.Param(2) != 0) s.WaitFrames = static_cast<std::int32_t>(record->Frames.Count()) * 2;
 }
 
 void ShakeScreen(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
@@ -116,9 +124,10 @@ void ErasePicture(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
 
 std::vector<THandlerEntry> ScreenHandlers() {
     return {
-        {11010, EraseScreen}, {11020, ShowScreen},  {11030, TintScreen},
-        {11040, FlashScreen}, {11050, ShakeScreen}, {11070, WeatherEffect},
-        {11110, ShowPicture}, {11120, MovePicture}, {11130, ErasePicture},
+        {11010, EraseScreen},   {11020, ShowScreen},  {11030, TintScreen},
+        {11040, FlashScreen},   {11050, ShakeScreen}, {11210, ShowBattleAnimation},
+        {11070, WeatherEffect}, {11110, ShowPicture}, {11120, MovePicture},
+        {11130, ErasePicture},
     };
 }
 

@@ -44,7 +44,10 @@ void SortEntries(std::vector<TDrawEntry>& list) {
 TVezFieldScene::TVezFieldScene(TGameMain& game)
     : TVezScene(game), Game(game), State(game.Session->Save->State), Map(State.Map),
       Hero(State.Hero), Unit(game.Session->Unit), MessageWindow(game.Session->MessageWindow),
-      MessagePool(game.Session->MessagePool) {
+      MessagePool(game.Session->MessagePool),
+      MapAnimation([&game](std::string_view name, std::string_view folder) {
+          return game.State().Env.FindAsset(name, folder);
+      }) {
     Hero.Hooks = this;
 }
 
@@ -54,6 +57,7 @@ void TVezFieldScene::Reset() {
     TeleportPending = false;
     TeleportMap = TeleportX = TeleportY = 0;
     ForceDraw = false;
+    MapAnimation.Unload();
 }
 
 TPoint TVezFieldScene::ZoomCentre() const {
@@ -108,6 +112,9 @@ void TVezFieldScene::Update() {
         // The defeat sequence has faded the field out already.
         if (Entered) FadeOut(10);
         Entered = false;
+    } else if (Game.Config.TestPlayMode && Game.InputDevice->FunctionKeyDown(9)) {
+        // Test play: F9 held opens the switch and variable editor over the field.
+        State.System.Scene = KSceneDebug;
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "data/LD_Ground.h"
 #include "data/LD_Map.h"
+#include "graphics/GR_Animation.h"
 #include "interpreter/LGD_Scripter.h"
 #include "scenes/GameWindowsMessage.h"
 #include "shell/LS_Base.h"
@@ -66,6 +67,10 @@ public:
     // A due encounter: a troop drawn from the map's and the covering areas' that may
     // appear on the terrain under the hero; false when there is none.
     bool StartEncounter();
+    // A battle animation on the map (LS_FieldScreen.cpp): on the character of reference
+    // `target` (10001 the hero, else an event ID) or over the whole screen. An animation
+    // that does not exist shows nothing; false then.
+    bool ShowMapAnimation(std::int32_t animationId, std::int32_t target, bool wholeScreen);
 
     // The fade of the next entrance; back to 10 after it (the menu's travel uses 2).
     double EnterFadeStep = 10;
@@ -119,6 +124,13 @@ private:
     void UpdateScreenEffects();
     void LeaveMapScreenEffects();
     void DrawScreenEffects();
+    // The playing battle animation's step: its frame's flashes and sounds, and its end.
+    void UpdateMapAnimation();
+    void DrawMapAnimation(TKandelBoard& board);
+    // The animation's record with its graphic loaded (again after a load), or null.
+    const TVezAnimationItem* MapAnimationRecord();
+    // The character a map animation stands on, or null when it is not on this map.
+    TLcfgCharacter* AnimationTarget(std::int32_t reference);
 
     TGameMain& Game;
     TLcfgGameState& State;
@@ -127,6 +139,7 @@ private:
     TVezMap& Unit;
     TVezMessageWindow& MessageWindow;
     TVezMessagePool& MessagePool;
+    TVezAnimationGraphic MapAnimation;
 };
 
 } // namespace kestra

@@ -4,8 +4,11 @@
 
 #include "base/Errors.h"
 #include "battle/LS_Battle.h"
+#include "scenes/LS_Debug.h"
 #include "scenes/LS_Menu.h"
+#include "scenes/LS_Name.h"
 #include "scenes/LS_SaveFile.h"
+#include "scenes/LS_Shop.h"
 #include "shell/GameSetup.h"
 #include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
@@ -95,9 +98,12 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
 
     Menu = std::make_unique<TVezMenuScene>(*this);
     Battle = std::make_unique<TVezBattleScene>(*this);
+    Shop = std::make_unique<TVezShopScene>(*this);
+    Name = std::make_unique<TVezNameScene>(*this);
     SaveFile = std::make_unique<TVezSaveFileScene>(*this);
     Title = std::make_unique<TVezTitleScene>(*this);
     GameOver = std::make_unique<TVezGameOverScene>(*this);
+    Debug = std::make_unique<TVezDebugScene>(*this);
     Placeholder =
         std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
 }
@@ -116,12 +122,18 @@ TVezScene& TGameMain::SceneFor(std::uint8_t number) {
         return *Menu;
     case KSceneBattle:
         return *Battle;
+    case KSceneShop:
+        return *Shop;
+    case KSceneName:
+        return *Name;
     case KSceneSaveFile:
         return *SaveFile;
     case KSceneTitle:
         return *Title;
     case KSceneGameOver:
         return *GameOver;
+    case KSceneDebug:
+        return *Debug;
     default:
         return *Placeholder;
     }
@@ -216,9 +228,9 @@ void TGameMain::ResetGame() {
     board.Brightness = 0;
     Display->Present();
     Session->Save->Reset();
-    // Every scene but the debug scene starts over.
-    for (int n = 0; n < KSceneCount; ++n)
-        if (n != KSceneDebug) SceneFor(static_cast<std::uint8_t>(n)).Reset();
+    // Every scene starts over; the debug scene's reset only closes its windows and keeps
+    // its place in the lists for the whole run.
+    for (int n = 0; n < KSceneCount; ++n) SceneFor(static_cast<std::uint8_t>(n)).Reset();
     Placeholder->Reset();
     // The screen stays black while F12 is held.
     Input->Update();

@@ -14,7 +14,8 @@
 //   game is prepared), then message pool and message window (slots filled as those
 //   objects exist),
 //   the scene slots (the field is installed with each game), the menu, battle,
-//   save file, title and game-over scenes, and the placeholder scene.
+//   shop, name input, save file, title, game-over and debug scenes, and the
+//   placeholder scene.
 // Sound is released before anything is destroyed.
 #include "base/AssetLookup.h"
 #include "base/Random.h"
@@ -42,9 +43,12 @@ namespace kestra {
 
 class TLcfgGameState;
 class TVezBattleScene;
+class TVezDebugScene;
 class TVezGameOverScene;
 class TVezMenuScene;
+class TVezNameScene;
 class TVezSaveFileScene;
+class TVezShopScene;
 class TVezTitleScene;
 struct TGameSession;
 
@@ -130,9 +134,13 @@ public:
     // The game's own scenes, never null once the game object is built.
     std::unique_ptr<TVezMenuScene> Menu;
     std::unique_ptr<TVezBattleScene> Battle;
+    std::unique_ptr<TVezShopScene> Shop;
+    std::unique_ptr<TVezNameScene> Name;
     std::unique_ptr<TVezSaveFileScene> SaveFile;
     std::unique_ptr<TVezTitleScene> Title;
     std::unique_ptr<TVezGameOverScene> GameOver;
+    // Test play's switch and variable editor (its place in the lists lasts the run).
+    std::unique_ptr<TVezDebugScene> Debug;
     std::unique_ptr<TPlaceholderScene> Placeholder;
 
 private:

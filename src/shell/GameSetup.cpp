@@ -44,6 +44,12 @@ void LoadScenePicture(TGameMain& game, TKandelSheet& sheet, const std::string& n
     sheet.LoadFromFile(path->string(), true);
 }
 
+void UseMapChipSet(TGameMain& game) {
+    TGameSession& session = *game.Session;
+    if (const TVezChipSetItem* record = session.Save->State.Map.ChipSetRecord())
+        session.Unit.ChipSetGraphic().SetChipSet(*record);
+}
+
 void TakeMapTreeSettings(TGameMain& game) {
     TGameSession& session = *game.Session;
     TLcfgGameState& state = session.Save->State;
@@ -114,6 +120,7 @@ void EnterSavedGame(TGameMain& game) {
     TKandelBitmap panorama;
     const bool picture = LoadPanoramaPicture(game, panorama);
     state.Map.Resume(picture ? &panorama : nullptr);
+    UseMapChipSet(game);
     TakeLeaderSprite(state.Hero, state.PartyInfo);
     TVezFieldScene& field = InstallField(game, session);
     field.ResumeEvents();

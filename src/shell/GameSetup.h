@@ -88,6 +88,9 @@ void TakeMapTreeSettings(TGameMain& game);
 // false when the map has no panorama or it names no picture. A named picture that is
 // missing or broken raises an error naming it.
 bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture);
+// The map unit's chip set picture and water animation follow the map state's chip set
+// (an event's or a saved game's change). Raises when the picture is not found.
+void UseMapChipSet(TGameMain& game);
 
 // The title or game-over picture `name` from `folder` into `sheet`, which keeps its
 // size. A named picture that is missing or broken raises an error naming it; an empty

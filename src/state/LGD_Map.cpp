@@ -397,6 +397,19 @@ void TLcfgMap::SetScroll(std::int32_t x, std::int32_t y) {
     Panorama.Sync(ScrollX, ScrollY, MapWidth(), MapHeight(), LoopsX(), LoopsY());
 }
 
+void TLcfgMap::RefreshPanorama(const TKandelBitmap* picture, bool reload) {
+    Panorama.Settings = PanoramaSettings();
+    if (reload) {
+        if (!HasPanorama())
+            Panorama.Unload();
+        else if (picture != nullptr && picture->Width > 0)
+            Panorama.Load(*picture);
+        else
+            Panorama.LoadBlank();
+    }
+    Panorama.Sync(ScrollX, ScrollY, MapWidth(), MapHeight(), LoopsX(), LoopsY());
+}
+
 void TLcfgMap::SetChipSet(std::int32_t id) {
     ChipSetOverride = Unit != nullptr && id == Unit->ChipSet ? 0 : id;
     Chips = ChipSets != nullptr ? ChipSets->Find(ChipSetId()) : nullptr;

@@ -89,6 +89,11 @@ public:
     bool ScrollUp(std::int32_t a);
     bool ScrollDown(std::int32_t a);
 
+    // The panorama after its fields changed: the effective settings taken, and with
+    // `reload` the picture too (`picture` of the effective name, null: none found, a
+    // blank panorama); then synchronised with the view.
+    void RefreshPanorama(const TKandelBitmap* picture, bool reload);
+
     void SetChipSet(std::int32_t id);
     void SetEncounterSteps(std::int32_t n) { EncounterStepsOverride = n; }
     // Every cell showing `oldTile` (0..143) of the layer shows `newTile` from now on.

@@ -65,6 +65,8 @@ struct TFrameInfo {
     double PictureX = 0, PictureY = 0, Magnification = 0, EffectStrength = 0;
     int Angle = 0;
     bool BoxPresent = false;
+    bool AnimationPlaying = false;
+    double GuardFlash = 0;
 };
 
 // Plays the list as the game's automatic common event for `frames` frames and keeps
@@ -129,6 +131,8 @@ private:
         f.EffectStrength = p.EffectStrength;
         f.Angle = p.DrawnAngle();
         f.BoxPresent = game.Session->MessageWindow.Present();
+        f.AnimationPlaying = s.Screen.AnimationPlaying;
+        if (const TLcfgEventItem* guard = s.Map.Events.Find(1)) f.GuardFlash = guard->FlashStrength;
         if (!Shots.contains(f.Mark)) {
             auto copy = std::make_unique<TKandelBoard>();
             copy->SetSize(board.Width(), board.Height());
@@ -155,9 +159,13 @@ int Differing(const TKandelBoard& a, const TKandelBoard& b) {
 
 } // namespace
 
-// Off until its frame counts are checked against the running effects and its
-// golden picture has been looked at.
-TEST(ScreenCommands, DISABLED_TintApproachesLinearlyWaitsForItselfAndColoursTheWholeMap) {
+// How the frames fall: a checkpoint's frame runs the Hold after it, whose one frame
+// of waiting is spent in the same frame, so the next command runs one frame later. A
+// command waiting n frames spends one of them in its own frame and the list goes on
+// n frames after it. The field updates the screen before the interpreter runs, so an
+// effect begun in frame c first moves in frame c + 1, and a waited effect arrives in
+// the frame in which the list goes on.
+TEST(ScreenCommands, TintApproachesLinearlyWaitsForItselfAndColoursTheWholeMap) {
     TScreenPlay play(
         {
             Mark(1),
@@ -173,15 +181,17 @@ TEST(ScreenCommands, DISABLED_TintApproachesLinearlyWaitsForItselfAndColoursTheW
             Hold(),
         },
         260);
+    // The tint moves in frames start..grey: 60 steps, the last one in the checkpoint's.
     const int start = play.At(1) + 2, grey = play.At(2);
-    // 60 frames of tint after the command's frame, then the list goes on in the 61st.
-    EXPECT_EQ(grey - start, 61);
-    EXPECT_EQ(play.Log[static_cast<std::size_t>(grey - 1)].Colors.Saturation, 0);
-    EXPECT_GT(play.Log[static_cast<std::size_t>(grey - 2)].Colors.Saturation, 0);
-    for (int f = start + 1; f < grey - 1; ++f)
+    EXPECT_EQ(grey - start, 59);
+    EXPECT_EQ(play.Log[static_cast<std::size_t>(start - 1)].Colors.Saturation, 100);
+    EXPECT_EQ(play.Log[static_cast<std::size_t>(grey)].Colors.Saturation, 0);
+    EXPECT_GT(play.Log[static_cast<std::size_t>(grey - 1)].Colors.Saturation, 0);
+    for (int f = start + 1; f <= grey; ++f)
         EXPECT_LE(play.Log[static_cast<std::size_t>(f)].Colors.Saturation,
                   play.Log[static_cast<std::size_t>(f - 1)].Colors.Saturation);
-    EXPECT_EQ(play.Log[static_cast<std::size_t>(start + 30)].Colors.Saturation, 50);
+    // Linear: halfway after 30 of the 60 steps.
+    EXPECT_EQ(play.Log[static_cast<std::size_t>(start + 29)].Colors.Saturation, 50);
     // Full grey on every pixel: tiles, the hero and the guard (5-6-5 grey has green
     // twice red, blue equal to red).
     const TKandelBoard& g = play.Shot(2);
@@ -194,17 +204,15 @@ TEST(ScreenCommands, DISABLED_TintApproachesLinearlyWaitsForItselfAndColoursTheW
         }
     EXPECT_EQ(coloured, 0);
     EXPECT_GT(Differing(g, play.Shot(1)), 50000);
-    // Duration 0 with the wait flag waits one frame (two frames of the hold, two of
-    // the wait).
-    EXPECT_EQ(play.At(3) - grey, 4);
+    // Duration 0 with the wait flag waits one frame, spent in its own: the hold's
+    // frame and the command's.
+    EXPECT_EQ(play.At(3) - grey, 2);
     test::CompareGolden(play.Shot(3), "screen_tint.png");
     // Back to 100 everywhere: the picture before the tint.
     EXPECT_EQ(Differing(play.Shot(4), play.Shot(1)), 0);
 }
 
-// Off until its frame counts are checked against the running effects and its
-// golden picture has been looked at.
-TEST(ScreenCommands, DISABLED_FlashFadesAwayAndShakeMovesTheWholeMapSideways) {
+TEST(ScreenCommands, FlashFadesAwayAndShakeMovesTheWholeMapSideways) {
     TScreenPlay play(
         {
             Mark(1),
@@ -222,13 +230,15 @@ TEST(ScreenCommands, DISABLED_FlashFadesAwayAndShakeMovesTheWholeMapSideways) {
             Hold(),
         },
         320);
-    const int flash = play.At(1) + 2, after = play.At(2);
-    EXPECT_EQ(after - flash, 31);
+    // Set in frame `flash` at full strength, faded in the 30 frames after it.
+    const int flash = play.At(1) + 1, after = play.At(2);
+    EXPECT_EQ(after - flash, 30);
     EXPECT_EQ(play.Log[static_cast<std::size_t>(flash)].Colors.FlashStrength, 31);
-    for (int f = flash + 1; f < after; ++f)
+    for (int f = flash + 1; f <= after; ++f)
         EXPECT_LE(play.Log[static_cast<std::size_t>(f)].Colors.FlashStrength,
                   play.Log[static_cast<std::size_t>(f - 1)].Colors.FlashStrength);
-    EXPECT_EQ(play.Log[static_cast<std::size_t>(after - 1)].Colors.FlashStrength, 0);
+    EXPECT_GT(play.Log[static_cast<std::size_t>(after - 1)].Colors.FlashStrength, 0);
+    EXPECT_EQ(play.Log[static_cast<std::size_t>(after)].Colors.FlashStrength, 0);
     EXPECT_NE(play.Log[static_cast<std::size_t>(flash)].Hash,
               play.Log[static_cast<std::size_t>(flash - 1)].Hash);
     // Faded out: exactly the picture before it.
@@ -237,7 +247,7 @@ TEST(ScreenCommands, DISABLED_FlashFadesAwayAndShakeMovesTheWholeMapSideways) {
     // Every shaken frame is the still picture moved by the shake offset.
     const TKandelBoard& still = play.Shot(1);
     const int shakeStart = play.At(2) + 2, shakeEnd = play.At(3);
-    EXPECT_EQ(shakeEnd - shakeStart, 61);
+    EXPECT_EQ(shakeEnd - shakeStart, 59);
     int moved = 0, widest = 0;
     for (int f = shakeStart + 1; f < shakeEnd; ++f) {
         const int d = play.Log[static_cast<std::size_t>(f)].ShakeX;
@@ -247,7 +257,7 @@ TEST(ScreenCommands, DISABLED_FlashFadesAwayAndShakeMovesTheWholeMapSideways) {
     }
     EXPECT_GT(moved, 30);
     EXPECT_GE(widest, 10);
-    EXPECT_EQ(play.Log[static_cast<std::size_t>(shakeEnd - 1)].ShakeX, 0);
+    EXPECT_EQ(play.Log[static_cast<std::size_t>(shakeEnd)].ShakeX, 0);
     EXPECT_EQ(Differing(play.Shot(3), still), 0);
 
     // Clamped parameters reach the colour control in range; strength 32 of 32nds
@@ -299,9 +309,7 @@ TEST(ScreenCommands, AShakenFrameIsTheStillFrameMovedByTheOffset) {
     EXPECT_GT(compared, 60);
 }
 
-// Off until its frame counts are checked against the running effects and its
-// golden picture has been looked at.
-TEST(ScreenCommands, DISABLED_RainFallsOverTheMapAndScrollsWithItAsPicturesDo) {
+TEST(ScreenCommands, RainFallsOverTheMapAndScrollsWithItAsPicturesDo) {
     TScreenPlay play(
         {
             Cmd(11070, {1, 9}), // rain, strength above 2 is 2
@@ -336,9 +344,7 @@ TEST(ScreenCommands, DISABLED_RainFallsOverTheMapAndScrollsWithItAsPicturesDo) {
     EXPECT_GT(Differing(play.Shot(3), play.Shot(4)), 0); // snow shows
 }
 
-// Off until its frame counts are checked against the running effects and its
-// golden picture has been looked at.
-TEST(ScreenCommands, DISABLED_PicturesShowTurnMoveWindDownWaverAndGo) {
+TEST(ScreenCommands, PicturesShowTurnMoveWindDownWaverAndGo) {
     TScreenPlay play(
         {
             Mark(1),
@@ -375,14 +381,14 @@ TEST(ScreenCommands, DISABLED_PicturesShowTurnMoveWindDownWaverAndGo) {
     // Nothing changed by the numbers out of range.
     EXPECT_EQ(Differing(play.Shot(2), play.Shot(1)), 0);
     const int shown = play.At(2) + 2, turned = play.At(3);
-    // Twelve frames of the wait, then the checkpoint's: 13 updates of 8 each.
-    EXPECT_EQ(turned - shown, 13);
-    EXPECT_EQ(play.Log[static_cast<std::size_t>(turned)].Angle, 13 * 8);
+    // Turned in the frames after the show through the checkpoint's: 12 steps of 8.
+    EXPECT_EQ(turned - shown, 11);
+    EXPECT_EQ(play.Log[static_cast<std::size_t>(turned)].Angle, 12 * 8);
     test::CompareGolden(play.Shot(3), "picture_rotated.png");
 
     // The move arrives exactly; the rotation switched off has come to rest.
     const TFrameInfo& arrived = play.Log[static_cast<std::size_t>(play.At(4))];
-    EXPECT_EQ(play.At(4) - turned, 63);
+    EXPECT_EQ(play.At(4) - turned, 61);
     EXPECT_DOUBLE_EQ(arrived.PictureX, 100.0);
     EXPECT_DOUBLE_EQ(arrived.PictureY, 80.0);
     EXPECT_DOUBLE_EQ(arrived.Magnification, 50.0);
@@ -401,9 +407,7 @@ TEST(ScreenCommands, DISABLED_PicturesShowTurnMoveWindDownWaverAndGo) {
     EXPECT_EQ(Differing(play.Shot(8), play.Shot(1)), 0);
 }
 
-// Off until its frame counts are checked against the running effects and its
-// golden picture has been looked at.
-TEST(ScreenCommands, DISABLED_EraseAndShowScreenUseTheirTransitions) {
+TEST(ScreenCommands, EraseAndShowScreenUseTheirTransitions) {
     TScreenPlay play(
         {
             Mark(1),
@@ -422,10 +426,58 @@ TEST(ScreenCommands, DISABLED_EraseAndShowScreenUseTheirTransitions) {
     const int hidden = play.At(2);
     EXPECT_EQ(play.Log[static_cast<std::size_t>(hidden)].Brightness, 0);
     EXPECT_GT(hidden - play.At(1), 10); // the transition ran its frames
-    EXPECT_EQ(play.At(3) - hidden, 2);  // no frames of its own
+    EXPECT_EQ(play.At(3) - hidden, 1);  // no frames of its own, only the hold's
     EXPECT_EQ(play.Log[static_cast<std::size_t>(play.At(3))].Brightness, 0);
     const TFrameInfo& back = play.Log[static_cast<std::size_t>(play.At(4))];
     EXPECT_EQ(back.Brightness, 100);
+    EXPECT_EQ(Differing(play.Shot(4), play.Shot(1)), 0);
+}
+
+// Battle animations on the map: on the guard (its cells over him, his flash), over
+// the whole screen (its flash on the screen), waited for two frames per animation
+// frame, and gone without a trace when they end.
+TEST(ScreenCommands, BattleAnimationsPlayOnACharacterAndOverTheScreen) {
+    TScreenPlay play(
+        {
+            Mark(1),
+            Hold(),
+            Cmd(11210, {1, 1, 1, 0}), // "Slash" on the guard, waiting
+            Mark(2),
+            Hold(),
+            Cmd(11210, {3, 10001, 1, 1}), // "Flash" over the whole screen
+            Mark(3),
+            Hold(),
+            Cmd(11210, {99, 10001, 1, 0}), // no such animation: nothing, no wait
+            Mark(4),
+            Hold(),
+        },
+        300);
+    // Eight frames, two display frames each; the wait's first frame is the command's.
+    const int slash = play.At(1) + 1, shown = play.At(2);
+    EXPECT_EQ(shown - slash, 16);
+    int drawn = 0;
+    double guardFlash = 0;
+    for (int f = slash; f < shown; ++f) {
+        const TFrameInfo& info = play.Log[static_cast<std::size_t>(f)];
+        EXPECT_TRUE(info.AnimationPlaying) << f;
+        drawn += info.Hash != play.Log[static_cast<std::size_t>(slash - 1)].Hash ? 1 : 0;
+        guardFlash = std::max(guardFlash, info.GuardFlash);
+    }
+    EXPECT_GE(drawn, 14);
+    EXPECT_GT(guardFlash, 0.0);
+    EXPECT_FALSE(play.Log[static_cast<std::size_t>(shown)].AnimationPlaying);
+    EXPECT_EQ(Differing(play.Shot(2), play.Shot(1)), 0);
+
+    // The whole-screen animation's timing flashes the screen, not the guard.
+    int flashed = 0;
+    for (int f = shown + 1; f < play.At(3); ++f) {
+        const TFrameInfo& info = play.Log[static_cast<std::size_t>(f)];
+        flashed += info.Colors.FlashStrength > 0 ? 1 : 0;
+        EXPECT_EQ(info.GuardFlash, 0.0);
+    }
+    EXPECT_GT(flashed, 0);
+    EXPECT_EQ(play.At(3) - shown, 1 + 16);
+    EXPECT_EQ(play.At(4) - play.At(3), 1);
     EXPECT_EQ(Differing(play.Shot(4), play.Shot(1)), 0);
 }
 

@@ -11,6 +11,7 @@
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
+#include "state/LGD_GameState.h"
 
 namespace kestra {
 namespace {
@@ -66,6 +67,13 @@ TEST(DemoWalk, TheTownGateLeadsToTheFieldWhereAnEncounterStartsABattle) {
     ASSERT_NE(a.Field(), nullptr);
     EXPECT_EQ(a.Hero().MapId, 2);
     EXPECT_GT(a.Field()->EncountersRolled, 0);
+    // Leaving by the gate made the town a destination of the teleport skill: in front of
+    // the gate, where the field's road leads back.
+    const TLcfgTeleportItem* town = a.Session->Save->State.Teleport.FindByMap(1);
+    ASSERT_NE(town, nullptr);
+    EXPECT_EQ(town->X, 9);
+    EXPECT_EQ(town->Y, 13);
+    EXPECT_EQ(a.Session->Save->State.Teleport.FindByMap(2), nullptr);
     test::CompareGolden(a.Game->Board(), "demo_field_walk.png");
     // The same seed and script give the same game.
     TDemoGame b(3400);
