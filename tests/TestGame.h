@@ -25,10 +25,32 @@ namespace kestra::test {
 // played (their files) and the music fades asked for.
 class TRecordingTonica : public TNullTonica {
 public:
+    // One effect as it was asked for.
+    struct TSoundPlay {
+        std::string Path;
+        std::int32_t Volume, Tempo, Balance;
+    };
     bool PlaySoundEx(const std::string& path, std::int32_t volume, std::int32_t tempo,
                      std::int32_t balance) override {
         Sounds.push_back(path);
+        SoundPlays.push_back({path, volume, tempo, balance});
         return TNullTonica::PlaySoundEx(path, volume, tempo, balance);
+    }
+    void FadeInMusic(std::int32_t ms) override {
+        MusicFadeIn = ms;
+        TNullTonica::FadeInMusic(ms);
+    }
+    void SetMusicVolume(std::int32_t volume) override {
+        MusicVolume = volume;
+        TNullTonica::SetMusicVolume(volume);
+    }
+    void SetMusicSpeed(std::int32_t tempo) override {
+        MusicTempo = tempo;
+        TNullTonica::SetMusicSpeed(tempo);
+    }
+    void SetMusicPanpot(std::int32_t balance) override {
+        MusicBalance = balance;
+        TNullTonica::SetMusicPanpot(balance);
     }
     void FadeOutMusic(std::int32_t ms) override {
         MusicFades.push_back(ms);
@@ -43,6 +65,7 @@ public:
     }
     bool PlayMusic(const std::string& path) override {
         ++MusicStarts;
+        MusicPath = path;
         return TNullTonica::PlayMusic(path);
     }
     void StopMusic() override {
@@ -50,8 +73,13 @@ public:
         TNullTonica::StopMusic();
     }
     std::vector<std::string> Sounds;
+    std::vector<TSoundPlay> SoundPlays;
     std::vector<std::int32_t> MusicFades;
     int MusicStarts = 0, MusicStops = 0;
+    // The last fade-in, volume, tempo and balance sent for the music (-1: none yet).
+    std::int32_t MusicFadeIn = -1, MusicVolume = -1, MusicTempo = -1, MusicBalance = -1;
+    // The file of the last music started.
+    std::string MusicPath;
 };
 
 // The headless platform with the recording sound device; it also keeps the messages

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -745,9 +746,12 @@ public:
     std::vector<std::string> Used;
 };
 
+// The record is a whole file without a closing chunk 0 (a database, a save file).
+bool Unterminated(const TCatalogBaseItem& record);
+
 // Puts the kept chunks back by re-reading the record's own encoding with them merged in.
 void MergeUnknown(const TContext& cx, const TJson& raw, const std::string& path,
-                  TCatalogBaseItem& record) {
+                  TCatalogBaseItem& record, bool zeroIsChunk) {
     std::vector<TRawChunk> chunks;
     const auto& arr = WantArray(cx, raw, path);
     for (std::size_t i = 0; i < arr.size(); ++i) {
@@ -758,8 +762,11 @@ void MergeUnknown(const TContext& cx, const TJson& raw, const std::string& path,
             Fail(cx.File, at, "expected {\"id\": N, \"bytes\": \"hex\"}");
         auto payload = Unhex(bytes->AsString());
         if (!payload) Fail(cx.File, at + ".bytes", "bad hex string");
-        chunks.push_back(
-            {static_cast<std::int32_t>(WantInt(cx, *id, at + ".id", 1, KI32Max)), *payload});
+        // Any 32-bit ID but 0, which closes a record (except at the top of a file
+        // that has no terminator, where it is an ordinary chunk).
+        const auto n = static_cast<std::int32_t>(WantInt(cx, *id, at + ".id", KI32Min, KI32Max));
+        if (n == 0 && !zeroIsChunk) Fail(cx.File, at + ".id", "chunk 0 would end the record");
+        chunks.push_back({n, *payload});
     }
     if (chunks.empty()) return;
     std::stable_sort(chunks.begin(), chunks.end(),
@@ -806,7 +813,7 @@ void RecordFromJson(const TContext& cx, const TJson& obj, const std::string& pat
         Fail(cx.File, path + "." + m.first, "unknown field");
     }
     if (const TJson* raw = obj.Find("unknownChunks"))
-        MergeUnknown(cx, *raw, path + ".unknownChunks", record);
+        MergeUnknown(cx, *raw, path + ".unknownChunks", record, depth == 0 && Unterminated(record));
 }
 
 // ---- files ----
@@ -869,6 +876,10 @@ private:
         return TLcfgEnvironment(dataBase, silence, NoAssetFile, [] {});
     }
 };
+
+bool Unterminated(const TCatalogBaseItem& record) {
+    return typeid(record) == typeid(TVezDataBase) || typeid(record) == typeid(TSaveFileImage);
+}
 
 } // namespace
 
@@ -970,8 +981,80 @@ std::vector<std::uint8_t> PackJson(const TJson& doc, const std::string& source) 
     Fail(source, "$.kind", "unknown kind \"" + kind->AsString() + "\"");
 }
 
+namespace {
+
+// ---- save counts ----
+
+// The files whose records carry a save count, which save files remember: a save made
+// on a map (or with a database) of another count does not resume its events there.
+std::int32_t& SaveCountOf(TVezDataBase& db) {
+    return db.System.SaveCount;
+}
+
+std::int32_t& SaveCountOf(TVezMap& map) {
+    return map.SaveCount;
+}
+
+std::vector<std::uint8_t> FileImage(const TVezDataBase& db) {
+    return db.SaveToBytes();
+}
+
+std::vector<std::uint8_t> FileImage(const TVezMap& map) {
+    TByteWriter w;
+    WriteLString(w, KMapUnitMagic);
+    map.SaveToStream(w);
+    return std::move(w.Bytes);
+}
+
+// `packed` as it replaces `old`: with the same contents it keeps the higher of the two
+// counts (and the old bytes when that is the old count); with other contents it is a
+// new save of the file, one above the higher. A previous file that does not read as
+// the same kind is no previous file.
+template <class T>
+std::vector<std::uint8_t>
+CountedAgainst(std::vector<std::uint8_t> packed, const std::string& source,
+               const std::vector<std::uint8_t>& old, const std::string& oldName) {
+    auto previous = std::make_unique<T>();
+    try {
+        previous->LoadFromBytes(old, oldName);
+    } catch (const EKestraError&) {
+        return packed;
+    }
+    auto fresh = std::make_unique<T>();
+    fresh->LoadFromBytes(packed, source);
+    const std::int32_t own = SaveCountOf(*fresh), before = SaveCountOf(*previous);
+    const std::int32_t higher = std::max(own, before);
+    SaveCountOf(*fresh) = before;
+    if (FileImage(*fresh) == FileImage(*previous)) {
+        if (own <= before) return old;
+        SaveCountOf(*fresh) = higher;
+    } else {
+        SaveCountOf(*fresh) = higher < KI32Max ? higher + 1 : higher;
+    }
+    return FileImage(*fresh);
+}
+
+std::vector<std::uint8_t> CountedAgainstFile(std::vector<std::uint8_t> packed,
+                                             const std::string& source, const std::string& out) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(out, ec)) return packed;
+    std::vector<std::uint8_t> old;
+    try {
+        old = ReadWholeFile(out);
+    } catch (const EKestraError&) {
+        return packed;
+    }
+    const std::string magic = FileMagic(packed, source);
+    if (magic == KDataBaseMagic)
+        return CountedAgainst<TVezDataBase>(std::move(packed), source, old, out);
+    if (magic == KMapUnitMagic) return CountedAgainst<TVezMap>(std::move(packed), source, old, out);
+    return packed;
+}
+
+} // namespace
+
 const char* const KDumpUsage = "FILE";
-const char* const KPackUsage = "JSON OUT";
+const char* const KPackUsage = "[--exact] JSON OUT";
 
 int RunDumpCommand(const TArgs& args) {
     if (args.size() != 1) throw EUsage{"dump takes one file"};
@@ -981,11 +1064,22 @@ int RunDumpCommand(const TArgs& args) {
 }
 
 int RunPackCommand(const TArgs& args) {
-    if (args.size() != 2) throw EUsage{"pack takes a JSON file and an output file"};
-    std::string text = ReadText(args[0]);
-    TJson doc = ParseJson(text, args[0]);
-    std::vector<std::uint8_t> bytes = PackJson(doc, args[0]);
-    WriteWholeFile(args[1], bytes);
+    TArgs files;
+    bool exact = false;
+    for (const std::string& a : args) {
+        if (a == "--exact")
+            exact = true;
+        else
+            files.push_back(a);
+    }
+    if (files.size() != 2) throw EUsage{"pack takes a JSON file and an output file"};
+    std::string text = ReadText(files[0]);
+    TJson doc = ParseJson(text, files[0]);
+    std::vector<std::uint8_t> bytes = PackJson(doc, files[0]);
+    // Packing over a database or map unit is a save of it, unless asked for the bytes
+    // exactly as the JSON gives them.
+    if (!exact) bytes = CountedAgainstFile(std::move(bytes), files[0], files[1]);
+    WriteWholeFile(files[1], bytes);
     return 0;
 }
 

@@ -14,8 +14,8 @@
 
 namespace {
 
-// A game directory with data gets its title and game-over scenes; the scenes
-// still missing show the placeholder.
+// The game directory's database and map tree are loaded before the first frame; a
+// directory without them is an error naming the missing file.
 void PrepareGameData(kestra::TGameMain& game) {
     kestra::PrepareGame(game);
 }

@@ -161,7 +161,7 @@ void TVezMap::AttachGraphics(const TVezChipSet& chipSets) {
         const TVezEventItem& event = *Events.ItemAt(e);
         for (std::size_t p = 0; p < event.Pages.Count(); ++p) {
             const std::string& graphic = event.Pages.ItemAt(p)->Graphic;
-            if (!graphic.empty()) characters.Use(graphic, false);
+            if (!graphic.empty()) characters.Use(graphic);
         }
     }
     characters.Purge();

@@ -104,7 +104,7 @@ public:
     // After a load: hands the chip set record of the map's chip set ID to the tile
     // renderer (an ID not in the table raises ELookupError), then refreshes the
     // character-set cache with the graphic of every page of every event. A page
-    // naming a missing or broken character set gets a blank one that draws nothing.
+    // naming a missing or broken character set raises an error naming it.
     void AttachGraphics(const TVezChipSet& chipSets);
 
 private:

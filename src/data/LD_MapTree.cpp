@@ -57,6 +57,20 @@ void TVezMapTree::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::
             DisplayOrder.push_back(id);
         }
         SelectedId = ReadVarInt(r);
+        // The start positions close the file; a file cut before or inside them is
+        // truncated like any other.
+        if (r.AtEnd()) r.FailAt(r.Position(), "the file ends before the start positions");
+        const std::size_t startAt = r.Position();
+        TByteReader scan = r.Sub(r.Remaining());
+        for (;;) {
+            if (scan.AtEnd()) r.FailAt(startAt, "the start positions are cut short");
+            if (ReadVarInt(scan) == 0) break;
+            std::int32_t len = ReadVarInt(scan);
+            if (len < 0 || static_cast<std::size_t>(len) > scan.Remaining())
+                r.FailAt(startAt, "the start positions are cut short");
+            scan.Skip(static_cast<std::size_t>(len));
+        }
+        r.Seek(startAt);
         TByteReader rest = r.Sub(r.Remaining());
         Start.LoadFromStream(rest);
     } catch (...) {

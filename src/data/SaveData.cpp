@@ -90,18 +90,63 @@ TLcfgSaveData::TLcfgSaveData(TLcfgEnvironment env, std::string saveDir, TSaveFil
     State.Reset();
 }
 
+std::filesystem::path TLcfgSaveData::SaveDirPath() const {
+    return SaveDir.empty() ? std::filesystem::path(".") : std::filesystem::path(SaveDir);
+}
+
 std::optional<std::filesystem::path> TLcfgSaveData::SlotPath(std::int32_t slot) const {
     if (slot < 1 || slot > 99) return std::nullopt;
-    std::string wanted = SlotFileName(slot);
-    std::filesystem::path dir =
-        SaveDir.empty() ? std::filesystem::path(".") : std::filesystem::path(SaveDir);
+    return SaveDirPath() / SlotFileName(slot);
+}
+
+std::optional<TLcfgSaveData::TSlotFile> TLcfgSaveData::FindSlotFile(std::int32_t slot) const {
+    if (slot < 1 || slot > 99) return std::nullopt;
+    const std::string wanted = SlotFileName(slot);
+    // Every file of the slot's name in any letter case; the best is the newest save
+    // whose header reads (its time stamp, then the file's time), then one that reads
+    // not at all (so that loading it reports why).
+    struct TCandidate {
+        TSlotFile File;
+        bool Readable = false;
+        std::filesystem::file_time_type Modified{};
+        bool Exact = false;
+    };
+    auto better = [](const TCandidate& a, const TCandidate& b) {
+        if (a.Readable != b.Readable) return a.Readable;
+        if (a.Readable && a.File.Header.Time != b.File.Header.Time)
+            return a.File.Header.Time > b.File.Header.Time;
+        if (a.Modified != b.Modified) return a.Modified > b.Modified;
+        return a.Exact && !b.Exact;
+    };
+    std::optional<TCandidate> best;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (name != wanted && SameIgnoringAsciiCase(name, wanted) && it->is_regular_file(ec))
-            return it->path();
+    for (std::filesystem::directory_iterator it(SaveDirPath(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code fileEc;
+        if (!SameIgnoringAsciiCase(name, wanted) || !it->is_regular_file(fileEc)) continue;
+        TCandidate c;
+        c.File.Path = it->path();
+        c.Exact = name == wanted;
+        c.Modified = it->last_write_time(fileEc);
+        try {
+            const auto bytes = ReadWholeFile(c.File.Path.string());
+            c.File.Header = ReadHeaderFromBytes(bytes, c.File.Path.string());
+            c.Readable = true;
+        } catch (const EKestraError&) {
+            c.Readable = false;
+        }
+        if (!best || better(c, *best)) best = std::move(c);
     }
-    return dir / wanted;
+    if (!best) return std::nullopt;
+    best->File.Readable = best->Readable;
+    return std::move(best->File);
+}
+
+std::optional<std::filesystem::path> TLcfgSaveData::SlotFile(std::int32_t slot) const {
+    auto file = FindSlotFile(slot);
+    if (!file) return std::nullopt;
+    return file->Path;
 }
 
 void TLcfgSaveData::Reset() {
@@ -280,24 +325,17 @@ TLcfgSaveHeader TLcfgSaveData::ReadHeaderFromBytes(std::span<const std::uint8_t>
 }
 
 bool TLcfgSaveData::Load(std::int32_t slot, const TLoadCheck& check) {
-    auto path = SlotPath(slot);
-    std::error_code ec;
-    if (!path || !std::filesystem::is_regular_file(*path, ec)) return false;
-    auto bytes = ReadWholeFile(path->string());
-    LoadFromBytes(bytes, path->string(), check);
+    auto file = FindSlotFile(slot);
+    if (!file) return false;
+    auto bytes = ReadWholeFile(file->Path.string());
+    LoadFromBytes(bytes, file->Path.string(), check);
     return true;
 }
 
 std::optional<TLcfgSaveHeader> TLcfgSaveData::ReadHeader(std::int32_t slot) const {
-    auto path = SlotPath(slot);
-    std::error_code ec;
-    if (!path || !std::filesystem::is_regular_file(*path, ec)) return std::nullopt;
-    try {
-        auto bytes = ReadWholeFile(path->string());
-        return ReadHeaderFromBytes(bytes, path->string());
-    } catch (const EKestraError&) {
-        return std::nullopt;
-    }
+    auto file = FindSlotFile(slot);
+    if (!file || !file->Readable) return std::nullopt;
+    return std::move(file->Header);
 }
 
 std::vector<std::optional<TLcfgSaveHeader>> TLcfgSaveData::ListHeaders(std::int32_t count) const {

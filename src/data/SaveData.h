@@ -82,9 +82,15 @@ public:
     TLcfgSaveData(TLcfgEnvironment env, std::string saveDir, TSaveFileWriter writer,
                   TDayClock clock = LocalDayCount);
 
-    // The file of slot N: an existing file whose name matches "Save%.2d.lsd" in any
-    // case, else the name in that exact case. Null for a slot outside 1..99.
+    // The file a save into slot N writes: "Save%.2d.lsd" in exactly that case. Null
+    // for a slot outside 1..99.
     std::optional<std::filesystem::path> SlotPath(std::int32_t slot) const;
+    // The file slot N is read from. Files whose names match "Save%.2d.lsd" in another
+    // letter case count too (saves copied from another system), and when there are
+    // several, the newest save whose header reads wins (its time stamp, then the file's
+    // modification time), so a stale or broken twin never hides a good save. Nullopt
+    // when the slot has no file.
+    std::optional<std::filesystem::path> SlotFile(std::int32_t slot) const;
 
     // Every object cleared, the actors set up from the database, then the devices told.
     void Reset();
@@ -123,6 +129,13 @@ public:
     TLcfgSaveHeader Header;
 
 private:
+    struct TSlotFile {
+        std::filesystem::path Path;
+        TLcfgSaveHeader Header; // read when Readable
+        bool Readable = false;
+    };
+    std::filesystem::path SaveDirPath() const;
+    std::optional<TSlotFile> FindSlotFile(std::int32_t slot) const;
     void RebuildHeader();
     std::vector<std::uint8_t> Serialise() const;
     // Reads the chunks of a file image into the tree and header; with `headerOnly`

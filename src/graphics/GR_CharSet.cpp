@@ -34,7 +34,7 @@ std::unique_ptr<TKandelSheet> BlankSheet() {
 
 } // namespace
 
-int TVezCharSetGraphic::Use(const std::string& name, bool raiseErrors) {
+int TVezCharSetGraphic::Use(const std::string& name) {
     int index = IndexOf(name);
     if (index >= 0) {
         Entries[static_cast<std::size_t>(index)].Used = true;
@@ -42,11 +42,8 @@ int TVezCharSetGraphic::Use(const std::string& name, bool raiseErrors) {
     }
     auto sheet = BlankSheet();
     std::string path = FindAsset ? FindAsset(name, "CharSet") : std::string();
-    if (path.empty()) {
-        if (raiseErrors) throw EFileError("CharSet/" + name + ": character set not found");
-    } else {
-        sheet->LoadFromFile(path, raiseErrors);
-    }
+    if (path.empty()) throw EFileError("CharSet/" + name + ": character set not found");
+    sheet->LoadFromFile(path, true);
     Entries.push_back({name, std::move(sheet), true});
     return static_cast<int>(Entries.size()) - 1;
 }

@@ -36,9 +36,9 @@ public:
     int Level = 0;
 
     // The entry of a name, loaded from the "CharSet" folder when not cached and
-    // marked used. With raiseErrors false a picture that is missing or broken is
-    // cached as a blank sheet (which draws nothing) instead of raising.
-    int Use(const std::string& name, bool raiseErrors = true);
+    // marked used. A picture that is missing or broken raises an error naming it (an
+    // author's misspelt name shows at once), and nothing is cached for it.
+    int Use(const std::string& name);
     // -1 when absent.
     int IndexOf(const std::string& name) const;
     // Null for an index outside the cache.

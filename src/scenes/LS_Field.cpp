@@ -244,7 +244,7 @@ void TVezFieldScene::DrawCharacter(TLcfgCharacter& c) {
             return;
         }
         TVezCharSetGraphic& chars = Unit.CharSetGraphic();
-        const int index = chars.Use(c.SpriteName, false);
+        const int index = chars.Use(c.SpriteName);
         if (TKandelSheet* sheet = chars.Sheet(index)) State.Screen.ApplyColors(*sheet);
         chars.Level = std::clamp(c.Transparency, 0, 7);
         // The character's own flash mixes into its sheet for this one draw.

@@ -247,7 +247,7 @@ void TVezShopScene::Enter() {
     TVezCharSetGraphic& sprites = Game.Session->Unit.CharSetGraphic();
     for (std::int32_t i = 0; i < State.PartyInfo.MemberCount(); ++i)
         if (const TLcfgPlayerItem* member = State.PartyInfo.Member(i))
-            sprites.Use(member->WalkGraphic().Name, false);
+            if (!member->WalkGraphic().Name.empty()) sprites.Use(member->WalkGraphic().Name);
     Shown = true;
     Returning = false;
     Pause = 0;
@@ -544,7 +544,8 @@ void TVezShopScene::DrawParty() {
         const bool allowed = item != nullptr && Allows(*member, *item);
         const TLcfgPlayerItem::TGraphic graphic = member->WalkGraphic();
         // A member who cannot use the item stands still in grey.
-        const int index = sprites.Use(graphic.Name, false);
+        // A missing character set raises, naming it; a member without one shows none.
+        const int index = graphic.Name.empty() ? -1 : sprites.Use(graphic.Name);
         sprites.Level = graphic.Transparency;
         sprites.Greyscale = !allowed;
         sprites.DrawCharacter(board, 212 + 32 * i, 68, 0, allowed ? walk : 1, 2, graphic.Index,

@@ -182,7 +182,9 @@ void TGameMain::Run() {
             KandelDrawMain();
             return;
         } catch (const EKandelDrawReset&) {
-            // F12: the next pass resets the whole game.
+            // F12: the next pass resets the whole game, over the game's files read
+            // again (an author who edited them sees the change).
+            if (Session->GameLoaded) LoadGameData(*this);
         }
     }
 }

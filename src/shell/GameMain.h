@@ -68,7 +68,8 @@ public:
     TGameMain& operator=(const TGameMain&) = delete;
 
     // Runs until the window closes, the frame limit is reached or an error
-    // escapes. F12 unwinds to here and the game starts again.
+    // escapes. F12 unwinds to here; the database and map tree are read again and
+    // the game starts over.
     void Run();
     // One entry of the main loop: ResetGame, then frames until an exception.
     void KandelDrawMain();

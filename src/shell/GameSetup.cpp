@@ -2,6 +2,7 @@
 
 #include "graphics/GR_ChipSet.h"
 #include "graphics/KandelImage.h"
+#include "graphics/KandelSheet.h"
 #include "interpreter/LGD_ScripterParty.h"
 #include "media/MultiInput.h"
 #include "scenes/LS_Field.h"
@@ -31,6 +32,16 @@ bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture) {
     if (!path) throw EFileError("Panorama/" + name + ": picture not found");
     ReadImageFile(path->string(), picture);
     return true;
+}
+
+void LoadScenePicture(TGameMain& game, TKandelSheet& sheet, const std::string& name,
+                      const char* folder) {
+    sheet.Clear();
+    sheet.Transparent = false;
+    if (name.empty()) return;
+    const auto path = game.Assets->FindAssetFile(name, folder, KPictureExtensions);
+    if (!path) throw EFileError(std::string(folder) + "/" + name + ": picture not found");
+    sheet.LoadFromFile(path->string(), true);
 }
 
 void UseMapChipSet(TGameMain& game) {
@@ -139,17 +150,27 @@ std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string sav
     return session;
 }
 
-std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
-    auto dataBaseFile = game.Assets->FindGameFile("KESTRA.ldb");
-    auto mapTreeFile = game.Assets->FindGameFile("KESTRA.lmt");
-    if (!dataBaseFile || !mapTreeFile) return nullptr;
+void LoadGameData(TGameMain& game) {
+    TGameSession& session = *game.Session;
+    // Both files are required: a directory without them is no game.
+    auto required = [&game](const char* name) {
+        auto path = game.Assets->FindGameFile(name);
+        if (!path)
+            throw EFileError(std::string(name) + ": not found in the game directory " +
+                             game.Config.GameDir);
+        return path->string();
+    };
+    const std::string dataBaseFile = required(KDataBaseFile);
+    const std::string mapTreeFile = required(KMapTreeFile);
+    session.DataBase.LoadFromFile(dataBaseFile);
+    session.MapTree.LoadFromFile(mapTreeFile);
+}
 
+std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     std::shared_ptr<TGameSession> session = game.Session;
-    session->DataBase.LoadFromFile(dataBaseFile->string());
-    session->MapTree.LoadFromFile(mapTreeFile->string());
+    LoadGameData(game);
     session->Save->Reset();
     session->GameLoaded = true;
-
     return session;
 }
 

@@ -17,10 +17,12 @@
 namespace kestra {
 
 class TGameMain;
+class TKandelSheet;
 class TVezFieldScene;
 
 // The loaded data of one game and the state of the game being played. The game
-// object creates it empty at start; PrepareGame loads the game's files into it.
+// object creates it empty at start; PrepareGame loads the game's files into it, and
+// every reset of the game reads them again.
 struct TGameSession {
     explicit TGameSession(TGameMain& game) : MessageWindow(game) {}
 
@@ -50,9 +52,12 @@ struct TGameSession {
 std::shared_ptr<TGameSession> CreateGameSession(TGameMain& game, std::string saveDir,
                                                 TSaveFileWriter writer, TDayClock clock);
 
-// When the game directory holds "KESTRA.ldb" and "KESTRA.lmt", loads them into the
-// game's session (errors raised, naming the file) and resets the game state over them.
-// Answers the session, or null for a directory without game data.
+// Reads the game directory's "KESTRA.ldb" and "KESTRA.lmt" into the session. A file
+// that is missing, unreadable or broken raises an error naming it.
+void LoadGameData(TGameMain& game);
+
+// Loads the game's data (LoadGameData) and resets the game state over it; from then on
+// the game's own scenes run. Answers the session.
 std::shared_ptr<TGameSession> PrepareGame(TGameMain& game);
 
 // A new field scene over the session's map state, hero and map unit, put into the
@@ -86,6 +91,12 @@ bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture);
 // The map unit's chip set picture and water animation follow the map state's chip set
 // (an event's or a saved game's change). Raises when the picture is not found.
 void UseMapChipSet(TGameMain& game);
+
+// The title or game-over picture `name` from `folder` into `sheet`, which keeps its
+// size. A named picture that is missing or broken raises an error naming it; an empty
+// name loads nothing and leaves the sheet black.
+void LoadScenePicture(TGameMain& game, TKandelSheet& sheet, const std::string& name,
+                      const char* folder);
 
 // Some save slot 1..count holds a game (a header with a time stamp).
 bool AnySaveExists(TGameMain& game, int count);

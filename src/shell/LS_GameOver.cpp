@@ -19,10 +19,7 @@ void TVezGameOverScene::Reset() {
 void TVezGameOverScene::Update() {
     if (!started_) {
         sheet_.SetSize(KScreenWidth, KScreenHeight);
-        const std::string& name = Game.Session->DataBase.System.GameOverGraphic;
-        const auto path = Game.Assets->FindAssetFile(name, "GameOver", KPictureExtensions);
-        if (!path) throw EFileError("GameOver/" + name + ": picture not found");
-        sheet_.LoadFromFile(path->string(), true);
+        LoadScenePicture(Game, sheet_, Game.Session->DataBase.System.GameOverGraphic, "GameOver");
         started_ = true;
         FadeIn(1);
         return;

@@ -33,22 +33,14 @@ std::array<std::string, 3> TVezTitleScene::Commands() const {
 }
 
 void TVezTitleScene::PlayTitleMusic() {
-    const std::string& name = Game.Session->DataBase.System.Music[0].Name;
-    const auto path = name.empty() || name == "(OFF)"
-                          ? std::nullopt
-                          : Game.Assets->FindAssetFile(name, "Music", KMusicExtensions);
-    if (path)
-        Game.Sound->PlayMusic(path->string());
-    else
-        Game.Sound->StopMusic();
+    // A full request: the title music comes with its fade-in, volume, tempo and
+    // balance, and one that already plays (back from the load list) goes on.
+    TLcfgSystem& system = Game.System();
+    system.PlayMusic(system.Music(KMusicTitle));
 }
 
 void TVezTitleScene::PlaySound(int which) {
-    const std::string& name =
-        Game.Session->DataBase.System.Sound[static_cast<std::size_t>(which)].Name;
-    if (name.empty() || name == "(OFF)") return;
-    const auto path = Game.Assets->FindAssetFile(name, "Sound", KSoundExtensions);
-    if (path) Game.Sound->PlaySoundEx(path->string(), 100, 100, 50);
+    Game.System().PlaySystemSound(which);
 }
 
 void TVezTitleScene::Reset() {
@@ -87,10 +79,7 @@ void TVezTitleScene::SetUp() {
         Game.Config.ShowLogos = false;
     }
     saveExists_ = AnySaveExists(Game, KSaveFilePanels);
-    const std::string& name = Game.Session->DataBase.System.TitleGraphic;
-    const auto path = Game.Assets->FindAssetFile(name, "Title", KPictureExtensions);
-    if (!path) throw EFileError("Title/" + name + ": picture not found");
-    sheet_.LoadFromFile(path->string(), true);
+    LoadScenePicture(Game, sheet_, Game.Session->DataBase.System.TitleGraphic, "Title");
     // "HideTitle": no title picture, no title music, the window higher.
     const bool showTitle = Game.Config.ShowTitle;
     if (showTitle) PlayTitleMusic();
@@ -128,10 +117,10 @@ void TVezTitleScene::Update() {
     switch (window_->CursorIndex) {
     case 0:
         PlaySound(KSoundDecide);
-        Game.Sound->FadeOutMusic(800);
+        Game.System().FadeOutMusic(800);
         HideTitle();
         for (int k = 0; k < 48; ++k) Host.WaitFrame();
-        Game.Sound->StopMusic();
+        Game.System().StopMusic();
         for (int k = 0; k < 16; ++k) Host.WaitFrame();
         Game.System().Scene = KSceneField;
         StartNewGame(Game);
@@ -147,7 +136,7 @@ void TVezTitleScene::Update() {
         break;
     default:
         PlaySound(KSoundDecide);
-        Game.Sound->FadeOutMusic(400);
+        Game.System().FadeOutMusic(400);
         FadeOut(4);
         // Only a request: resources are freed when the game object goes.
         Game.Display->RequestClose();

@@ -3,7 +3,7 @@
 // game's title picture with its music and the new game / continue / quit window.
 // Pictures, music, sounds and words come from the game's database; New Game starts
 // the game's new game, Continue opens the save scene in load mode, Quit ends the
-// program.
+// program. An empty picture name shows a black picture.
 #include "graphics/KandelSheet.h"
 #include "scenes/GameWindows.h"
 #include "shell/LS_Base.h"
@@ -43,8 +43,10 @@ private:
     void HideTitle();
     // The vocabulary's new game, continue and quit words.
     std::array<std::string, 3> Commands() const;
+    // The system state's title music (a request: one already playing goes on).
     void PlayTitleMusic();
-    // A sound of the database's system sounds (0-based, KSoundDecide ...).
+    // One of the system state's sounds (0-based, KSoundDecide ...) with its volume,
+    // tempo and balance.
     void PlaySound(int which);
 
     TGameMain& Game;

@@ -158,7 +158,7 @@ void TLcfgMap::PlaySound(const TVezMoveRouteItem& command) {
 }
 
 void TLcfgMap::GraphicChanged(const std::string& file) {
-    if (Unit != nullptr && !file.empty()) Unit->CharSetGraphic().Use(file, false);
+    if (Unit != nullptr && !file.empty()) Unit->CharSetGraphic().Use(file);
 }
 
 void TLcfgMap::SetHero(TLcfgParty& hero) {

@@ -225,13 +225,17 @@ TEST(MapUnit, EventsLoadAndFeedTheGraphicsCaches) {
         asked.push_back(name);
         return std::string(); // neither picture exists
     };
-    back.AttachGraphics(chipSets);
+    // A page naming a character set that is not there is an error naming it.
+    try {
+        back.AttachGraphics(chipSets);
+        FAIL();
+    } catch (const EFileError& e) {
+        EXPECT_STREQ(e.what(), "CharSet/Guard: character set not found");
+    }
     EXPECT_EQ(back.ChipSetGraphic().WaterSequence(), 1);
     EXPECT_EQ(back.ChipSetGraphic().WaterSpeed(), 1);
-    EXPECT_EQ(asked, (std::vector<std::string>{"Guard", "Ghost"}));
-    // Missing character sets are cached blank and used, so the map still shows.
-    ASSERT_EQ(back.CharSetGraphic().Count(), 2u);
-    EXPECT_TRUE(back.CharSetGraphic().IsUsed(back.CharSetGraphic().IndexOf("Ghost")));
+    EXPECT_EQ(asked, (std::vector<std::string>{"Guard"}));
+    EXPECT_EQ(back.CharSetGraphic().Count(), 0u);
 
     back.ChipSet = 3;
     EXPECT_THROW(back.AttachGraphics(chipSets), ELookupError);

@@ -91,7 +91,7 @@ public:
         p.MoveFrequency = 3;
         p.MoveSpeed = 3;
         p.Layer = 1;
-        p.Graphic = "npc";
+        p.Graphic = "People";
         return p;
     }
     TVezEventItem& AddEventData(std::int32_t x, std::int32_t y) {

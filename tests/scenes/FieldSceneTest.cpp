@@ -123,7 +123,7 @@ struct TFieldRun {
         auto e = std::make_unique<TLcfgCharacter>(static_cast<std::int32_t>(Events.size() + 1));
         e->X = x;
         e->Y = y;
-        e->SpriteName = "npc";
+        e->SpriteName = "people";
         Events.push_back(std::move(e));
         std::vector<TLcfgCharacter*> list;
         for (auto& p : Events) list.push_back(p.get());

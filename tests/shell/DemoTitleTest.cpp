@@ -5,7 +5,10 @@
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace kestra;
 
@@ -40,13 +43,29 @@ TEST(DemoTitle, NewGameFromTheTitleWalksInTheTown) {
     EXPECT_FALSE(session->Save->State.Hero.SpriteName.empty());
 }
 
-TEST(DemoTitle, ADirectoryWithoutGameDataKeepsThePlaceholder) {
+TEST(DemoTitle, ADirectoryWithoutGameDataIsAnErrorNamingTheMissingFile) {
     kestra::test::TempDir dir;
     dir.Write("KESTRA.ini", "[KESTRA]\nFullPackageFlag=1\n");
     TCommandLine line;
     line.GameDir = dir.Path();
     line.Headless = true;
-    THeadlessPlatform platform;
-    TGameMain game(line, platform);
-    EXPECT_EQ(PrepareGame(game), nullptr);
+    line.Frames = 100;
+    // The player's start-up: no test pattern, an error naming the database and exit 1.
+    struct TMessages : THeadlessPlatform {
+        void ShowErrorMessage(std::string_view, std::string_view text) override {
+            Shown.emplace_back(text);
+        }
+        std::vector<std::string> Shown;
+    } platform;
+    EXPECT_EQ(RunGame(line, platform, [](TGameMain& game) { PrepareGame(game); }), 1);
+    ASSERT_EQ(platform.Shown.size(), 1u);
+    EXPECT_EQ(platform.Shown[0].rfind("KESTRA.ldb: not found in the game directory", 0), 0u)
+        << platform.Shown[0];
+    // With the database but no map tree, the map tree is named.
+    std::filesystem::copy_file(std::filesystem::path(KESTRA_DEMO_DIR) / "KESTRA.ldb",
+                               dir.Path() / "KESTRA.ldb");
+    platform.Shown.clear();
+    EXPECT_EQ(RunGame(line, platform, [](TGameMain& game) { PrepareGame(game); }), 1);
+    ASSERT_EQ(platform.Shown.size(), 1u);
+    EXPECT_EQ(platform.Shown[0].rfind("KESTRA.lmt: not found", 0), 0u) << platform.Shown[0];
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -20,10 +21,14 @@ std::string ReadAll(const std::filesystem::path& path) {
 struct Replay {
     kestra::test::TempDir dir;
     Replay() {
-        dir.Write("game/KESTRA.ini", "[KESTRA]\nFullPackageFlag=1\n");
-        // Walk about, then reset with F12 held for a while, then walk again.
-        dir.Write("walk.txt", "# walk and reset\n5 Right\n40 Right Down\n90\n120 F12\n150\n"
-                              "300 Left Up\n420 Up\n500\n");
+        std::filesystem::copy(KESTRA_DEMO_DIR, dir.Path() / "game",
+                              std::filesystem::copy_options::recursive);
+        // A new game of the demo, where the town's people walk at random: the intro's
+        // two pages, a walk about, then a reset with F12 held for a while and a second
+        // new game.
+        dir.Write("walk.txt", "# new game, walk and reset\n0\n100 Decide\n101\n260 Decide\n"
+                              "261\n360 Decide\n361\n400 Right\n430 Right Down\n470\n"
+                              "480 F12\n500\n580 Decide\n581\n");
         dir.Write("still.txt", "");
     }
     // Exit code of one run; its hash log lands in `log`.
@@ -31,7 +36,7 @@ struct Replay {
         std::string cmd = std::string("'") + KESTRA_PLAYER + "' --headless --game '" +
                           (dir.Path() / "game").string() + "' --seed " + std::to_string(seed) +
                           " --frames 600 --input '" + (dir.Path() / script).string() +
-                          "' --hash-log '" + (dir.Path() / log).string() + "'";
+                          "' --hash-log '" + (dir.Path() / log).string() + "' TestPlay";
         return std::system(cmd.c_str());
     }
     std::string Log(const std::string& name) { return ReadAll(dir.Path() / name); }

@@ -198,6 +198,98 @@ TEST_F(TitleTest, AMissingTitlePictureIsAnErrorNamingIt) {
     }
 }
 
+TEST_F(TitleTest, EmptyPictureNamesShowBlackPictures) {
+    Start();
+    Frame();
+    WaitOpen();
+    Title().Draw();
+    ASSERT_EQ(game->Board().ScanLine(10)[10] >> 11, 200 >> 3); // the title picture
+    // Without names nothing is loaded, and nothing of the last picture is left.
+    game->Session->DataBase.System.TitleGraphic.clear();
+    game->Session->DataBase.System.GameOverGraphic.clear();
+    Title().Reset();
+    Frame();
+    WaitOpen();
+    EXPECT_TRUE(Title().Window().IsOpen());
+    Title().Draw();
+    EXPECT_EQ(game->Board().ScanLine(10)[10], 0);
+    EXPECT_EQ(game->Board().ScanLine(239)[319], 0);
+    TVezGameOverScene& over = *game->GameOver;
+    over.Update();
+    ASSERT_TRUE(over.Started());
+    over.Draw();
+    for (int y : {0, 120, 239}) EXPECT_EQ(game->Board().ScanLine(y)[160], 0) << y;
+}
+
+TEST_F(TitleTest, TheTitleMusicIsAFullRequestAndGoesOnAfterTheLoadList) {
+    // A save to continue from, made before the title starts.
+    {
+        TGameMain& first = files.Start("0\n", KNoFrameLimit);
+        StartNewGame(first);
+        first.Session->Save->Save(1);
+    }
+    // Decide on Continue, then Cancel on the load list, then the title again.
+    game = &files.Start("0\n20 Down\n21\n40 Decide\n41\n90 Cancel\n91\n", 200);
+    TVezMusic& music = game->Session->DataBase.System.Music[KMusicTitle];
+    music.FadeIn = 1500;
+    music.Volume = 70;
+    music.Tempo = 120;
+    music.Balance = 30;
+    TVezSound& decide = game->Session->DataBase.System.Sound[KSoundDecide];
+    decide.Volume = 40;
+    decide.Tempo = 130;
+    decide.Balance = 20;
+    TVezSound& cursor = game->Session->DataBase.System.Sound[KSoundCursor];
+    cursor.Volume = 90;
+    cursor.Balance = 80;
+    EXPECT_THROW(game->Run(), EKandelDrawAbort); // the frame limit
+    EXPECT_EQ(Scene(), KSceneTitle);
+    EXPECT_TRUE(Title().Started());
+    // Started once with its own fade-in, volume, tempo and balance.
+    EXPECT_EQ(Sound().MusicStarts, 1);
+    EXPECT_EQ(std::filesystem::path(Sound().MusicPath).stem(), "Title");
+    EXPECT_EQ(Sound().MusicFadeIn, 1500);
+    EXPECT_EQ(Sound().MusicVolume, 70);
+    EXPECT_EQ(Sound().MusicTempo, 120);
+    EXPECT_EQ(Sound().MusicBalance, 30);
+    EXPECT_EQ(game->System().CurrentMusic.Name, "Title");
+    EXPECT_FALSE(game->System().MusicStopped);
+    // The title's sounds with their settings: cursor, decision (Continue), then the load
+    // list's cancel.
+    std::vector<std::string> names;
+    for (const auto& play : Sound().SoundPlays) {
+        names.push_back(std::filesystem::path(play.Path).stem().string());
+        if (names.back() == "Decide") {
+            EXPECT_EQ(play.Volume, 40);
+            EXPECT_EQ(play.Tempo, 130);
+            EXPECT_EQ(play.Balance, 20);
+        }
+        if (names.back() == "Cursor") {
+            EXPECT_EQ(play.Volume, 90);
+            EXPECT_EQ(play.Tempo, 100);
+            EXPECT_EQ(play.Balance, 80);
+        }
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Cursor", "Decide", "Cancel"}));
+}
+
+TEST_F(TitleTest, TheBuzzerHasItsOwnSettingsToo) {
+    Start();
+    TVezSound& buzzer = game->Session->DataBase.System.Sound[KSoundBuzzer];
+    buzzer.Volume = 55;
+    buzzer.Tempo = 75;
+    buzzer.Balance = 65;
+    Frame();
+    WaitOpen();
+    Frame(false, KButtonDown);
+    Frame(true); // Continue without a save
+    ASSERT_EQ(Sounds(), (std::vector<std::string>{"Cursor", "Buzzer"}));
+    const auto& play = Sound().SoundPlays.back();
+    EXPECT_EQ(play.Volume, 55);
+    EXPECT_EQ(play.Tempo, 75);
+    EXPECT_EQ(play.Balance, 65);
+}
+
 TEST_F(TitleTest, GameOverFadesInSlowlyAndResetsOnAKey) {
     Start();
     TVezGameOverScene& over = *game->GameOver;

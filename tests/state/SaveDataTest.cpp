@@ -243,8 +243,11 @@ TEST_F(SaveFiles, HeadersAreReadAloneFromFilesInAnyOrderAndCase) {
     ASSERT_TRUE(Save.Load(12));
     EXPECT_TRUE(Save.State.System.Switch(50));
     EXPECT_EQ(Save.State.Actors.Count(), DataBase.Actors.Count()); // absent chunks: cleared
-    EXPECT_EQ(Save.SlotPath(3)->filename(), "SAVE03.LSD");
+    // Read from the file as it is named; a save writes the name in its own case.
+    EXPECT_EQ(Save.SlotFile(3)->filename(), "SAVE03.LSD");
+    EXPECT_EQ(Save.SlotPath(3)->filename(), "Save03.lsd");
     EXPECT_FALSE(Save.SlotPath(0).has_value());
+    EXPECT_FALSE(Save.SlotFile(4).has_value());
 }
 
 TEST(SaveTime, DayCountsStartOn30December1899) {
