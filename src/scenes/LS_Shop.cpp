@@ -402,6 +402,17 @@ void TVezShopScene::UpdateChoice() {
     }
 }
 
+// Cancel on a list: a buy-only or sell-only shop is left, otherwise back to the choice.
+void TVezShopScene::CancelList() {
+    PlaySystemSound(KSoundCancel);
+    if (Inputs.Kind == 1 || Inputs.Kind == 2) {
+        Leave();
+        return;
+    }
+    Returning = true;
+    ChangeScreen(KScreenChoice);
+}
+
 void TVezShopScene::UpdateBuyList() {
     BuyList.Update();
     FollowItem();
@@ -418,13 +429,7 @@ void TVezShopScene::UpdateBuyList() {
         Number.Start(id, ShopBuyMaximum(item->Price, State.PartyInfo.Gold, held), false);
         ChangeScreen(KScreenBuyQuantity);
     } else if (pressed & KButtonCancel) {
-        PlaySystemSound(KSoundCancel);
-        if (Inputs.Kind == 1 || Inputs.Kind == 2) {
-            Leave();
-            return;
-        }
-        Returning = true;
-        ChangeScreen(KScreenChoice);
+        CancelList();
     }
 }
 
@@ -466,13 +471,7 @@ void TVezShopScene::UpdateSellList() {
         Number.Start(id, State.PartyInfo.ItemAmount(id), true);
         ChangeScreen(KScreenSellQuantity);
     } else if (pressed & KButtonCancel) {
-        PlaySystemSound(KSoundCancel);
-        if (Inputs.Kind == 1 || Inputs.Kind == 2) {
-            Leave();
-            return;
-        }
-        Returning = true;
-        ChangeScreen(KScreenChoice);
+        CancelList();
     }
 }
 

@@ -157,6 +157,7 @@ private:
     void UpdateBuyList();
     void UpdateBuyQuantity();
     void UpdateSellList();
+    void CancelList();
     void UpdateSellQuantity();
     void UpdateConfirmation();
     // The item the help line, the count panel and the party panel follow.
