@@ -111,6 +111,10 @@ TReplayFile ParseReplay(std::string_view text, const std::string& name) {
         auto fail = [&](const std::string& what) -> EReplayError {
             return EReplayError(name + ":" + std::to_string(lineNo) + ": " + what);
         };
+        if (lineNo > 1 && std::any_of(line.begin(), line.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+            }))
+            throw fail("a control character in the line (not a replay written by kestra?)");
         const std::size_t space = line.find(' ');
         const std::string_view key = line.substr(0, space);
         const std::string_view value =
