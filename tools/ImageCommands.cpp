@@ -52,7 +52,11 @@ int Convert(const std::string& in, const std::string& out) {
     if (ext != "png" && ext != "xyz")
         throw EKestraError(out + ": unknown output type (use .png or .xyz)");
     TKandelBitmap bitmap;
-    ReadImageFile(in, bitmap);
+    const std::vector<std::uint8_t> input = ReadFileBytes(in, KMaxImageFileBytes);
+    if (input.size() >= 8 && std::equal(KPngSignature, KPngSignature + 8, input.begin()))
+        ReadPngAnyPaletteDepth(input, bitmap, in);
+    else
+        ReadImage(input, bitmap, in);
     std::vector<std::uint8_t> bytes;
     try {
         if (ext == "png")

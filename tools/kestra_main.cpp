@@ -34,6 +34,13 @@ int main(int argc, char** argv) {
         std::fputs(kestra::CommandLineHelp("kestra").c_str(), stdout);
         return 0;
     }
+    if (commandLine.Version) {
+        std::printf("kestra %s\n", std::string(kestra::PlayerVersion()).c_str());
+        return 0;
+    }
+    kestra::TakeGameDirectoryWord(commandLine);
+    for (const std::string& warning : kestra::CommandLineWarnings(commandLine))
+        std::fprintf(stderr, "kestra: warning: %s\n", warning.c_str());
     try {
         kestra::LoadReplay(commandLine);
     } catch (const kestra::ECommandLineError& e) {

@@ -46,10 +46,12 @@ std::uint8_t Paeth(int a, int b, int c) {
 // Inflates the image data row by row as IDAT chunks arrive; a row may span chunks.
 class TPngRowDecoder {
 public:
-    TPngRowDecoder(TKandelBitmap& bitmap, int bytesPerPixel, const std::string& name)
-        : Bitmap(bitmap), Bpp(bytesPerPixel), Name(name),
-          RowSize(static_cast<std::size_t>(bitmap.Width) * bytesPerPixel), Current(RowSize + 1, 0),
-          Previous(RowSize + 1, 0) {
+    // `depth` below 8 packs several palette indices into a byte, high bits first.
+    TPngRowDecoder(TKandelBitmap& bitmap, int bytesPerPixel, int depth, const std::string& name)
+        : Bitmap(bitmap), Bpp(bytesPerPixel), Depth(depth), Name(name),
+          RowSize(depth < 8 ? (static_cast<std::size_t>(bitmap.Width) * depth + 7) / 8
+                            : static_cast<std::size_t>(bitmap.Width) * bytesPerPixel),
+          Current(RowSize + 1, 0), Previous(RowSize + 1, 0) {
         if (inflateInit(&Stream) != Z_OK)
             throw EKestraError(Name + ": cannot initialise the decompressor");
     }
@@ -118,7 +120,13 @@ private:
                                     " in row " + std::to_string(NextRow));
         }
         std::uint8_t* dst = Bitmap.Row(NextRow);
-        if (Bpp == 3) {
+        if (Depth < 8) {
+            const unsigned mask = (1u << Depth) - 1;
+            for (int x = 0; x < Bitmap.Width; ++x) {
+                const std::size_t bit = static_cast<std::size_t>(x) * Depth;
+                dst[x] = static_cast<std::uint8_t>(row[bit / 8] >> (8 - Depth - bit % 8) & mask);
+            }
+        } else if (Bpp == 3) {
             for (std::size_t i = 0; i < n; i += 3) {
                 dst[i] = row[i + 2];
                 dst[i + 1] = row[i + 1];
@@ -134,6 +142,7 @@ private:
 
     TKandelBitmap& Bitmap;
     const int Bpp;
+    const int Depth;
     const std::string& Name;
     const std::size_t RowSize;
     std::vector<std::uint8_t> Current, Previous;
@@ -143,8 +152,8 @@ private:
     z_stream Stream{};
 };
 
-void ReadHeader(const std::uint8_t* p, TKandelBitmap& bitmap, int& bytesPerPixel,
-                const std::string& name) {
+void ReadHeader(const std::uint8_t* p, TKandelBitmap& bitmap, int& bytesPerPixel, int& bitDepth,
+                bool lowPaletteDepths, const std::string& name) {
     const std::uint32_t width = ReadBe32(p);
     const std::uint32_t height = ReadBe32(p + 4);
     const int depth = p[8], colourType = p[9];
@@ -152,13 +161,15 @@ void ReadHeader(const std::uint8_t* p, TKandelBitmap& bitmap, int& bytesPerPixel
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX)
         throw EImageFormatError(name + ": invalid image size " + std::to_string(width) + " x " +
                                 std::to_string(height));
-    if (colourType == 3 && depth != 8)
+    const bool lowPalette =
+        lowPaletteDepths && colourType == 3 && (depth == 1 || depth == 2 || depth == 4);
+    if (colourType == 3 && depth != 8 && !lowPalette)
         throw EInvalidGraphic(name + ": palette image of bit depth " + std::to_string(depth) +
                               "; only 8-bit palette images are supported");
     if (colourType != 3 && colourType != 2)
         throw EUnsupportedFormat(name + ": unsupported colour type " + std::to_string(colourType) +
                                  "; only palette and RGB images are supported");
-    if (depth != 8)
+    if (depth != 8 && !lowPalette)
         throw EUnsupportedFormat(name + ": RGB image of bit depth " + std::to_string(depth) +
                                  "; only 8 is supported");
     if (compression != 0 || filter != 0)
@@ -171,6 +182,7 @@ void ReadHeader(const std::uint8_t* p, TKandelBitmap& bitmap, int& bytesPerPixel
     bitmap.Reset(colourType == 3 ? TPixelFormat::Indexed8 : TPixelFormat::Rgb24,
                  static_cast<int>(width), static_cast<int>(height));
     bytesPerPixel = colourType == 3 ? 1 : 3;
+    bitDepth = depth;
 }
 
 void AppendChunk(std::vector<std::uint8_t>& out, const char (&type)[5], const std::uint8_t* data,
@@ -185,12 +197,15 @@ void AppendChunk(std::vector<std::uint8_t>& out, const char (&type)[5], const st
 
 } // namespace
 
-void ReadPng(std::span<const std::uint8_t> data, TKandelBitmap& bitmap, const std::string& name) {
+namespace {
+
+void DecodePng(std::span<const std::uint8_t> data, TKandelBitmap& bitmap, const std::string& name,
+               bool lowPaletteDepths) {
     if (data.size() < 8 || std::memcmp(data.data(), KPngSignature, 8) != 0)
         throw EImageFormatError(name + ": not a PNG file (bad signature)");
     std::size_t pos = 8;
     bool haveHeader = false, seenData = false;
-    int bytesPerPixel = 1;
+    int bytesPerPixel = 1, bitDepth = 8;
     std::unique_ptr<TPngRowDecoder> decoder;
     TKandelBitmap result;
     for (;;) {
@@ -213,9 +228,9 @@ void ReadPng(std::span<const std::uint8_t> data, TKandelBitmap& bitmap, const st
         if (type == KIhdr) {
             if (haveHeader) throw EImageFormatError(name + ": second IHDR chunk");
             if (length != 13) throw EImageFormatError(name + ": IHDR chunk is not 13 bytes long");
-            ReadHeader(body, result, bytesPerPixel, name);
+            ReadHeader(body, result, bytesPerPixel, bitDepth, lowPaletteDepths, name);
             haveHeader = true;
-            decoder = std::make_unique<TPngRowDecoder>(result, bytesPerPixel, name);
+            decoder = std::make_unique<TPngRowDecoder>(result, bytesPerPixel, bitDepth, name);
         } else if (type == KPlte) {
             if (length > 768 || length % 3 != 0)
                 throw EImageFormatError(name + ": PLTE chunk of " + std::to_string(length) +
@@ -239,6 +254,17 @@ void ReadPng(std::span<const std::uint8_t> data, TKandelBitmap& bitmap, const st
         throw EImageFormatError(name + ": the image data ends before the last row");
     decoder.reset();
     bitmap = std::move(result);
+}
+
+} // namespace
+
+void ReadPng(std::span<const std::uint8_t> data, TKandelBitmap& bitmap, const std::string& name) {
+    DecodePng(data, bitmap, name, false);
+}
+
+void ReadPngAnyPaletteDepth(std::span<const std::uint8_t> data, TKandelBitmap& bitmap,
+                            const std::string& name) {
+    DecodePng(data, bitmap, name, true);
 }
 
 void WritePng(const TKandelBitmap& source, std::vector<std::uint8_t>& out) {

@@ -1,5 +1,7 @@
 #include "platform/SdlPlatform.h"
 
+#include "shell/GameConfig.h"
+
 #include "base/Cp932.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
@@ -91,7 +93,9 @@ void SdlPlatform::ShowErrorMessage(std::string_view titleCp932, std::string_view
     if (!driver) driver = std::getenv("SDL_VIDEODRIVER");
     if (driver && (std::string_view(driver) == "dummy" || std::string_view(driver) == "offscreen"))
         return;
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), nullptr);
+    // A box as wide as its longest line: wrapped, it fits any screen.
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), WrapText(text, 72).c_str(),
+                             nullptr);
 }
 
 std::int64_t SdlPlatform::WallClockMilliseconds() {

@@ -84,6 +84,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         if (name == "--help") {
             flag();
             cl.Help = true;
+        } else if (name == "--version") {
+            flag();
+            cl.Version = true;
         } else if (name == "--headless") {
             flag();
             cl.Headless = true;
@@ -144,6 +147,12 @@ std::string CommandLineHelp(std::string_view programName) {
     std::string p(programName);
     return "usage: " + p +
            " [options] [BattleTest|TestPlay [HideTitle [Window [TROOP]]]]\n"
+           "       " +
+           p +
+           " [options] GAME_DIR\n"
+           "\n"
+           "Plays the game in GAME_DIR, --game DIR or the current directory (the folder\n"
+           "that holds KESTRA.ldb and KESTRA.lmt).\n"
            "\n"
            "Words (exact case, in this order):\n"
            "  1  BattleTest: fight troop TROOP and quit; TestPlay: test play with F9 debug\n"
@@ -166,7 +175,17 @@ std::string CommandLineHelp(std::string_view programName) {
            "  --window                with --replay: replay in a window\n"
            "  --approve               with --replay: take the pictures of this run as right\n"
            "  --strict                with --replay: refuse a game whose data has changed\n"
+           "  --version               show the player's version\n"
            "  --help                  show this text\n"
+           "\n"
+           "Keys: the arrows, the number pad or H J K L move; Space, Return, Enter or Z\n"
+           "decides; Escape, X, C, V, B, N, Insert or pad 0 cancels; F4 or Alt+Enter\n"
+           "switches full screen, F5 the window size, F12 starts over; in test play F9\n"
+           "opens the switch and variable editor and Ctrl walks through walls. A\n"
+           "joystick's stick moves and its buttons decide and cancel.\n"
+           "\n"
+           "Settings: ~/.config/kestra/config.ini (XDG_CONFIG_HOME moves it), section\n"
+           "[Kestra]: RuntimePackagePath=DIR.\n"
            "\n"
            "Exit codes: 0 the game ended, 1 an error, 2 a bad command line, 3 a replay\n"
            "whose pictures differ from the recording's.\n"
@@ -221,6 +240,117 @@ fs::path TitleIniPath(const std::string& gameDir) {
     return fs::path(gameDir) / fallback;
 }
 
+namespace {
+
+bool HasDataBase(const fs::path& dir) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (FoldAsciiCase(it->path().filename().string()) == "kestra.ldb") return true;
+    return false;
+}
+
+std::string NotAGameMessage(const fs::path& dir) {
+    std::vector<std::string> games;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_directory(ec) && HasDataBase(it->path()))
+            games.push_back(it->path().filename().string());
+    std::sort(games.begin(), games.end());
+    std::string text = dir.string() +
+                       ": there is no game here (KESTRA.ldb was not found). Start kestra in "
+                       "a game's folder, or name the folder: kestra DIR, or kestra --game DIR.";
+    if (!games.empty()) {
+        text += "\nGames in this folder:";
+        for (std::size_t i = 0; i < games.size() && i < 20; ++i)
+            text += (i ? ", " : " ") + games[i];
+        if (games.size() > 20) text += ", ...";
+        text += " (kestra --game " + (dir / games[0]).string() + ")";
+    }
+    return text;
+}
+
+} // namespace
+
+void TakeGameDirectoryWord(TCommandLine& cl) {
+    if (cl.GameDir || cl.Words.size() != 1) return;
+    const std::string& word = cl.Words[0];
+    if (word == "BattleTest" || word == "TestPlay") return;
+    std::error_code ec;
+    if (!fs::is_directory(word, ec)) return;
+    cl.GameDir = word;
+    cl.Words.clear();
+}
+
+std::vector<std::string> CommandLineWarnings(const TCommandLine& cl) {
+    std::vector<std::string> warnings;
+    static const std::vector<std::string> known[] = {
+        {"BattleTest", "TestPlay"}, {"HideTitle"}, {"Window"}};
+    for (std::size_t i = 0; i < cl.Words.size(); ++i) {
+        const std::string& word = cl.Words[i];
+        if (word == "-") continue;
+        if (i == 3) {
+            if (!cl.Words[0].empty() && cl.Words[0] != "BattleTest")
+                warnings.push_back("the troop number '" + word +
+                                   "' counts only in a battle test (BattleTest)");
+            continue;
+        }
+        if (i > 3) {
+            warnings.push_back("'" + word + "': only four words are read; this one is ignored");
+            continue;
+        }
+        bool exact = false;
+        std::string near;
+        for (const std::string& k : known[i]) {
+            exact |= word == k;
+            if (FoldAsciiCase(word) == FoldAsciiCase(k)) near = k;
+        }
+        if (exact) continue;
+        std::string text = "word " + std::to_string(i + 1) + " '" + word + "' is not ";
+        for (std::size_t k = 0; k < known[i].size(); ++k)
+            text += (k ? " or '" : "'") + known[i][k] + "'";
+        text += near.empty() ? "; it leaves its place unset (use '-' for that)"
+                             : "; did you mean '" + near + "'? (words are case-sensitive)";
+        warnings.push_back(text);
+    }
+    return warnings;
+}
+
+std::string WrapText(std::string_view text, std::size_t width) {
+    std::string out;
+    std::size_t column = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (text[pos] == '\n') {
+            out += '\n';
+            column = 0;
+            ++pos;
+            continue;
+        }
+        if (text[pos] == ' ') {
+            ++pos;
+            if (column > 0) {
+                // The space stays unless the next word starts a new line.
+                std::size_t end = text.find_first_of(" \n", pos);
+                if (end == std::string_view::npos) end = text.size();
+                if (column + 1 + (end - pos) > width) {
+                    out += '\n';
+                    column = 0;
+                } else {
+                    out += ' ';
+                    ++column;
+                }
+            }
+            continue;
+        }
+        std::size_t end = text.find_first_of(" \n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        out.append(text.substr(pos, end - pos));
+        column += end - pos;
+        pos = end;
+    }
+    return out;
+}
+
 TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& env,
                            const std::function<bool(const fs::path&)>& isWritable) {
     TGameConfig c;
@@ -258,6 +388,8 @@ TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& en
     c.GameTitle =
         TIniFile::Load(TitleIniPath(c.GameDir)).ReadString("KESTRA", "GameTitle", "Untitled");
     c.RuntimePackagePath = FindRuntimePackagePath(env);
+    if (!c.FullPackageFlag && c.RuntimePackagePath.empty() && !HasDataBase(absolute))
+        throw ENotAGame(NotAGameMessage(absolute));
     if (!c.FullPackageFlag && c.RuntimePackagePath.empty())
         throw ERuntimePackageMissing(
             "The runtime package was not found. Set KESTRA_RTP to its directory, or write "

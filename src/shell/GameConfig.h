@@ -26,6 +26,13 @@ public:
     using EKestraError::EKestraError;
 };
 
+// The folder holds no game: the message says which file was looked for, how to name a
+// game's folder, and the game folders found inside it.
+class ENotAGame : public EFileError {
+public:
+    using EFileError::EFileError;
+};
+
 struct TReplayFile;
 
 struct TScreenshotRequest {
@@ -56,6 +63,7 @@ struct TCommandLine {
     // The replay file's contents, read by LoadReplay.
     std::shared_ptr<const TReplayFile> Replay;
     bool Help = false;
+    bool Version = false;
 
     // The i-th word (1-based); a missing word is the empty string.
     std::string Word(std::size_t i) const;
@@ -71,6 +79,17 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 // ECommandLineError for options that make no sense with it.
 void LoadReplay(TCommandLine& commandLine);
 std::string CommandLineHelp(std::string_view programName);
+
+// A single word that names a directory ("kestra path/to/game") becomes the game
+// directory when no --game is given; the words then start empty.
+void TakeGameDirectoryWord(TCommandLine& commandLine);
+// One line per word the player does not know in its place ("testplay": the words are
+// case-sensitive), for stderr. "-" leaves a place unset without a word.
+std::vector<std::string> CommandLineWarnings(const TCommandLine& commandLine);
+
+// Breaks text into lines of at most `width` characters at spaces (a longer word keeps
+// its own line); existing line breaks stay.
+std::string WrapText(std::string_view text, std::size_t width);
 
 // The troop number of a battle test (the fourth word). Raises EKestraError.
 std::int32_t ParseTroopNumber(std::string_view word);
@@ -95,8 +114,9 @@ struct TGameConfig {
 };
 
 // Builds the configuration. isWritable answers for the game directory. Raises
-// EFileError when the game directory is missing and ERuntimePackageMissing when
-// the package is required but not configured.
+// EFileError when the game directory is missing, ENotAGame when it holds no database
+// and needs the runtime package (the first start in the wrong folder), and
+// ERuntimePackageMissing when the package is required but not configured.
 TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& env,
                            const std::function<bool(const std::filesystem::path&)>& isWritable);
 

@@ -10,6 +10,7 @@
 
 #include "ImageTestSupport.h"
 #include "graphics/KandelImage.h"
+#include "graphics/KandelPng.h"
 
 using namespace kestra;
 using namespace kestra::test;
@@ -71,6 +72,59 @@ TEST_F(ImageTool, ConvertsBmpToPngAndXyzKeepingIndexes) {
     const TToolRun info = Run("image info " + xyz);
     EXPECT_EQ(info.ExitCode, 0);
     EXPECT_EQ(info.Out, xyz + ": XYZ, 127 x 64, 8-bit indexed, palette 256\n");
+}
+
+TEST_F(ImageTool, ConvertsOneTwoAndFourBitPalettePngsThePlayerRefuses) {
+    for (const int depth : {1, 2, 4}) {
+        // 13 x 3 pixels, index (x + 2y) mod 2^depth, packed high bits first with a
+        // partly used last byte in each row.
+        const int w = 13, h = 3, colours = 1 << depth;
+        TBytes raw;
+        for (int y = 0; y < h; ++y) {
+            raw.push_back(0); // filter: none
+            std::vector<std::uint8_t> row((w * depth + 7) / 8, 0);
+            for (int x = 0; x < w; ++x) {
+                const int bit = x * depth;
+                row[bit / 8] |=
+                    static_cast<std::uint8_t>(((x + 2 * y) % colours) << (8 - depth - bit % 8));
+            }
+            raw.insert(raw.end(), row.begin(), row.end());
+        }
+        TBytes palette;
+        for (int i = 0; i < colours; ++i)
+            palette.insert(palette.end(), {static_cast<std::uint8_t>(i * 16), 0, 255});
+        TBytes file = PngSignature();
+        PutChunk(file, "IHDR", Ihdr(w, h, depth, 3));
+        PutChunk(file, "PLTE", palette);
+        PutChunk(file, "IDAT", Compress(raw));
+        PutChunk(file, "IEND", {});
+        const fs::path in = Dir / ("low" + std::to_string(depth) + ".png");
+        std::ofstream(in, std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()),
+                   static_cast<std::streamsize>(file.size()));
+
+        TKandelBitmap refused;
+        EXPECT_THROW(ReadImageFile(in.string(), refused), EInvalidGraphic) << depth;
+        const std::string out = (Dir / "eight.png").string();
+        ASSERT_EQ(Run("image convert " + in.string() + " " + out).ExitCode, 0) << depth;
+        TKandelBitmap converted;
+        ASSERT_EQ(ReadImageFile(out, converted), TImageFileType::Png);
+        ASSERT_EQ(converted.Format, TPixelFormat::Indexed8);
+        ASSERT_EQ(converted.Width, w);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                EXPECT_EQ(converted.Row(y)[x], (x + 2 * y) % colours) << depth << " " << x;
+        TKandelBitmap source;
+        ReadPngAnyPaletteDepth(file, source, in.string());
+        for (int i = 0; i < colours; ++i) EXPECT_EQ(converted.Palette[i], source.Palette[i]) << i;
+    }
+    // The suite's own low-depth palette images convert too.
+    for (const char* name : {"basn3p01", "basn3p02", "basn3p04"})
+        EXPECT_EQ(Run("image convert " + SuitePath(std::string("pngsuite/") + name + ".png") + " " +
+                      (Dir / "suite.png").string())
+                      .ExitCode,
+                  0)
+            << name;
 }
 
 TEST_F(ImageTool, FailsWithOneLineNamingTheFile) {

@@ -132,6 +132,7 @@ TEST(GameConfig, CommandWordsAreExactAndCaseSensitive) {
 TEST(GameConfig, RuntimePackageAndTitleSources) {
     TempDir game, home;
     game.Write("Game.EXE", "MZ");
+    game.Write("KESTRA.ldb", "");
     game.Write("game.ini", "[kestra]\nGameTitle=\x83\x5C\x83\x74\x83\x67\n"); // katakana bytes
     auto cl = ParseCommandLine({"--game", game.Dir()});
 
