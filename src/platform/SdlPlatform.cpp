@@ -1,6 +1,7 @@
 #include "platform/SdlPlatform.h"
 
 #include "base/Cp932.h"
+#include "data/SaveData.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/SdlFrameHost.h"
@@ -105,6 +106,10 @@ TNameConverter SdlPlatform::NameConverter() {
 
 bool SdlPlatform::IsWritableDirectory(const std::filesystem::path& dir) {
     return platform::IsWritableDirectory(dir);
+}
+
+double SdlPlatform::SaveTimeStamp() {
+    return DayCountAt(WallClockMilliseconds());
 }
 
 void SdlPlatform::ReplaceFile(const std::filesystem::path& path,

@@ -3,6 +3,7 @@
 #include "scenes/LS_Field.h"
 
 #include "base/Errors.h"
+#include "base/Warning.h"
 #include "battle/LS_Battle.h"
 #include "scenes/LS_Debug.h"
 #include "scenes/LS_Menu.h"
@@ -94,7 +95,13 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         [&platform](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
             platform.ReplaceFile(path, bytes);
         },
-        [&platform] { return DayCountAt(platform.WallClockMilliseconds()); });
+        [&platform] { return platform.SaveTimeStamp(); });
+    if (saveDir != Config.GameDir) {
+        // Saves that moved are said once, and the game directory's own saves still show.
+        Warn("saves go to " + saveDir + ", since the game directory " + Config.GameDir +
+             " cannot take new files; Continue lists the saves of both places");
+        Session->Save->SetOtherSaveDirs({Config.GameDir});
+    }
 
     Menu = std::make_unique<TVezMenuScene>(*this);
     Battle = std::make_unique<TVezBattleScene>(*this);

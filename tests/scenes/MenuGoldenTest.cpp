@@ -1,6 +1,7 @@
 // The main menu over the demo's starting party, compared pixel for pixel with
 // tests/golden/menu_main.png (KESTRA_UPDATE_GOLDEN=1 writes it anew), and the menu
 // opened by the hero's cancel key in the running demo.
+#include "platform/FileSystem.h"
 #include "../GoldenPicture.h"
 #include "base/AssetLookup.h"
 #include "data/DataBase.h"
@@ -41,7 +42,7 @@ struct TDemoRun {
     }
     TLcfgGameState& State() { return Session->Save->State; }
 
-    THeadlessPlatform Platform;
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };

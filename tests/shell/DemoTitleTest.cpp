@@ -1,5 +1,6 @@
 // The demo game from its title screen: the title takes its words and pictures from
 // the database, and a new game starts the party in the town.
+#include "platform/FileSystem.h"
 #include "TempDir.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
@@ -27,7 +28,7 @@ TEST(DemoTitle, NewGameFromTheTitleWalksInTheTown) {
     line.Headless = true;
     line.Frames = 600;
     line.InputScript = script;
-    THeadlessPlatform platform;
+    THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
     TGameMain game(line, platform);
     std::shared_ptr<TGameSession> session = PrepareGame(game);
     ASSERT_NE(session, nullptr);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "../GoldenPicture.h"
 #include "TempDir.h"
 #include "scenes/LS_Field.h"
@@ -59,7 +60,7 @@ struct TDemoGame {
     }
 
     test::TempDir Dir;
-    THeadlessPlatform Platform;
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };

@@ -1,6 +1,7 @@
 // The hero, the map state and the panorama in save files: they round-trip, the hero
 // records the save counts of the database and the map, and a game that cannot be
 // entered is refused before it replaces the running one.
+#include "platform/FileSystem.h"
 #include "data/SaveData.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ struct SaveGame : ::testing::Test, TGameFixture {
     SaveGame()
         : Random(5),
           Save(
-              Env(), Dir.Dir(), [](const auto& path, auto bytes) { ReplaceFileBytes(path, bytes); },
+              Env(), Dir.Dir(), platform::AtomicWriteFile,
               [] { return 46000.25; }) {
         Unit.Lower.Resize(40, 30);
         Unit.Upper.Resize(40, 30);
