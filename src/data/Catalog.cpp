@@ -40,7 +40,8 @@ void TByteReader::Charge(std::size_t bytes) {
 
 void TByteReader::NoteIgnored(std::size_t position, std::string_view what) {
     if (Source->Ignored++ == 0)
-        Source->FirstIgnored = "offset " + std::to_string(Base + position) + ": " + std::string(what);
+        Source->FirstIgnored =
+            "offset " + std::to_string(Base + position) + ": " + std::string(what);
 }
 
 std::string TByteReader::IgnoredSummary() const {
@@ -185,7 +186,8 @@ std::vector<std::uint8_t> ReadDataFile(const std::string& path, std::uint64_t ma
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) throw EFileError(path + ": cannot open the " + std::string(kind));
+    if (ec || !fs::exists(status))
+        throw EFileError(path + ": cannot open the " + std::string(kind));
     if (fs::is_directory(status))
         throw EFileError(path + ": is a directory, not a " + std::string(kind));
     if (!fs::is_regular_file(status))
@@ -199,8 +201,8 @@ std::vector<std::uint8_t> ReadDataFile(const std::string& path, std::uint64_t ma
     std::ifstream in(path, std::ios::binary);
     if (!in) throw EFileError(path + ": cannot open the " + std::string(kind));
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()),
-                             static_cast<std::streamsize>(size)))
+    if (size > 0 &&
+        !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
         throw EFileError(path + ": cannot read the " + std::string(kind) + " (it ended early)");
     return bytes;
 }
@@ -674,7 +676,8 @@ public:
             if (c.List->Count() > 0)
                 Bytes += c.List->Count() * (c.List->ItemFootprint() + 2 * sizeof(void*)) +
                          KAllocationOverhead;
-            if (c.List->Name().size() > 15) Bytes += c.List->Name().size() + 1 + KAllocationOverhead;
+            if (c.List->Name().size() > 15)
+                Bytes += c.List->Name().size() + 1 + KAllocationOverhead;
             break;
         case EChunkKind::Record:
             Bytes += HeapFootprint(*c.Record);

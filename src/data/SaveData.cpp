@@ -4,6 +4,7 @@
 #include <ctime>
 #include <new>
 
+#include "base/Warning.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
 #include "media/Tonica.h"
@@ -85,7 +86,8 @@ double DayCountUtc(std::int64_t unixMilliseconds) {
         rest += 86400000;
         --days;
     }
-    return static_cast<double>(days + KDayCountEpochOffset) + static_cast<double>(rest) / 86400000.0;
+    return static_cast<double>(days + KDayCountEpochOffset) +
+           static_cast<double>(rest) / 86400000.0;
 }
 
 double LocalDayCount() {
@@ -186,8 +188,7 @@ TLcfgPlace TLcfgSaveData::NewGame() {
     const auto& start = tree->Start.Places[0];
     if (start.MapId <= 0)
         throw EKestraError(tree->FileName + ": the start positions give the party map " +
-                           std::to_string(start.MapId) +
-                           " (none), so a new game cannot start");
+                           std::to_string(start.MapId) + " (none), so a new game cannot start");
     return {start.MapId, start.X, start.Y};
 }
 
@@ -266,6 +267,8 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
                           TLcfgGameState* state, TLcfgSaveHeader& header, bool headerOnly) {
     TByteReader r(bytes, name);
     ReadFileHeader(r, KSaveMagic);
+    std::size_t foreign = 0;
+    std::string firstForeign;
     while (!r.AtEnd()) {
         std::int32_t id = ReadVarInt(r);
         std::size_t at = r.Position();
@@ -315,9 +318,20 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
             state->CommonEvents.LoadFromStream(payload);
             break;
         default:
+            // Vehicles (105-107) are not kept; anything else is no part of a save.
+            if (id < KSaveChunkHeader || id > KSaveChunkLast) {
+                if (foreign++ == 0)
+                    firstForeign = "chunk " + std::to_string(id) + " at offset " +
+                                   std::to_string(payload.FileOffset() - payload.Position());
+            }
             break;
         }
     }
+    if (headerOnly || state == nullptr) return;
+    if (foreign > 0)
+        Warn(name + ": ignored " + std::to_string(foreign) + (foreign == 1 ? " chunk" : " chunks") +
+             " that no save holds (the first: " + firstForeign + ")");
+    if (r.IgnoredCount() > 0) Warn(r.IgnoredSummary());
 }
 
 void TLcfgSaveData::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,

@@ -1,7 +1,7 @@
 #include "interpreter/LGD_Scripter.h"
 
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 #include <iostream>
 #include <string>
 
@@ -9,12 +9,12 @@
 #include "data/DataBase.h"
 #include "data/LD_EventCommands.h"
 #include "data/LD_MonGroup.h"
+#include "interpreter/LGD_ScripterBudget.h"
 #include "media/MultiInput.h"
 #include "media/Tonica.h"
 #include "scenes/GameWindowsMessage.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
-#include "interpreter/LGD_ScripterBudget.h"
 #include "shell/GameSetup.h"
 #include "state/LGD_CmnEvent.h"
 #include "state/LGD_Event.h"

@@ -230,9 +230,8 @@ TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& en
                   ": no FullPackageFlag line under a [KESTRA] section could be read, so the "
                   "game needs the runtime package";
         throw ERuntimePackageMissing(
-            why +
-            "; the runtime package was not found. Set KESTRA_RTP to its directory, or write "
-            "RuntimePackagePath=DIR under [Kestra] in ~/.config/kestra/config.ini.");
+            why + "; the runtime package was not found. Set KESTRA_RTP to its directory, or write "
+                  "RuntimePackagePath=DIR under [Kestra] in ~/.config/kestra/config.ini.");
     }
     return c;
 }

@@ -30,9 +30,9 @@ bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture) {
     if (name.empty()) return false;
     const auto path = game.Assets->FindAssetFile(name, "Panorama", KPictureExtensions);
     if (!path)
-        throw EFileError(MapFileName(game.Session->Save->State.Hero.MapId) + ": the map's panorama \"" + name +
-                         "\" is not in the Panorama folder of the game directory or the " +
-                         "runtime package");
+        throw EFileError(
+            MapFileName(game.Session->Save->State.Hero.MapId) + ": the map's panorama \"" + name +
+            "\" is not in the Panorama folder of the game directory or the " + "runtime package");
     ReadImageFile(path->string(), picture);
     return true;
 }
@@ -123,9 +123,8 @@ bool LoadSavedGame(TGameMain& game, std::int32_t slot) {
         if (hero.X < 0 || hero.Y < 0 || hero.X >= probe.Width || hero.Y >= probe.Height)
             throw EKestraError("the saved party stands at (" + std::to_string(hero.X) + ", " +
                                std::to_string(hero.Y) + "), outside the " +
-                               std::to_string(probe.Width) + " x " +
-                               std::to_string(probe.Height) + " map " +
-                               std::to_string(hero.MapId));
+                               std::to_string(probe.Width) + " x " + std::to_string(probe.Height) +
+                               " map " + std::to_string(hero.MapId));
     };
     return session.Save->Load(slot, check);
 }

@@ -12,6 +12,7 @@
 #include "base/Errors.h"
 #include "graphics/KandelBitmap.h"
 #include "graphics/KandelBoard.h"
+#include "graphics/KandelImage.h"
 #include "graphics/KandelSheet.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -193,19 +193,19 @@ Bytes DataBaseWith(std::int32_t table, const Bytes& payload) {
 
 TEST(LoadMemory, DataBaseListsOfTwoByteEntriesStayWithinTheBound) {
     SetWarningsEnabled(false);
-    // Two megabytes of empty entries in every table, one table at a time: the issue's
+    // 600 KB of empty entries in every table, one table at a time: the issue's
     // case is the animations, whose default item has twenty frames.
     for (std::int32_t table = 11; table <= 25; ++table) {
         if (table == 21 || table == 22) continue; // records, not lists
-        const Bytes file = DataBaseWith(table, EmptyEntries(1'000'000));
+        const Bytes file = DataBaseWith(table, EmptyEntries(300'000));
         TVezDataBase db;
         ExpectBounded(("database table " + std::to_string(table) + ", entries of ID 1").c_str(),
                       file, [&] { db.LoadFromBytes(file, "KESTRA.ldb"); });
     }
     // Distinct IDs, so nothing is dropped as a duplicate.
-    const Bytes distinct = DataBaseWith(19, EmptyEntries(300'000, 0));
+    const Bytes distinct = DataBaseWith(19, EmptyEntries(150'000, 0));
     TVezDataBase db;
-    ExpectBounded("database animations 1..300000", distinct,
+    ExpectBounded("database animations 1..150000", distinct,
                   [&] { db.LoadFromBytes(distinct, "KESTRA.ldb"); });
     // A real-sized database takes what it needs.
     const Bytes small = DataBaseWith(19, EmptyEntries(200, 0));
@@ -217,15 +217,15 @@ TEST(LoadMemory, UnknownChunksAndNestedListsStayWithinTheBound) {
     SetWarningsEnabled(false);
     {
         Bytes file = Magic(KDataBaseMagic);
-        const Bytes chunks = UnknownChunks(500'000, true, 1);
+        const Bytes chunks = UnknownChunks(200'000, true, 1);
         file.insert(file.end(), chunks.begin(), chunks.end());
         TVezDataBase db;
         ExpectBounded("database of distinct unknown chunks", file,
                       [&] { db.LoadFromBytes(file, "KESTRA.ldb"); });
     }
     {
-        // One actor whose record is half a million unknown chunks of one ID.
-        Bytes record = UnknownChunks(500'000, false, 0);
+        // One actor whose record is 200000 unknown chunks of one ID.
+        Bytes record = UnknownChunks(200'000, false, 0);
         record.push_back(0);
         Bytes list;
         Var(list, 1);
@@ -264,7 +264,7 @@ TEST(LoadMemory, MapTreeAndMapFilesStayWithinTheBound) {
     SetWarningsEnabled(false);
     {
         Bytes file = Magic(KMapTreeMagic);
-        const Bytes entries = EmptyEntries(1'000'000);
+        const Bytes entries = EmptyEntries(300'000);
         file.insert(file.end(), entries.begin(), entries.end());
         Var(file, 0);
         Var(file, 0);
@@ -275,7 +275,7 @@ TEST(LoadMemory, MapTreeAndMapFilesStayWithinTheBound) {
     }
     {
         Bytes file = Magic(KMapUnitMagic);
-        Chunk(file, 0x51, EmptyEntries(1'000'000));
+        Chunk(file, 0x51, EmptyEntries(300'000));
         file.push_back(0);
         TVezMap map;
         ExpectBounded("map of empty events", file, [&] { map.LoadFromBytes(file, "Map0001.lmu"); });
@@ -300,15 +300,15 @@ TEST(LoadMemory, SaveFilesStayWithinTheBound) {
     // Actors, teleports and common events of two-byte entries, and map events.
     for (std::int32_t chunk : {108, 110, 114}) {
         Bytes file = Magic(KSaveMagic);
-        Chunk(file, chunk, EmptyEntries(1'000'000));
+        Chunk(file, chunk, EmptyEntries(300'000));
         ExpectBounded(("save chunk " + std::to_string(chunk) + " of empty entries").c_str(), file,
                       [&] { save.LoadFromBytes(file, "Save01.lsd"); });
     }
     Bytes events;
-    Chunk(events, 11, EmptyEntries(500'000, 0));
+    Chunk(events, 11, EmptyEntries(200'000, 0));
     events.push_back(0);
     Bytes file = Magic(KSaveMagic);
     Chunk(file, 111, events);
-    ExpectBounded("save map state of 500000 events", file,
+    ExpectBounded("save map state of 200000 events", file,
                   [&] { save.LoadFromBytes(file, "Save01.lsd"); });
 }

@@ -1,13 +1,13 @@
 // The main menu over the demo's starting party, compared pixel for pixel with
 // tests/golden/menu_main.png (KESTRA_UPDATE_GOLDEN=1 writes it anew), and the menu
 // opened by the hero's cancel key in the running demo.
-#include "platform/FileSystem.h"
 #include "../GoldenPicture.h"
 #include "base/AssetLookup.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
+#include "platform/FileSystem.h"
 #include "scenes/LS_Menu.h"
 #include "shell/FrameRecorder.h"
 #include "shell/GameMain.h"

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/FileSystem.h"
 #include "../GoldenPicture.h"
 #include "TempDir.h"
+#include "platform/FileSystem.h"
 #include "scenes/LS_Shop.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"

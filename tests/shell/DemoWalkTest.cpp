@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
 #include "../GoldenPicture.h"
 #include "TempDir.h"
+#include "platform/FileSystem.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"

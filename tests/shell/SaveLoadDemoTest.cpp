@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 #include <iterator>
 
-#include "platform/FileSystem.h"
 #include "TempDir.h"
 #include "data/SaveData.h"
+#include "platform/FileSystem.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
