@@ -46,8 +46,8 @@ void LoadScenePicture(TGameMain& game, TKandelSheet& sheet, const std::string& n
     if (!path)
         throw EFileError(game.Session->DataBase.FileName + ": the system record names the " +
                          (std::string_view(folder) == "Title" ? "title" : "game-over") +
-                         " picture \"" + name + "\", which is not in the " + folder +
-                         " folder of the game directory or the runtime package");
+                         " picture \"" + name + "\", but " + folder + "/" + name +
+                         " is in neither the game directory nor the runtime package");
     sheet.LoadFromFile(path->string(), true);
 }
 

@@ -193,11 +193,11 @@ Bytes DataBaseWith(std::int32_t table, const Bytes& payload) {
 
 TEST(LoadMemory, DataBaseListsOfTwoByteEntriesStayWithinTheBound) {
     SetWarningsEnabled(false);
-    // 600 KB of empty entries in every table, one table at a time: the issue's
+    // 200 KB of empty entries in every table, one table at a time: the issue's
     // case is the animations, whose default item has twenty frames.
     for (std::int32_t table = 11; table <= 25; ++table) {
         if (table == 21 || table == 22) continue; // records, not lists
-        const Bytes file = DataBaseWith(table, EmptyEntries(300'000));
+        const Bytes file = DataBaseWith(table, EmptyEntries(100'000));
         TVezDataBase db;
         ExpectBounded(("database table " + std::to_string(table) + ", entries of ID 1").c_str(),
                       file, [&] { db.LoadFromBytes(file, "KESTRA.ldb"); });
@@ -264,7 +264,7 @@ TEST(LoadMemory, MapTreeAndMapFilesStayWithinTheBound) {
     SetWarningsEnabled(false);
     {
         Bytes file = Magic(KMapTreeMagic);
-        const Bytes entries = EmptyEntries(300'000);
+        const Bytes entries = EmptyEntries(100'000);
         file.insert(file.end(), entries.begin(), entries.end());
         Var(file, 0);
         Var(file, 0);
@@ -275,7 +275,7 @@ TEST(LoadMemory, MapTreeAndMapFilesStayWithinTheBound) {
     }
     {
         Bytes file = Magic(KMapUnitMagic);
-        Chunk(file, 0x51, EmptyEntries(300'000));
+        Chunk(file, 0x51, EmptyEntries(100'000));
         file.push_back(0);
         TVezMap map;
         ExpectBounded("map of empty events", file, [&] { map.LoadFromBytes(file, "Map0001.lmu"); });
@@ -300,7 +300,7 @@ TEST(LoadMemory, SaveFilesStayWithinTheBound) {
     // Actors, teleports and common events of two-byte entries, and map events.
     for (std::int32_t chunk : {108, 110, 114}) {
         Bytes file = Magic(KSaveMagic);
-        Chunk(file, chunk, EmptyEntries(300'000));
+        Chunk(file, chunk, EmptyEntries(100'000));
         ExpectBounded(("save chunk " + std::to_string(chunk) + " of empty entries").c_str(), file,
                       [&] { save.LoadFromBytes(file, "Save01.lsd"); });
     }
