@@ -108,8 +108,8 @@ bool SdlPlatform::IsWritableDirectory(const std::filesystem::path& dir) {
     return platform::IsWritableDirectory(dir);
 }
 
-double SdlPlatform::SaveTimeStamp() {
-    return DayCountAt(WallClockMilliseconds());
+double SdlPlatform::SaveDayCount(std::int64_t unixMilliseconds) {
+    return DayCountAt(unixMilliseconds);
 }
 
 void SdlPlatform::ReplaceFile(const std::filesystem::path& path,

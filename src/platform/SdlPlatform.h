@@ -21,7 +21,7 @@ public:
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     std::int64_t WallClockMilliseconds() override;
     // Local time, as the player's clock shows it.
-    double SaveTimeStamp() override;
+    double SaveDayCount(std::int64_t unixMilliseconds) override;
     TNameConverter NameConverter() override;
     bool IsWritableDirectory(const std::filesystem::path& dir) override;
     TEnvLookup Environment() override { return ProcessEnvironment(); }

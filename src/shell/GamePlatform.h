@@ -46,10 +46,11 @@ public:
     // The clock for the random seed and the time stamps of saved games:
     // milliseconds since 1970-01-01 UTC.
     virtual std::int64_t WallClockMilliseconds() = 0;
-    // The time stamp of a save made now: days since 30 December 1899 with the time of
-    // day as the fraction, in the local time of the machine (the window build) or of a
-    // fixed zone (headless runs, so that their saves are the same bytes everywhere).
-    virtual double SaveTimeStamp() = 0;
+    // The time stamp of a save made at a moment (milliseconds since 1970-01-01 UTC):
+    // days since 30 December 1899 with the time of day as the fraction, in the local
+    // time of the machine (the window build) or in UTC (headless runs, so that their
+    // saves are the same bytes everywhere).
+    virtual double SaveDayCount(std::int64_t unixMilliseconds) = 0;
 
     virtual TNameConverter NameConverter() = 0;
     virtual bool IsWritableDirectory(const std::filesystem::path& dir) = 0;

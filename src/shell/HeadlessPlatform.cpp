@@ -16,6 +16,10 @@ THotKeys TScriptedHotKeyHost::TakeHotKeys() {
     if (script_) {
         // Each press acts once, however many pumps follow it.
         const std::uint16_t presses = script_->TakeFunctionKeyPresses();
+        if (resetFromScriptOnly_) {
+            keys.Reset = (presses >> 12 & 1u) != 0;
+            return keys;
+        }
         keys.ToggleScreenMode |= (presses >> 4 & 1u) != 0;
         keys.ToggleZoom |= (presses >> 5 & 1u) != 0;
         keys.Reset |= (presses >> 12 & 1u) != 0;
@@ -48,8 +52,8 @@ std::int64_t THeadlessPlatform::WallClockMilliseconds() {
     return KHeadlessEpochMs + static_cast<std::int64_t>(clock_);
 }
 
-double THeadlessPlatform::SaveTimeStamp() {
-    return DayCountUtc(WallClockMilliseconds());
+double THeadlessPlatform::SaveDayCount(std::int64_t unixMilliseconds) {
+    return DayCountUtc(unixMilliseconds);
 }
 
 bool THeadlessPlatform::IsWritableDirectory(const std::filesystem::path& dir) {

@@ -39,6 +39,10 @@ public:
     explicit TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner);
     // The script is not owned; nullptr detaches it.
     void Attach(TScriptedInput* script) { script_ = script; }
+    // While recording, F12 resets only through the script, so that it acts on the
+    // update a replay will act on; the screen keys act at once (they change nothing
+    // a replay sees) and the script's F4 and F5 are left to them.
+    void SetResetFromScriptOnly(bool on) { resetFromScriptOnly_ = on; }
 
     std::uint64_t Milliseconds() override { return inner_->Milliseconds(); }
     void Sleep(std::uint32_t ms) override { inner_->Sleep(ms); }
@@ -57,6 +61,7 @@ public:
 private:
     std::unique_ptr<IKandelDrawHost> inner_;
     TScriptedInput* script_ = nullptr;
+    bool resetFromScriptOnly_ = false;
 };
 
 class THeadlessPlatform : public IGamePlatform {
@@ -75,8 +80,8 @@ public:
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     // The simulated clock of the display host, from KHeadlessEpochMs.
     std::int64_t WallClockMilliseconds() override;
-    // The simulated clock read in UTC: the zone of the machine never reaches a save.
-    double SaveTimeStamp() override;
+    // UTC: the zone of the machine never reaches a save.
+    double SaveDayCount(std::int64_t unixMilliseconds) override;
     void ReplaceFile(const std::filesystem::path& path,
                      std::span<const std::uint8_t> bytes) override {
         replaceFile_(path, bytes);
