@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "platform/FileSystem.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
@@ -86,6 +87,11 @@ public:
 // shown to the player and can refuse to write files (a full disk).
 class TTestPlatform : public THeadlessPlatform {
 public:
+    TTestPlatform() : THeadlessPlatform(platform::AtomicWriteFile) {}
+    // A game directory that takes no new files (a full disk, no free inodes).
+    bool IsWritableDirectory(const std::filesystem::path& dir) override {
+        return !GameDirFull && THeadlessPlatform::IsWritableDirectory(dir);
+    }
     std::unique_ptr<ITonica> CreateTonica() override {
         auto sound = std::make_unique<TRecordingTonica>();
         Sound = sound.get();
@@ -103,6 +109,7 @@ public:
     TRecordingTonica* Sound = nullptr; // the game's device once the game is built
     std::vector<std::string> Messages;
     bool DiskFull = false;
+    bool GameDirFull = false;
 };
 
 class TTestGame {

@@ -16,7 +16,13 @@ run_one() { # name seconds corpus-out [libFuzzer options...]
   local log; log=$(mktemp)
   local bin=build/fuzz/tests/fuzz/$name
   [ -x "$bin" ] || bin=build/fuzz/$name
-  if ! "$bin" -max_total_time="$secs" -max_len=65536 -rss_limit_mb=2048 \
+  # Whole data files: seeded with the demo's files and larger generated ones (up to
+  # 60 KB), so inputs may reach real sizes at once.
+  local len=(-max_len=65536)
+  case "$name" in
+    fuzz_database|fuzz_map|fuzz_maptree|fuzz_save|fuzz_game) len=(-max_len=131072 -len_control=0) ;;
+  esac
+  if ! "$bin" -max_total_time="$secs" "${len[@]}" -rss_limit_mb=2048 \
     -timeout=10 -print_final_stats=1 -artifact_prefix=build/fuzz/ "$@" "$out" "$seeds" >"$log" 2>&1; then
     tail -n 60 "$log"; echo "fuzz: $name failed"; return 1
   fi

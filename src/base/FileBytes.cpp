@@ -9,7 +9,14 @@ namespace kestra {
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) throw EFileError(path + ": is a directory");
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::is_directory(status)) throw EFileError(path + ": is a directory");
+    // A pipe or a device would block or never end.
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw EFileError(path + ": is not a regular file");
+    const std::uintmax_t statSize = std::filesystem::file_size(path, error);
+    if (!error && statSize > maxBytes)
+        throw EFileError(path + ": file of " + std::to_string(statSize) + " bytes is too large");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw EFileError(path + ": cannot open the file");
     in.seekg(0, std::ios::end);
@@ -31,23 +38,6 @@ void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
               static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) throw EFileError(path + ": cannot write the file");
-}
-
-void ReplaceFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::string temporary = path + ".tmp";
-    std::error_code error;
-    try {
-        WriteFileBytes(temporary, bytes);
-    } catch (const EFileError&) {
-        std::filesystem::remove(temporary, error);
-        throw;
-    }
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw EFileError(path + ": cannot replace the file (" + error.message() + ")");
-    }
 }
 
 } // namespace kestra

@@ -14,9 +14,4 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t m
 // Creates or replaces the file. Raises EFileError naming the path on failure.
 void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// Replaces the file through "<path>.tmp" and a rename, so a failed write leaves the
-// old file; on failure the temporary file is removed and EFileError names the path.
-// Nothing is flushed to disk (the platform's writer does that).
-void ReplaceFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
-
 } // namespace kestra

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <typeinfo>
@@ -13,15 +14,42 @@ namespace kestra {
 // ---- byte windows ----
 
 TByteReader::TByteReader(std::span<const std::uint8_t> bytes, std::string fileName)
-    : Bytes(bytes), Name(std::make_shared<const std::string>(std::move(fileName))) {}
+    : Bytes(bytes), Source(std::make_shared<TSource>()) {
+    Source->Name = std::move(fileName);
+    Source->BudgetLeft = KLoadMemoryPerByte * bytes.size() + KLoadMemoryBase;
+}
 
 void TByteReader::Fail(std::string_view what) const {
     FailAt(Pos, what);
 }
 
 void TByteReader::FailAt(std::size_t position, std::string_view what) const {
-    throw EStreamReadError(*Name + ": offset " + std::to_string(Base + position) + ": " +
+    throw EStreamReadError(Source->Name + ": offset " + std::to_string(Base + position) + ": " +
                            std::string(what));
+}
+
+void TByteReader::Charge(std::size_t bytes) {
+    if (bytes <= Source->BudgetLeft) {
+        Source->BudgetLeft -= bytes;
+        return;
+    }
+    Fail("the records would take more memory than a file of its size may use (" +
+         std::to_string(KLoadMemoryPerByte) + " bytes for each byte of the file and " +
+         std::to_string(KLoadMemoryBase >> 20) + " MiB): too many records for its bytes");
+}
+
+void TByteReader::NoteIgnored(std::size_t position, std::string_view what) {
+    if (Source->Ignored++ == 0)
+        Source->FirstIgnored =
+            "offset " + std::to_string(Base + position) + ": " + std::string(what);
+}
+
+std::string TByteReader::IgnoredSummary() const {
+    if (Source->Ignored == 0) return {};
+    return Source->Name + ": ignored " + std::to_string(Source->Ignored) +
+           (Source->Ignored == 1 ? " chunk" : " chunks") +
+           " of the wrong size, whose fields keep their initial values (the first: " +
+           Source->FirstIgnored + ")";
 }
 
 std::uint8_t TByteReader::ReadByte() {
@@ -54,7 +82,7 @@ void TByteReader::Seek(std::size_t position) {
 TByteReader TByteReader::Sub(std::size_t count) {
     std::size_t start = Pos;
     auto span = ReadSpan(count);
-    return TByteReader(span, Name, Base + start);
+    return TByteReader(span, Source, Base + start);
 }
 
 void TByteWriter::WriteBytes(const void* data, std::size_t count) {
@@ -150,6 +178,32 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
         throw EFileError(path + ": read failed");
+    return bytes;
+}
+
+std::vector<std::uint8_t> ReadDataFile(const std::string& path, std::uint64_t maxBytes,
+                                       std::string_view kind) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status))
+        throw EFileError(path + ": cannot open the " + std::string(kind));
+    if (fs::is_directory(status))
+        throw EFileError(path + ": is a directory, not a " + std::string(kind));
+    if (!fs::is_regular_file(status))
+        throw EFileError(path + ": is not a regular file, so it is no " + std::string(kind));
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec) throw EFileError(path + ": cannot read the size of the " + std::string(kind));
+    if (size > maxBytes)
+        throw EFileError(path + ": the " + std::string(kind) + " is " + std::to_string(size) +
+                         " bytes long, more than the " + std::to_string(maxBytes >> 20) +
+                         " MiB a " + std::string(kind) + " may have");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw EFileError(path + ": cannot open the " + std::string(kind));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (size > 0 &&
+        !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+        throw EFileError(path + ": cannot read the " + std::string(kind) + " (it ended early)");
     return bytes;
 }
 
@@ -524,9 +578,13 @@ public:
             break;
         }
         case EChunkKind::Boolean:
-            if (len == 1) *static_cast<bool*>(c.Target) = in.ReadByte() != 0;
+            if (len == 1)
+                *static_cast<bool*>(c.Target) = in.ReadByte() != 0;
+            else
+                Ignore(*ref, 1);
             break;
         case EChunkKind::Real:
+            if (len != 8) Ignore(*ref, 8);
             if (len == 8) {
                 std::uint64_t bits = 0;
                 for (int b = 0; b < 8; ++b)
@@ -544,6 +602,8 @@ public:
                 auto span = in.ReadSpan(len);
                 for (std::size_t i = 0; i < c.ElemCount; ++i)
                     StoreLE(c.Target, c.ElemSize, i, span.data() + i * c.ElemSize);
+            } else {
+                Ignore(*ref, std::size_t{c.ElemSize} * c.ElemCount);
             }
             break;
         case EChunkKind::Block: {
@@ -588,13 +648,54 @@ private:
         R.Seek(ref.Start);
         return R.Sub(ref.Length);
     }
+    void Ignore(const TChunkRef& ref, std::size_t expected) {
+        R.NoteIgnored(ref.Start, "chunk " + std::to_string(ref.Id) + " holds " +
+                                     std::to_string(ref.Length) + " bytes, " +
+                                     std::to_string(expected) + " expected");
+    }
 
     TByteReader& R;
     std::vector<TChunkRef>& Chunks;
     std::vector<std::pair<std::int32_t, TChunkDesc>> Counts;
 };
 
+class TFootprintVisitor final : public TChunkVisitor {
+public:
+    void Visit(TChunkDesc& c) override {
+        switch (c.Kind) {
+        case EChunkKind::String: {
+            const auto& text = *static_cast<const std::string*>(c.Target);
+            if (text.capacity() > 15) Bytes += text.capacity() + 1 + KAllocationOverhead;
+            break;
+        }
+        case EChunkKind::Block:
+            if (c.Codec == nullptr && c.BlockSize(c.Target) > 0)
+                Bytes += c.BlockSize(c.Target) * c.ElemSize + KAllocationOverhead;
+            break;
+        case EChunkKind::List:
+            if (c.List->Count() > 0)
+                Bytes += c.List->Count() * (c.List->ItemFootprint() + 2 * sizeof(void*)) +
+                         KAllocationOverhead;
+            if (c.List->Name().size() > 15)
+                Bytes += c.List->Name().size() + 1 + KAllocationOverhead;
+            break;
+        case EChunkKind::Record:
+            Bytes += HeapFootprint(*c.Record);
+            break;
+        default:
+            break;
+        }
+    }
+    std::size_t Bytes = 0;
+};
+
 } // namespace
+
+std::size_t HeapFootprint(TCatalogBaseItem& record) {
+    TFootprintVisitor v;
+    record.DescribeChunks(v);
+    return v.Bytes;
+}
 
 // ---- records ----
 
@@ -646,9 +747,13 @@ void TCatalogBaseItem::LoadChunks(TByteReader& reader, bool terminated) {
     TReadVisitor v(reader, unique);
     DescribeChunks(v);
     v.ApplyCounts();
+    std::size_t kept = 0;
+    for (const auto& ref : unique) kept += ref.Used ? 0 : 1;
+    Unknown.reserve(kept);
     for (const auto& ref : unique) {
         if (ref.Used) continue;
         reader.Seek(ref.Start);
+        reader.Charge(sizeof(TRawChunk) + ref.Length + KAllocationOverhead);
         auto span = reader.ReadSpan(ref.Length);
         Unknown.push_back({ref.Id, std::vector<std::uint8_t>(span.begin(), span.end())});
     }
@@ -736,8 +841,10 @@ void TCatalog::LoadFromStream(TByteReader& reader) {
         if (count < 0 || static_cast<std::size_t>(count) > reader.Remaining())
             reader.FailAt(at, LengthMessage(TableName + " item count", count, reader.Remaining()));
         std::vector<std::unique_ptr<TCatalogItem>> loaded;
+        const std::size_t footprint = ItemFootprint() + 2 * sizeof(void*);
         for (std::int32_t i = 0; i < count; ++i) {
             std::int32_t id = ReadVarInt(reader);
+            reader.Charge(footprint);
             auto item = NewItem(id);
             item->LoadFromStream(reader);
             loaded.push_back(std::move(item));

@@ -25,8 +25,23 @@
 
 namespace kestra {
 
+// Largest files the loaders read, far above any real game; a larger file is refused by
+// its size before a byte of it is read.
+inline constexpr std::uint64_t KMaxDataBaseBytes = std::uint64_t{64} << 20;
+inline constexpr std::uint64_t KMaxMapTreeBytes = std::uint64_t{16} << 20;
+inline constexpr std::uint64_t KMaxMapUnitBytes = std::uint64_t{16} << 20;
+inline constexpr std::uint64_t KMaxSaveFileBytes = std::uint64_t{4} << 20;
+
+// What the records read from one file may cost in memory: list items (at the size of a
+// default item of their class) and kept unknown chunks are charged against
+// KLoadMemoryPerByte x the file's size + KLoadMemoryBase, and a file that asks for more
+// is refused. Everything else a load allocates is bounded by the bytes it reads.
+inline constexpr std::uint64_t KLoadMemoryPerByte = 24;
+inline constexpr std::uint64_t KLoadMemoryBase = std::uint64_t{16} << 20;
+
 // A bounded read window over bytes owned by the caller. Errors name the file and the
-// absolute offset. Sub-windows share the file name and must not outlive the bytes.
+// absolute offset. Sub-windows share the file name, the memory budget and the count of
+// ignored chunks, and must not outlive the bytes.
 class TByteReader {
 public:
     TByteReader(std::span<const std::uint8_t> bytes, std::string fileName);
@@ -37,7 +52,7 @@ public:
     bool AtEnd() const { return Pos >= Bytes.size(); }
     // Offset of the current position within the whole file.
     std::size_t FileOffset() const { return Base + Pos; }
-    const std::string& FileName() const { return *Name; }
+    const std::string& FileName() const { return Source->Name; }
 
     std::uint8_t ReadByte();
     void ReadBytes(void* target, std::size_t count);
@@ -51,13 +66,30 @@ public:
     [[noreturn]] void Fail(std::string_view what) const;
     [[noreturn]] void FailAt(std::size_t position, std::string_view what) const;
 
+    // Takes `bytes` of the file's memory budget; raises EStreamReadError when the
+    // budget is spent.
+    void Charge(std::size_t bytes);
+    // A chunk whose payload the record could not take (a fixed-size chunk of another
+    // length): counted, and the first one described, for one warning per file.
+    void NoteIgnored(std::size_t position, std::string_view what);
+    std::size_t IgnoredCount() const { return Source->Ignored; }
+    // "<file>: ignored N chunk(s) of the wrong size (the first: offset ...: ...)", or
+    // empty when nothing was ignored.
+    std::string IgnoredSummary() const;
+
 private:
-    TByteReader(std::span<const std::uint8_t> bytes, std::shared_ptr<const std::string> name,
+    struct TSource {
+        std::string Name;
+        std::uint64_t BudgetLeft = 0;
+        std::size_t Ignored = 0;
+        std::string FirstIgnored;
+    };
+    TByteReader(std::span<const std::uint8_t> bytes, std::shared_ptr<TSource> source,
                 std::size_t base)
-        : Bytes(bytes), Name(std::move(name)), Base(base) {}
+        : Bytes(bytes), Source(std::move(source)), Base(base) {}
 
     std::span<const std::uint8_t> Bytes;
-    std::shared_ptr<const std::string> Name;
+    std::shared_ptr<TSource> Source;
     std::size_t Base = 0;
     std::size_t Pos = 0;
 };
@@ -91,6 +123,11 @@ void ReadFileHeader(TByteReader& reader, std::string_view magic);
 
 // Whole-file helpers; failures raise EFileError naming the path.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+// A data file of at most `maxBytes` bytes (one of the limits above): refused by its size
+// before reading, and refused unless it is a regular file (a directory or a pipe in its
+// place). `kind` names it in errors ("database", "save file").
+std::vector<std::uint8_t> ReadDataFile(const std::string& path, std::uint64_t maxBytes,
+                                       std::string_view kind);
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // The in-memory kind codes of chunks (not stored in files).
@@ -282,6 +319,13 @@ struct TRawChunk {
     bool operator==(const TRawChunk&) const = default;
 };
 
+// What an allocation costs beyond its bytes (the allocator's header, the owner's slot).
+inline constexpr std::size_t KAllocationOverhead = 32;
+
+// Heap memory a record owns through its described fields (nested lists with their items,
+// long strings, blocks), an estimate for the load budget.
+std::size_t HeapFootprint(TCatalogBaseItem& record);
+
 // A record: chunks closed by ID 0.
 class TCatalogBaseItem {
 public:
@@ -364,6 +408,9 @@ public:
     bool Equals(const TCatalog& other) const;
 
     const std::string& Name() const { return TableName; }
+    // What one item costs in memory when it is created for a load: a default item of
+    // the list's class, with what it owns.
+    virtual std::size_t ItemFootprint() const = 0;
     [[noreturn]] void FailLookup(std::int32_t id) const;
     [[noreturn]] void FailIndex(std::size_t index) const;
 
@@ -397,6 +444,15 @@ public:
         T* item = Find(id);
         if (item == nullptr) FailLookup(id);
         return *item;
+    }
+
+    std::size_t ItemFootprint() const override {
+        static const std::size_t bytes = [] {
+            T item(0);
+            item.Clear();
+            return sizeof(T) + KAllocationOverhead + HeapFootprint(item);
+        }();
+        return bytes;
     }
 
 protected:

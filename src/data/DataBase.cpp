@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "base/Warning.h"
+
 namespace kestra {
 
 namespace {
@@ -43,7 +45,7 @@ void TVezDataBase::SaveToStream(TByteWriter& writer, bool terminator) const {
 }
 
 void TVezDataBase::LoadFromFile(const std::string& path) {
-    std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    std::vector<std::uint8_t> bytes = ReadDataFile(path, KMaxDataBaseBytes, "database");
     std::error_code ec;
     auto time = std::filesystem::last_write_time(path, ec);
     LoadFromBytes(bytes, path);
@@ -55,9 +57,11 @@ void TVezDataBase::LoadFromBytes(std::span<const std::uint8_t> bytes, const std:
     Clear();
     FileSize = 0;
     FileTime = 0;
+    FileName = name;
     TByteReader r(bytes, name);
     ReadFileHeader(r, KDataBaseMagic);
     LoadUnterminated(r);
+    if (r.IgnoredCount() > 0) Warn(r.IgnoredSummary());
 }
 
 std::vector<std::uint8_t> TVezDataBase::SaveToBytes() const {

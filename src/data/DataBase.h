@@ -81,6 +81,8 @@ public:
     TVezVariable Variables;
     TVezCommonEvent CommonEvents;
 
+    // The file last loaded ("KESTRA.ldb" before any load), for errors about its data.
+    std::string FileName = KDataBaseFile;
     // Size and modification time of the file last loaded (0 before).
     std::int64_t FileSize = 0;
     std::int64_t FileTime = 0;

@@ -1,6 +1,7 @@
 #include "data/LD_Map.h"
 
 #include "base/Errors.h"
+#include "base/Warning.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -109,10 +110,22 @@ void TVezMap::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::stri
     try {
         TByteReader reader(bytes, name);
         ReadFileHeader(reader, KMapUnitMagic);
+        const std::size_t dataAt = reader.Position();
+        if (reader.AtEnd())
+            Warn(name + ": the map holds nothing after its header; it loads as an empty " +
+                 "20 x 15 map");
         LoadFromStream(reader);
         if (!SizeAllowed(Width, Height))
             throw EStreamReadError(name + ": map size " + std::to_string(Width) + " x " +
                                    std::to_string(Height) + " is out of range");
+        if (reader.IgnoredCount() > 0)
+            Warn(reader.IgnoredSummary() + "; the map is " + std::to_string(Width) + " x " +
+                 std::to_string(Height) + ", and a layer (chunk 71 or 72) of another size " +
+                 "stays empty");
+        if (!reader.AtEnd() && reader.Position() > dataAt)
+            Warn(name + ": offset " + std::to_string(reader.FileOffset()) + ": " +
+                 std::to_string(reader.Remaining()) +
+                 " bytes after the end of the map, where the file should end, were ignored");
     } catch (const EKestraError&) {
         Clear();
         throw;
@@ -124,7 +137,7 @@ void TVezMap::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::stri
 }
 
 void TVezMap::LoadFromFile(const std::string& path) {
-    std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    std::vector<std::uint8_t> bytes = ReadDataFile(path, KMaxMapUnitBytes, "map unit");
     LoadFromBytes(bytes, path);
 }
 

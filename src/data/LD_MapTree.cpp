@@ -1,5 +1,7 @@
 #include "data/LD_MapTree.h"
 
+#include "base/Warning.h"
+
 namespace kestra {
 
 void TVezMapTreeItem::DescribeChunks(TChunkVisitor& v) {
@@ -31,7 +33,7 @@ void TVezMapStartPosition::DescribeChunks(TChunkVisitor& v) {
 }
 
 void TVezMapTree::LoadFromFile(const std::string& path) {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadDataFile(path, KMaxMapTreeBytes, "map tree");
     LoadFromBytes(bytes, path);
 }
 
@@ -40,6 +42,7 @@ void TVezMapTree::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::
     DisplayOrder.clear();
     SelectedId = 0;
     Start.Clear();
+    FileName = name;
     TByteReader r(bytes, name);
     ReadFileHeader(r, KMapTreeMagic);
     LoadFromStream(r);
@@ -73,6 +76,11 @@ void TVezMapTree::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::
         r.Seek(startAt);
         TByteReader rest = r.Sub(r.Remaining());
         Start.LoadFromStream(rest);
+        if (r.IgnoredCount() > 0) Warn(r.IgnoredSummary());
+        if (!rest.AtEnd())
+            Warn(name + ": offset " + std::to_string(rest.FileOffset()) + ": " +
+                 std::to_string(rest.Remaining()) +
+                 " bytes after the start positions, where the file should end, were ignored");
     } catch (...) {
         Clear();
         DisplayOrder.clear();

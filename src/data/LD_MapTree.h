@@ -99,6 +99,9 @@ public:
     std::vector<std::int32_t> DisplayOrder; // entry IDs
     std::int32_t SelectedId = 0;
     TVezMapStartPosition Start;
+    // The file the tree was last loaded from ("KESTRA.lmt" before any load), for the
+    // errors of the data it holds.
+    std::string FileName = "KESTRA.lmt";
 
 private:
     // The first entry from mapId upward whose field is not 0, or null.

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <ctime>
+#include <new>
 
+#include "base/Warning.h"
 #include "data/DataBase.h"
 #include "data/LD_MapTree.h"
 #include "media/Tonica.h"
@@ -77,6 +79,17 @@ double DayCountAt(std::int64_t unixMilliseconds) {
            fraction;
 }
 
+double DayCountUtc(std::int64_t unixMilliseconds) {
+    // Floor division, so that moments before 1970 count back correctly.
+    std::int64_t days = unixMilliseconds / 86400000, rest = unixMilliseconds % 86400000;
+    if (rest < 0) {
+        rest += 86400000;
+        --days;
+    }
+    return static_cast<double>(days + KDayCountEpochOffset) +
+           static_cast<double>(rest) / 86400000.0;
+}
+
 double LocalDayCount() {
     return DayCountAt(static_cast<std::int64_t>(std::time(nullptr)) * 1000);
 }
@@ -119,24 +132,36 @@ std::optional<TLcfgSaveData::TSlotFile> TLcfgSaveData::FindSlotFile(std::int32_t
         return a.Exact && !b.Exact;
     };
     std::optional<TCandidate> best;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(SaveDirPath(), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code fileEc;
-        if (!SameIgnoringAsciiCase(name, wanted) || !it->is_regular_file(fileEc)) continue;
-        TCandidate c;
-        c.File.Path = it->path();
-        c.Exact = name == wanted;
-        c.Modified = it->last_write_time(fileEc);
-        try {
-            const auto bytes = ReadWholeFile(c.File.Path.string());
-            c.File.Header = ReadHeaderFromBytes(bytes, c.File.Path.string());
-            c.Readable = true;
-        } catch (const EKestraError&) {
-            c.Readable = false;
+    std::vector<std::filesystem::path> dirs{SaveDirPath()};
+    for (const std::string& dir : OtherDirs)
+        if (std::filesystem::path(dir) != SaveDirPath()) dirs.emplace_back(dir);
+    for (const std::filesystem::path& dir : dirs) {
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (!SameIgnoringAsciiCase(name, wanted)) continue;
+            // Whatever stands under the slot's name counts: a directory or a pipe there
+            // is a damaged slot (never opened), not an empty one.
+            std::error_code fileEc;
+            TCandidate c;
+            c.File.Path = it->path();
+            c.Exact = name == wanted;
+            c.Modified = it->last_write_time(fileEc);
+            try {
+                const auto bytes =
+                    ReadDataFile(c.File.Path.string(), KMaxSaveFileBytes, "save file");
+                c.File.Header = ReadHeaderFromBytes(bytes, c.File.Path.string());
+                c.Readable = true;
+            } catch (const EKestraError& e) {
+                c.Readable = false;
+                c.File.Problem = e.what();
+            } catch (const std::bad_alloc&) {
+                c.Readable = false;
+                c.File.Problem = c.File.Path.string() + ": not enough memory to read it";
+            }
+            if (!best || better(c, *best)) best = std::move(c);
         }
-        if (!best || better(c, *best)) best = std::move(c);
     }
     if (!best) return std::nullopt;
     best->File.Readable = best->Readable;
@@ -158,9 +183,12 @@ void TLcfgSaveData::Reset() {
 TLcfgPlace TLcfgSaveData::NewGame() {
     Reset();
     const TVezMapTree* tree = State.Env.MapTree;
-    if (tree == nullptr || tree->Start.Places[0].MapId == 0)
-        throw EKestraError("the map tree sets no start position for the party");
+    if (tree == nullptr)
+        throw EKestraError("KESTRA.lmt: no map tree is loaded, so a new game has no start");
     const auto& start = tree->Start.Places[0];
+    if (start.MapId <= 0)
+        throw EKestraError(tree->FileName + ": the start positions give the party map " +
+                           std::to_string(start.MapId) + " (none), so a new game cannot start");
     return {start.MapId, start.X, start.Y};
 }
 
@@ -239,6 +267,8 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
                           TLcfgGameState* state, TLcfgSaveHeader& header, bool headerOnly) {
     TByteReader r(bytes, name);
     ReadFileHeader(r, KSaveMagic);
+    std::size_t foreign = 0;
+    std::string firstForeign;
     while (!r.AtEnd()) {
         std::int32_t id = ReadVarInt(r);
         std::size_t at = r.Position();
@@ -288,9 +318,20 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
             state->CommonEvents.LoadFromStream(payload);
             break;
         default:
+            // Vehicles (105-107) are not kept; anything else is no part of a save.
+            if (id < KSaveChunkHeader || id > KSaveChunkLast) {
+                if (foreign++ == 0)
+                    firstForeign = "chunk " + std::to_string(id) + " at offset " +
+                                   std::to_string(payload.FileOffset() - payload.Position());
+            }
             break;
         }
     }
+    if (headerOnly || state == nullptr) return;
+    if (foreign > 0)
+        Warn(name + ": ignored " + std::to_string(foreign) + (foreign == 1 ? " chunk" : " chunks") +
+             " that no save holds (the first: " + firstForeign + ")");
+    if (r.IgnoredCount() > 0) Warn(r.IgnoredSummary());
 }
 
 void TLcfgSaveData::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& name,
@@ -327,7 +368,7 @@ TLcfgSaveHeader TLcfgSaveData::ReadHeaderFromBytes(std::span<const std::uint8_t>
 bool TLcfgSaveData::Load(std::int32_t slot, const TLoadCheck& check) {
     auto file = FindSlotFile(slot);
     if (!file) return false;
-    auto bytes = ReadWholeFile(file->Path.string());
+    auto bytes = ReadDataFile(file->Path.string(), KMaxSaveFileBytes, "save file");
     LoadFromBytes(bytes, file->Path.string(), check);
     return true;
 }
@@ -336,6 +377,19 @@ std::optional<TLcfgSaveHeader> TLcfgSaveData::ReadHeader(std::int32_t slot) cons
     auto file = FindSlotFile(slot);
     if (!file || !file->Readable) return std::nullopt;
     return std::move(file->Header);
+}
+
+TSaveSlot TLcfgSaveData::ReadSlot(std::int32_t slot) const {
+    TSaveSlot result;
+    auto file = FindSlotFile(slot);
+    if (!file) return result;
+    if (file->Readable) {
+        result.Header = std::move(file->Header);
+    } else {
+        result.Damaged = true;
+        result.Problem = std::move(file->Problem);
+    }
+    return result;
 }
 
 std::vector<std::optional<TLcfgSaveHeader>> TLcfgSaveData::ListHeaders(std::int32_t count) const {

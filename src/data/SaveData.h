@@ -73,8 +73,20 @@ using TLoadCheck = std::function<void(const TLcfgGameState& loaded)>;
 double LocalDayCount();
 // The day count of a moment given in milliseconds since 1970-01-01 UTC, in local time.
 double DayCountAt(std::int64_t unixMilliseconds);
+// The same moment in UTC, whatever the machine's zone.
+double DayCountUtc(std::int64_t unixMilliseconds);
 // The day count of a local calendar date and time.
 double DayCount(int year, int month, int day, int hour, int minute, int second);
+
+// What a save slot holds, as the save list shows it.
+struct TSaveSlot {
+    // The header of a readable save.
+    std::optional<TLcfgSaveHeader> Header;
+    // A file of the slot's name is there (or a directory or a pipe in its place) that
+    // holds no readable save; Problem says why, naming the file.
+    bool Damaged = false;
+    std::string Problem;
+};
 
 class TLcfgSaveData {
 public:
@@ -91,6 +103,11 @@ public:
     // modification time), so a stale or broken twin never hides a good save. Nullopt
     // when the slot has no file.
     std::optional<std::filesystem::path> SlotFile(std::int32_t slot) const;
+    // Directories whose saves are listed and loaded besides the save directory's (the
+    // game directory, when saves had to move elsewhere); a save is written only to the
+    // save directory. For each slot the newest readable save of all places wins.
+    void SetOtherSaveDirs(std::vector<std::string> dirs) { OtherDirs = std::move(dirs); }
+    const std::string& SaveDirectory() const { return SaveDir; }
 
     // Every object cleared, the actors set up from the database, then the devices told.
     void Reset();
@@ -106,6 +123,8 @@ public:
     bool Load(std::int32_t slot, const TLoadCheck& check = {});
     // The header of a slot, or nullopt when the file is missing or unreadable.
     std::optional<TLcfgSaveHeader> ReadHeader(std::int32_t slot) const;
+    // The slot as the list shows it: a save, a damaged file, or nothing.
+    TSaveSlot ReadSlot(std::int32_t slot) const;
     // The headers of slots 1..count, nullopt for the gaps.
     std::vector<std::optional<TLcfgSaveHeader>>
     ListHeaders(std::int32_t count = KSaveSlotCount) const;
@@ -133,6 +152,7 @@ private:
         std::filesystem::path Path;
         TLcfgSaveHeader Header; // read when Readable
         bool Readable = false;
+        std::string Problem; // why it is not readable
     };
     std::filesystem::path SaveDirPath() const;
     std::optional<TSlotFile> FindSlotFile(std::int32_t slot) const;
@@ -144,6 +164,7 @@ private:
                       TLcfgGameState* state, TLcfgSaveHeader& header, bool headerOnly);
 
     std::string SaveDir;
+    std::vector<std::string> OtherDirs;
     TSaveFileWriter Writer;
     TDayClock Clock;
 };

@@ -1,6 +1,7 @@
 #include "interpreter/LGD_Scripter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iostream>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "data/DataBase.h"
 #include "data/LD_EventCommands.h"
 #include "data/LD_MonGroup.h"
+#include "interpreter/LGD_ScripterBudget.h"
 #include "media/MultiInput.h"
 #include "media/Tonica.h"
 #include "scenes/GameWindowsMessage.h"
@@ -407,6 +409,20 @@ bool TLcfgBaseScripter::ExecuteOne() {
     return true;
 }
 
+// ---- The command budget ----
+
+namespace {
+std::atomic<int> commandBudget{KCommandsPerFrame};
+}
+
+int CommandsPerFrame() {
+    return commandBudget.load(std::memory_order_relaxed);
+}
+
+void SetCommandsPerFrame(int commands) {
+    commandBudget.store(commands < 1 ? 1 : commands, std::memory_order_relaxed);
+}
+
 // ---- The main interpreter ----
 
 void TLcfgScripter::UpdateMain(TGameMain& game) {
@@ -414,7 +430,7 @@ void TLcfgScripter::UpdateMain(TGameMain& game) {
     TLcfgGameState& state = scripter::State(game);
     TVezMessageWindow& box = scripter::MessageBox(game);
     TVezMessagePool& pool = scripter::MessagePool(game);
-    for (int counter = KCommandsPerFrame; counter > 0; --counter) {
+    for (int counter = CommandsPerFrame(); counter > 0; --counter) {
         // 1.
         if (WaitFrames > 0) {
             --WaitFrames;
@@ -492,7 +508,7 @@ void TLcfgRegularScripter::EndFrame() {
 void TLcfgRegularScripter::UpdateParallel(TGameMain& game) {
     SetGame(game);
     TVezMessageWindow& box = scripter::MessageBox(game);
-    for (int counter = KCommandsPerFrame; counter > 0; --counter) {
+    for (int counter = CommandsPerFrame(); counter > 0; --counter) {
         if (!IsRunning()) return;
         if (WaitFrames > 0) {
             --WaitFrames;
@@ -527,7 +543,7 @@ void TLcfgBattleScripter::EndFrame() {
 void TLcfgBattleScripter::UpdateBattle(TGameMain& game) {
     SetGame(game);
     TVezMessageWindow& box = scripter::MessageBox(game);
-    for (int counter = KCommandsPerFrame; counter > 0 && IsRunning(); --counter) {
+    for (int counter = CommandsPerFrame(); counter > 0 && IsRunning(); --counter) {
         if (WaitFrames > 0) {
             --WaitFrames;
             return;

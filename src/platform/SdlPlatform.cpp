@@ -3,6 +3,7 @@
 #include "shell/GameConfig.h"
 
 #include "base/Cp932.h"
+#include "data/SaveData.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/SdlFrameHost.h"
@@ -109,6 +110,10 @@ TNameConverter SdlPlatform::NameConverter() {
 
 bool SdlPlatform::IsWritableDirectory(const std::filesystem::path& dir) {
     return platform::IsWritableDirectory(dir);
+}
+
+double SdlPlatform::SaveDayCount(std::int64_t unixMilliseconds) {
+    return DayCountAt(unixMilliseconds);
 }
 
 void SdlPlatform::ReplaceFile(const std::filesystem::path& path,

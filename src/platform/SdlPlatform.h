@@ -20,6 +20,8 @@ public:
     // Text that is not UTF-8 already is converted from code page 932.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     std::int64_t WallClockMilliseconds() override;
+    // Local time, as the player's clock shows it.
+    double SaveDayCount(std::int64_t unixMilliseconds) override;
     TNameConverter NameConverter() override;
     bool IsWritableDirectory(const std::filesystem::path& dir) override;
     TEnvLookup Environment() override { return ProcessEnvironment(); }

@@ -52,7 +52,10 @@ TVezSaveFileWindow::TVezSaveFileWindow(TGameMain& game) : TVezWindow(game) {}
 void TVezSaveFileWindow::Load(int slot, bool loadMode) {
     Slot = slot;
     LoadMode = loadMode;
-    Header = Game.Session->Save->ReadHeader(slot);
+    TSaveSlot read = Game.Session->Save->ReadSlot(slot);
+    Header = std::move(read.Header);
+    Damaged = read.Damaged;
+    Problem = std::move(read.Problem);
     Time = Header ? Header->Time : 0.0;
     for (int i = 0; i < 4; ++i) {
         TKandelSheet& face = Faces[static_cast<std::size_t>(i)];
@@ -79,6 +82,7 @@ void TVezSaveFileWindow::DrawItem(int x, int y, int) {
 
 void TVezSaveFileWindow::Refresh() {
     TVezWindow::Refresh();
+    if (Damaged) DrawText(8, 24, true, 2, KDamagedSlotText);
     if (!Used()) return;
     DrawText(8, 24, true, 0, Header->LeaderName);
     DrawText(8, 40, true, 1, Term(Game, KTermLevelShort));
@@ -152,12 +156,20 @@ void TVezSaveFileScene::Enter() {
     Top = std::max(1, Current - 2);
     Scroll = 0;
     Frames = 0;
+    ConfirmSlot = 0;
     Panel(Current).SetCursorActive(true);
     Shown = true;
     FadeIn(20);
 }
 
+void TVezSaveFileScene::DropConfirmation() {
+    if (ConfirmSlot == 0) return;
+    ConfirmSlot = 0;
+    titleLine_->SetText(Term(Game, SaveMode ? KTermSaveWhere : KTermLoadWhere));
+}
+
 void TVezSaveFileScene::Select(int slot) {
+    DropConfirmation();
     PlaySystemSound(KSoundCursor);
     Panel(Current).SetCursorVisible(false);
     Current = slot;
@@ -195,12 +207,21 @@ void TVezSaveFileScene::Update() {
 
 void TVezSaveFileScene::Decide() {
     if (SaveMode) {
+        // A damaged file is replaced only when the player says so twice.
+        if (Panel(Current).Damaged && ConfirmSlot != Current) {
+            PlaySystemSound(KSoundDecide);
+            ConfirmSlot = Current;
+            titleLine_->SetText(KReplaceDamagedText);
+            return;
+        }
+        ConfirmSlot = 0;
         try {
             Game.Session->Save->Save(Current);
         } catch (const EKestraError& e) {
             // The old file and the game stay as they were; the player may try again.
             PlaySystemSound(KSoundBuzzer);
             Game.ShowMessage(e.what());
+            titleLine_->SetText(Term(Game, KTermSaveWhere));
             return;
         }
         PlaySystemSound(KSoundDecide);
@@ -210,6 +231,8 @@ void TVezSaveFileScene::Decide() {
     }
     if (!Panel(Current).Used()) {
         PlaySystemSound(KSoundBuzzer);
+        // A damaged slot says why it cannot be loaded.
+        if (Panel(Current).Damaged) Game.ShowMessage(Panel(Current).Problem);
         return;
     }
     try {
@@ -236,6 +259,11 @@ void TVezSaveFileScene::Decide() {
 
 void TVezSaveFileScene::Cancel() {
     PlaySystemSound(KSoundCancel);
+    // Cancel answers the question about a damaged slot: the list stays.
+    if (ConfirmSlot != 0) {
+        DropConfirmation();
+        return;
+    }
     Close();
     if (SaveMode)
         ReturnFromSave();

@@ -27,11 +27,17 @@ inline constexpr int KSaveFilePanels = 15;
 // Vocabulary terms of the scene.
 inline constexpr int KTermSaveWhere = 0x92, KTermLoadWhere = 0x93, KTermFile = 0x94;
 inline constexpr int KTermLevelShort = 0x80, KTermHpShort = 0x81;
+// The program's own words for a slot whose file cannot be read, and the question
+// before a save replaces it.
+inline constexpr const char* KDamagedSlotText = "Damaged file: it cannot be read";
+inline constexpr const char* KReplaceDamagedText =
+    "Replace the damaged file? Decide: yes, Cancel: no";
 
 class TGameMain;
 
 // One slot's panel (320 x 64): its label, and for a used slot the leader's name,
-// level and HP and up to four faces.
+// level and HP and up to four faces; a damaged slot (a file that holds no readable
+// save) says so under its label.
 class TVezSaveFileWindow : public TVezWindow {
 public:
     explicit TVezSaveFileWindow(TGameMain& game);
@@ -45,6 +51,8 @@ public:
 
     int Slot = 0;
     double Time = 0.0;
+    bool Damaged = false;
+    std::string Problem; // why the file cannot be read, naming it
     bool LoadMode = false;
     std::optional<TLcfgSaveHeader> Header;
     std::array<TKandelSheet, 4> Faces;
@@ -72,6 +80,8 @@ public:
     int Top = 1;     // first slot shown, 1..13
     int Scroll = 0;  // pixels of a scroll in progress, moving 8 a frame toward 0
     int Frames = 0;
+    // The damaged slot whose replacement the title line asks about (0: none).
+    int ConfirmSlot = 0;
 
     TVezHelpWindow& TitleLine() { return *titleLine_; }
     TVezSaveFileWindow& Panel(int slot) { return *panels_[static_cast<std::size_t>(slot - 1)]; }
@@ -80,6 +90,8 @@ private:
     void Enter();
     void Close();
     void Select(int slot);
+    // Back from the question about a damaged slot to the title line's own text.
+    void DropConfirmation();
     void Decide();
     void Cancel();
     // Back to the scene save mode was opened from.

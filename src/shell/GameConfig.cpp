@@ -384,16 +384,30 @@ TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& en
                 break;
             }
     }
-    c.FullPackageFlag = TIniFile::Load(gameIni).ReadBool("KESTRA", "FullPackageFlag", false);
+    const TIniFile gameSettings = TIniFile::Load(gameIni);
+    c.FullPackageFlag = gameSettings.ReadBool("KESTRA", "FullPackageFlag", false);
     c.GameTitle =
         TIniFile::Load(TitleIniPath(c.GameDir)).ReadString("KESTRA", "GameTitle", "Untitled");
     c.RuntimePackagePath = FindRuntimePackagePath(env);
     if (!c.FullPackageFlag && c.RuntimePackagePath.empty() && !HasDataBase(absolute))
         throw ENotAGame(NotAGameMessage(absolute));
-    if (!c.FullPackageFlag && c.RuntimePackagePath.empty())
+    if (!c.FullPackageFlag && c.RuntimePackagePath.empty()) {
+        // Say which file decided that the package is needed: a broken KESTRA.ini is the
+        // likelier fault in a game that ships everything.
+        std::string why;
+        if (!fs::exists(gameIni, ec))
+            why = gameIni.string() + " does not exist, so the game needs the runtime package";
+        else if (const auto flag = gameSettings.Find("KESTRA", "FullPackageFlag"))
+            why = gameIni.string() + ": FullPackageFlag under [KESTRA] is \"" + *flag +
+                  "\", not 1, so the game needs the runtime package";
+        else
+            why = gameIni.string() +
+                  ": no FullPackageFlag line under a [KESTRA] section could be read, so the "
+                  "game needs the runtime package";
         throw ERuntimePackageMissing(
-            "The runtime package was not found. Set KESTRA_RTP to its directory, or write "
-            "RuntimePackagePath=DIR under [Kestra] in ~/.config/kestra/config.ini.");
+            why + "; the runtime package was not found. Set KESTRA_RTP to its directory, or write "
+                  "RuntimePackagePath=DIR under [Kestra] in ~/.config/kestra/config.ini.");
+    }
     return c;
 }
 

@@ -3,6 +3,7 @@
 #include "scenes/LS_Field.h"
 
 #include "base/Errors.h"
+#include "base/Warning.h"
 #include "battle/LS_Battle.h"
 #include "media/RecordingInput.h"
 #include "scenes/LS_Debug.h"
@@ -66,6 +67,8 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     // Save times run from the recording's start, so a replay finds the newest save
     // where the recording did.
     std::int64_t clockShift = 0;
+    // Saves moved out of a game directory that takes no new files (not a replay's).
+    const bool movedSaves = !commandLine.Replay && saveDir != Config.GameDir;
     if (commandLine.Replay) {
         StartReplayCheck(commandLine);
         saveDir = ReplaySaves->Path().string() + "/";
@@ -141,8 +144,14 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
             platform.ReplaceFile(path, bytes);
         },
         [&platform, clockShift] {
-            return DayCountAt(platform.WallClockMilliseconds() + clockShift);
+            return platform.SaveDayCount(platform.WallClockMilliseconds() + clockShift);
         });
+    if (movedSaves) {
+        // Saves that moved are said once, and the game directory's own saves still show.
+        Warn("saves go to " + saveDir + ", since the game directory " + Config.GameDir +
+             " cannot take new files; Continue lists the saves of both places");
+        Session->Save->SetOtherSaveDirs({Config.GameDir});
+    }
 
     Menu = std::make_unique<TVezMenuScene>(*this);
     Battle = std::make_unique<TVezBattleScene>(*this);

@@ -11,12 +11,20 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace kestra {
+
+// Replaces a file so that a reader sees the old or the new contents, durably (the file
+// and its directory are flushed to disk before it returns) and a failure keeps the old
+// file; raises EFileError naming the path. The platform's AtomicWriteFile is the one
+// implementation every save goes through, headless runs included.
+using TFileReplacer =
+    std::function<void(const std::filesystem::path& path, std::span<const std::uint8_t> bytes)>;
 
 class IGamePlatform {
 public:
@@ -38,17 +46,18 @@ public:
     // The clock for the random seed and the time stamps of saved games:
     // milliseconds since 1970-01-01 UTC.
     virtual std::int64_t WallClockMilliseconds() = 0;
+    // The time stamp of a save made at a moment (milliseconds since 1970-01-01 UTC):
+    // days since 30 December 1899 with the time of day as the fraction, in the local
+    // time of the machine (the window build) or in UTC (headless runs, so that their
+    // saves are the same bytes everywhere).
+    virtual double SaveDayCount(std::int64_t unixMilliseconds) = 0;
 
     virtual TNameConverter NameConverter() = 0;
     virtual bool IsWritableDirectory(const std::filesystem::path& dir) = 0;
     virtual TEnvLookup Environment() = 0;
-    // Replaces a file (a save) so that a reader sees the old or the new contents and a
-    // failure keeps the old file; raises EFileError naming the path. The default goes
-    // through a temporary file and a rename.
+    // Replaces a file (a save) as a TFileReplacer does.
     virtual void ReplaceFile(const std::filesystem::path& path,
-                             std::span<const std::uint8_t> bytes) {
-        ReplaceFileBytes(path.string(), bytes);
-    }
+                             std::span<const std::uint8_t> bytes) = 0;
 };
 
 } // namespace kestra

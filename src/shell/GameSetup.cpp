@@ -29,7 +29,10 @@ bool LoadPanoramaPicture(TGameMain& game, TKandelBitmap& picture) {
     const std::string name = map.PanoramaName();
     if (name.empty()) return false;
     const auto path = game.Assets->FindAssetFile(name, "Panorama", KPictureExtensions);
-    if (!path) throw EFileError("Panorama/" + name + ": picture not found");
+    if (!path)
+        throw EFileError(
+            MapFileName(game.Session->Save->State.Hero.MapId) + ": the map's panorama \"" + name +
+            "\" is not in the Panorama folder of the game directory or the " + "runtime package");
     ReadImageFile(path->string(), picture);
     return true;
 }
@@ -40,7 +43,11 @@ void LoadScenePicture(TGameMain& game, TKandelSheet& sheet, const std::string& n
     sheet.Transparent = false;
     if (name.empty()) return;
     const auto path = game.Assets->FindAssetFile(name, folder, KPictureExtensions);
-    if (!path) throw EFileError(std::string(folder) + "/" + name + ": picture not found");
+    if (!path)
+        throw EFileError(game.Session->DataBase.FileName + ": the system record names the " +
+                         (std::string_view(folder) == "Title" ? "title" : "game-over") +
+                         " picture \"" + name + "\", but " + folder + "/" + name +
+                         " is in neither the game directory nor the runtime package");
     sheet.LoadFromFile(path->string(), true);
 }
 
@@ -106,9 +113,18 @@ bool LoadSavedGame(TGameMain& game, std::int32_t slot) {
     TGameSession& session = *game.Session;
     // The saved game must be enterable before it replaces the running one.
     auto check = [&game](const TLcfgGameState& loaded) {
-        if (loaded.Hero.MapId <= 0) throw EKestraError("the saved party stands on no map");
+        const TLcfgParty& hero = loaded.Hero;
+        if (hero.MapId <= 0)
+            throw EKestraError("the saved party stands on map " + std::to_string(hero.MapId) +
+                               " (none)");
         TVezMap probe;
-        LoadMapFromGameDir(probe, *game.Assets, loaded.Hero.MapId);
+        LoadMapFromGameDir(probe, *game.Assets, hero.MapId);
+        // A party off the map cannot be shown or moved: the save is refused.
+        if (hero.X < 0 || hero.Y < 0 || hero.X >= probe.Width || hero.Y >= probe.Height)
+            throw EKestraError("the saved party stands at (" + std::to_string(hero.X) + ", " +
+                               std::to_string(hero.Y) + "), outside the " +
+                               std::to_string(probe.Width) + " x " + std::to_string(probe.Height) +
+                               " map " + std::to_string(hero.MapId));
     };
     return session.Save->Load(slot, check);
 }

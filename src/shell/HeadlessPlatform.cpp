@@ -1,6 +1,7 @@
 #include "shell/HeadlessPlatform.h"
 
 #include "base/Cp932.h"
+#include "data/SaveData.h"
 
 #include <cstdio>
 #include <system_error>
@@ -49,6 +50,10 @@ void THeadlessPlatform::ShowErrorMessage(std::string_view titleCp932, std::strin
 
 std::int64_t THeadlessPlatform::WallClockMilliseconds() {
     return KHeadlessEpochMs + static_cast<std::int64_t>(clock_);
+}
+
+double THeadlessPlatform::SaveDayCount(std::int64_t unixMilliseconds) {
+    return DayCountUtc(unixMilliseconds);
 }
 
 bool THeadlessPlatform::IsWritableDirectory(const std::filesystem::path& dir) {

@@ -66,6 +66,9 @@ private:
 
 class THeadlessPlatform : public IGamePlatform {
 public:
+    // Saves go through `replaceFile` (the platform's AtomicWriteFile).
+    explicit THeadlessPlatform(TFileReplacer replaceFile) : replaceFile_(std::move(replaceFile)) {}
+
     bool Headless() const override { return true; }
     std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
                                                        bool zoom) override;
@@ -77,6 +80,12 @@ public:
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     // The simulated clock of the display host, from KHeadlessEpochMs.
     std::int64_t WallClockMilliseconds() override;
+    // UTC: the zone of the machine never reaches a save.
+    double SaveDayCount(std::int64_t unixMilliseconds) override;
+    void ReplaceFile(const std::filesystem::path& path,
+                     std::span<const std::uint8_t> bytes) override {
+        replaceFile_(path, bytes);
+    }
     TNameConverter NameConverter() override { return converter_; }
     bool IsWritableDirectory(const std::filesystem::path& dir) override;
     TEnvLookup Environment() override { return ProcessEnvironment(); }
@@ -87,6 +96,7 @@ public:
 private:
     double clock_ = 0.0; // simulated milliseconds since KHeadlessEpochMs
     TNameConverter converter_;
+    TFileReplacer replaceFile_;
 };
 
 } // namespace kestra

@@ -7,6 +7,8 @@
 
 #include "../shell/TempDir.h"
 #include "../state/GameFixture.h"
+#include "base/Warning.h"
+#include "platform/FileSystem.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
@@ -16,6 +18,8 @@ namespace kestra::test {
 class TFuzzGame {
 public:
     TFuzzGame() {
+        // Broken data by the million: warnings would only slow the run.
+        SetWarningsEnabled(false);
         TVezDataBase db;
         FillDataBase(db);
         db.System.SystemGraphic.clear();
@@ -52,15 +56,17 @@ public:
         return *Game;
     }
 
-private:
+    // The game directory, and a file written into it.
+    const std::filesystem::path& Path() const { return Dir.Path(); }
     void WriteBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         std::ofstream out(Dir.Path() / name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
     }
 
+private:
     TempDir Dir;
-    THeadlessPlatform Platform;
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
 
 public:
     std::unique_ptr<TGameMain> Game;

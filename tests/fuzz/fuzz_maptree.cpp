@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <span>
 
+#include "base/Warning.h"
 #include "data/LD_MapTree.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    kestra::SetWarningsEnabled(false); // broken data by the million
     kestra::TVezMapTree tree;
     try {
         tree.LoadFromBytes(std::span(data, size), "fuzz.lmt");

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "base/Random.h"
+#include "base/Warning.h"
 #include "data/DataBase.h"
 #include "data/SaveData.h"
 #include "graphics/KandelBoard.h"
@@ -60,6 +61,7 @@ kestra::TLcfgSaveData MakeSave() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    kestra::SetWarningsEnabled(false); // broken data by the million
     std::span<const std::uint8_t> bytes(data, size);
     try {
         (void)kestra::TLcfgSaveData::ReadHeaderFromBytes(bytes, "fuzz.lsd");

@@ -1,4 +1,4 @@
-// Runs arbitrary command lists on a small map for a few frames: on the main
+// Runs arbitrary command lists on a small map for three frames: on the main
 // interpreter, as a parallel map event and as an auto-start common event. Nothing may
 // crash, read out of bounds or hang; errors the interpreter raises on purpose (missing
 // events, runaway calls) end the run.
@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "FuzzGame.h"
+#include "interpreter/LGD_ScripterBudget.h"
 #include "media/MultiInput.h"
 #include "scenes/GameWindowsMessage.h"
 #include "scenes/LS_Field.h"
@@ -54,6 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TVezEventScriptList list = Decode(data, size);
     TGameMain& game = fuzz.NewGame();
     TGameSession& session = *game.Session;
+    // A list holds at most 256 lines: a budget of 300 commands a frame still runs every
+    // line of it once, while a loop no longer spins 10000 commands per interpreter.
+    SetCommandsPerFrame(300);
     TLcfgGameState& state = session.Save->State;
     auto& common = session.DataBase.CommonEvents.Obtain(1);
     common.Trigger = KTriggerAutoStart;

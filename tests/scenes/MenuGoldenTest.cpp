@@ -7,6 +7,7 @@
 #include "data/LD_MapTree.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
+#include "platform/FileSystem.h"
 #include "scenes/LS_Menu.h"
 #include "shell/FrameRecorder.h"
 #include "shell/GameMain.h"
@@ -41,7 +42,7 @@ struct TDemoRun {
     }
     TLcfgGameState& State() { return Session->Save->State; }
 
-    THeadlessPlatform Platform;
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };

@@ -6,6 +6,7 @@
 
 #include "../GoldenPicture.h"
 #include "TempDir.h"
+#include "platform/FileSystem.h"
 #include "scenes/LS_Shop.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
@@ -37,7 +38,7 @@ struct TDemoShop {
         EXPECT_THROW(Game->Run(), EKandelDrawAbort); // the frame limit
     }
     test::TempDir Dir;
-    THeadlessPlatform Platform;
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };

@@ -1,6 +1,7 @@
 // The demo game from its title screen: the title takes its words and pictures from
 // the database, and a new game starts the party in the town.
 #include "TempDir.h"
+#include "platform/FileSystem.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
@@ -27,7 +28,7 @@ TEST(DemoTitle, NewGameFromTheTitleWalksInTheTown) {
     line.Headless = true;
     line.Frames = 600;
     line.InputScript = script;
-    THeadlessPlatform platform;
+    THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
     TGameMain game(line, platform);
     std::shared_ptr<TGameSession> session = PrepareGame(game);
     ASSERT_NE(session, nullptr);
@@ -52,6 +53,7 @@ TEST(DemoTitle, ADirectoryWithoutGameDataIsAnErrorNamingTheMissingFile) {
     line.Frames = 100;
     // The player's start-up: no test pattern, an error naming the database and exit 1.
     struct TMessages : THeadlessPlatform {
+        TMessages() : THeadlessPlatform(kestra::platform::AtomicWriteFile) {}
         void ShowErrorMessage(std::string_view, std::string_view text) override {
             Shown.emplace_back(text);
         }

@@ -8,6 +8,7 @@
 
 #include "../GoldenPicture.h"
 #include "TempDir.h"
+#include "platform/FileSystem.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
@@ -59,7 +60,7 @@ struct TDemoGame {
     }
 
     test::TempDir Dir;
-    THeadlessPlatform Platform;
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };

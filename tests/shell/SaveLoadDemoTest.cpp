@@ -9,6 +9,7 @@
 
 #include "TempDir.h"
 #include "data/SaveData.h"
+#include "platform/FileSystem.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
@@ -79,7 +80,7 @@ TEST(SaveLoadDemo, AWalkSavedToSlotOneContinuesFromTheTitleOnTheSameTile) {
     std::vector<std::uint16_t> picture;
     {
         // New game, a few steps left and one up, then standing.
-        THeadlessPlatform platform;
+        THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
         TGameMain game(
             Line(demo,
                  demo.Script("walk.txt", "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n"
@@ -101,7 +102,7 @@ TEST(SaveLoadDemo, AWalkSavedToSlotOneContinuesFromTheTitleOnTheSameTile) {
     ASSERT_FALSE(demo.Read("Save01.lsd").empty());
     {
         // Continue, then the latest slot.
-        THeadlessPlatform platform;
+        THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
         TGameMain game(
             Line(demo, demo.Script("load.txt", "0\n60 Down\n61\n80 Decide\n81\n160 Decide\n161\n"),
                  400),
@@ -122,7 +123,7 @@ TEST(SaveLoadDemo, AWalkSavedToSlotOneContinuesFromTheTitleOnTheSameTile) {
 TEST(SaveLoadDemo, ASaveMadeInMidStepLoadsAndSavesToEqualBytes) {
     TDemoCopy demo;
     {
-        THeadlessPlatform platform;
+        THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
         TGameMain game(
             Line(demo,
                  demo.Script("walk.txt",
@@ -138,7 +139,7 @@ TEST(SaveLoadDemo, ASaveMadeInMidStepLoadsAndSavesToEqualBytes) {
     }
     const Bytes saved = demo.Read("Save02.lsd");
     ASSERT_FALSE(saved.empty());
-    THeadlessPlatform platform;
+    THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
     TGameMain game(Line(demo, demo.Script("none.txt", "0\n"), 10), platform);
     ASSERT_NE(PrepareGame(game), nullptr);
     game.Session->Save->SetClock([] { return KFixedTime; });

@@ -2,6 +2,7 @@
 // records the save counts of the database and the map, and a game that cannot be
 // entered is refused before it replaces the running one.
 #include "data/SaveData.h"
+#include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +34,7 @@ void AddChunk(Bytes& out, std::int32_t id, const Bytes& payload) {
 
 struct SaveGame : ::testing::Test, TGameFixture {
     SaveGame()
-        : Random(5),
-          Save(
-              Env(), Dir.Dir(), [](const auto& path, auto bytes) { ReplaceFileBytes(path, bytes); },
-              [] { return 46000.25; }) {
+        : Random(5), Save(Env(), Dir.Dir(), platform::AtomicWriteFile, [] { return 46000.25; }) {
         Unit.Lower.Resize(40, 30);
         Unit.Upper.Resize(40, 30);
         for (auto& t : Unit.Lower.Tiles()) t = 5000;
