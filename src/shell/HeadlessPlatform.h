@@ -61,12 +61,19 @@ private:
 
 class THeadlessPlatform : public IGamePlatform {
 public:
+    // Movies are decoded by openMovie (the player and the tests give FFmpeg's; a build
+    // without a decoder gives one that raises EMovieError).
+    explicit THeadlessPlatform(TMovieOpener openMovie) : openMovie_(std::move(openMovie)) {}
     bool Headless() const override { return true; }
     std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
                                                        bool zoom) override;
     // Nothing held, ever; an input script replaces it.
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
     std::unique_ptr<ITonica> CreateTonica() override;
+    // Decoded in game time: the movie loop asks for the picture due at each frame.
+    std::unique_ptr<IKandelMovie> OpenMovie(const std::string& path) override {
+        return openMovie_(path);
+    }
     // Writes "title: text" to stderr; text that is not UTF-8 goes through the
     // name converter when there is one.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
@@ -82,6 +89,7 @@ public:
 private:
     double clock_ = 0.0; // simulated milliseconds since KHeadlessEpochMs
     TNameConverter converter_;
+    TMovieOpener openMovie_;
 };
 
 } // namespace kestra

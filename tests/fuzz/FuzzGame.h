@@ -60,7 +60,10 @@ private:
     }
 
     TempDir Dir;
-    THeadlessPlatform Platform;
+    // The fuzzed games play no movies: the targets link the engine only.
+    THeadlessPlatform Platform{[](const std::string& path) -> std::unique_ptr<IKandelMovie> {
+        throw EMovieError(path + ": no movies in fuzz runs");
+    }};
 
 public:
     std::unique_ptr<TGameMain> Game;

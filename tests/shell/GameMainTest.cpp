@@ -3,6 +3,7 @@
 #include "base/Cp932.h"
 #include "base/Errors.h"
 #include "graphics/KandelImage.h"
+#include "platform/FfmpegMovie.h"
 #include "shell/FrameRecorder.h"
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
@@ -28,7 +29,8 @@ struct GameDir {
 // keeps real frame timing over the simulated clock.
 class RecordingPlatform : public THeadlessPlatform {
 public:
-    explicit RecordingPlatform(bool paced = false) : paced_(paced) {}
+    explicit RecordingPlatform(bool paced = false)
+        : THeadlessPlatform(platform::OpenFfmpegMovie), paced_(paced) {}
     bool Headless() const override { return !paced_; }
     std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& title,
                                                        bool zoom) override {
