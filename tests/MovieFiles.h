@@ -15,8 +15,8 @@ namespace kestra::test {
 
 inline constexpr int KClipWidth = 160, KClipHeight = 120;
 inline constexpr int KClipFramesPerSecond = 25;
-inline constexpr int KClipFrames = 25; // one second
-inline constexpr int KClipBarWidth = 8;
+inline constexpr int KClipFrames = 25;  // one second
+inline constexpr int KClipBarWidth = 6; // 25 bars fit the width
 
 inline std::vector<std::vector<std::uint8_t>> ClipPictures(int frames = KClipFrames) {
     std::vector<std::vector<std::uint8_t>> pictures;

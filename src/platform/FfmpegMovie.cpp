@@ -13,9 +13,13 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <array>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 
 namespace kestra::platform {
@@ -28,6 +32,8 @@ constexpr std::size_t KMaxPendingPictures = 8;
 constexpr double KSoundLead = 0.25;
 // Packets one Advance reads at most; the caller sees no progress and ends the movie.
 constexpr int KMaxPacketsPerStep = 4096;
+// Seconds the movie may go on after the end of its file was read.
+constexpr double KMaxTail = 2.0;
 constexpr int KMaxSoundRate = 384000;
 // Sound samples decoded and not yet taken, at most (10 s).
 constexpr std::size_t KMaxHeldSound = 2 * 10 * KMovieSoundRate;
@@ -42,13 +48,6 @@ std::string ErrorText(int code) {
 double WallSeconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-// The library's own log would repeat every complaint about a broken file; the game
-// reports the one that stops the movie.
-void QuietLibrary() {
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
 struct TFormatDeleter {
@@ -78,7 +77,8 @@ using TPacketPtr = std::unique_ptr<AVPacket, TPacketDeleter>;
 class TFfmpegMovie : public IKandelMovie {
 public:
     explicit TFfmpegMovie(const std::string& path) : path_(path) {
-        QuietLibrary();
+        QuietMovieLibrary();
+        CheckRiffLength();
         frame_.reset(av_frame_alloc());
         packet_.reset(av_packet_alloc());
         if (!frame_ || !packet_) Fail("out of memory");
@@ -120,17 +120,27 @@ public:
             }
         }
         if (audio_ < 0) audioDone_ = true;
-        if (format_->start_time != AV_NOPTS_VALUE)
+        // Times count from the first picture: the picture due at 0 is the first one.
+        if (vs->start_time != AV_NOPTS_VALUE)
+            origin_ = static_cast<double>(vs->start_time) * av_q2d(vs->time_base);
+        else if (format_->start_time != AV_NOPTS_VALUE)
             origin_ = static_cast<double>(format_->start_time) / AV_TIME_BASE;
-        if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0)
+        // The length the file states: its container's, or the picture count its header
+        // gives (an AVI without its index reports only what is left of it).
+        if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0 &&
+            format_->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE)
             duration_ = static_cast<double>(format_->duration) / AV_TIME_BASE;
+        if (vs->nb_frames > 0)
+            duration_ = std::max(duration_, static_cast<double>(vs->nb_frames) * frameDuration_);
     }
 
     bool Advance(double ms) override {
         const double t = ms / 1000.0;
         deadline_ = WallSeconds() + KMovieStepTimeLimit;
         for (int packets = 0;;) {
-            while (!pending_.empty() && !(pending_.front().Time > t)) {
+            // A picture due within a tenth of a millisecond counts as due: times from
+            // different time bases do not meet exactly.
+            while (!pending_.empty() && !(pending_.front().Time > t + 1e-4)) {
                 picture_ = std::move(pending_.front().Picture);
                 shownUntil_ = pending_.front().Time + frameDuration_;
                 pending_.pop_front();
@@ -152,6 +162,10 @@ public:
             ReadPacket();
             ++packets;
         }
+        if (eof_ && eofTime_ < 0) eofTime_ = t;
+        // Once everything is read, what is left plays for a few seconds at most: damaged
+        // time stamps cannot keep a movie going.
+        if (eof_ && t > eofTime_ + KMaxTail) return false;
         return !(videoDone_ && pending_.empty() && audioDone_ &&
                  t >= std::max(shownUntil_, soundUntil_));
     }
@@ -172,6 +186,25 @@ private:
 
     [[noreturn]] void Fail(const std::string& problem) const {
         throw EMovieError(path_ + ": " + problem);
+    }
+
+    // An AVI (a RIFF file) states its length in its first bytes: a shorter file was cut
+    // short, and its index at the end is gone with the rest.
+    void CheckRiffLength() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::array<unsigned char, 12> head{};
+        if (!in.read(reinterpret_cast<char*>(head.data()), head.size())) return;
+        if (std::memcmp(head.data(), "RIFF", 4) != 0 ||
+            std::memcmp(head.data() + 8, "AVI ", 4) != 0)
+            return;
+        const std::uint64_t stated =
+            8 + (std::uint64_t{head[4]} | std::uint64_t{head[5]} << 8 |
+                 std::uint64_t{head[6]} << 16 | std::uint64_t{head[7]} << 24);
+        std::error_code ec;
+        const std::uint64_t size = std::filesystem::file_size(path_, ec);
+        if (!ec && size < stated)
+            Fail("ends after " + std::to_string(size) + " of the " + std::to_string(stated) +
+                 " bytes its header gives (truncated)");
     }
 
     static int Interrupt(void* self) {
@@ -245,8 +278,6 @@ private:
     // A file that ends well before the length its header gives was cut short.
     void CheckLength() const {
         const double reached = std::max(lastPictureTime_ + frameDuration_, soundUntil_);
-        // Only a length the header states; one estimated from the bit rate may be off.
-        if (format_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) return;
         if (duration_ > 0 && reached + std::max(1.0, duration_ / 10) < duration_)
             Fail("ends after " + std::to_string(static_cast<int>(reached)) + " of its " +
                  std::to_string(static_cast<int>(duration_)) + " seconds (truncated?)");
@@ -328,6 +359,7 @@ private:
     double origin_ = 0, duration_ = 0;
     double frameDuration_ = 1.0 / 25;
     double deadline_ = 0;
+    double eofTime_ = -1; // the movie time at which the end of the file was read
     bool eof_ = false, videoDone_ = false, audioDone_ = false;
     std::deque<TPending> pending_;
     TMoviePicture picture_;
@@ -337,6 +369,11 @@ private:
 };
 
 } // namespace
+
+void QuietMovieLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
 
 std::unique_ptr<IKandelMovie> OpenFfmpegMovie(const std::string& path) {
     try {

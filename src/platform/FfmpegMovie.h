@@ -16,6 +16,10 @@ namespace kestra::platform {
 // as stuck.
 inline constexpr double KMovieStepTimeLimit = 3.0;
 
+// The library's own log would repeat every complaint about a broken file; the game
+// reports the one problem that stops a movie. Called by the reader and the writer.
+void QuietMovieLibrary();
+
 // Raises EMovieError naming the file when it cannot be opened or has no video.
 std::unique_ptr<IKandelMovie> OpenFfmpegMovie(const std::string& path);
 

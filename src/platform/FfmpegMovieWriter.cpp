@@ -20,7 +20,9 @@ namespace {
 
 class TWriter {
 public:
-    TWriter(const std::string& path, const TMovieWriterOptions& o) : path_(path), o_(o) {}
+    TWriter(const std::string& path, const TMovieWriterOptions& o) : path_(path), o_(o) {
+        QuietMovieLibrary();
+    }
     ~TWriter() {
         if (format_) {
             if (format_->pb) avio_closep(&format_->pb);

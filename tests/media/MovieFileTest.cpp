@@ -9,6 +9,7 @@
 #include "../shell/TempDir.h"
 #include "media/Tonica.h"
 #include "platform/FfmpegMovie.h"
+#include "shell/GameMovie.h"
 
 namespace kestra {
 namespace {
@@ -67,9 +68,10 @@ TEST(MovieFile, AviAndMpegPlayInGameTimeWithTheirSound) {
         WriteClip(path, mpeg);
         auto movie = platform::OpenFfmpegMovie(path.string());
         const TPlayed played = PlayAll(*movie);
-        // One second of movie: about 60 game frames, each showing the picture due then.
+        // One second of movie: about 60 game frames, each showing the picture due then
+        // (the movie lasts as long as its sound, which layer II pads a little).
         EXPECT_GE(played.Frames, 59);
-        EXPECT_LE(played.Frames, 62);
+        EXPECT_LE(played.Frames, 66);
         ASSERT_GE(played.Bars.size(), 58u);
         for (std::size_t i = 0; i < 58; ++i) {
             const int n = static_cast<int>(i) + 1;
@@ -103,15 +105,25 @@ TEST(MovieFile, CinepakWithoutSoundPlaysSilent) {
     EXPECT_EQ(played.Bars[29], 30 * KClipFramesPerSecond / 60);
 }
 
-// Opens and plays a file to its end or its error; answers the error text ("" when it
-// played). Fails when it neither ends nor fails within 2000 frames.
+// Opens and plays a file to its end or its error as the game does; answers the error
+// text ("" when it played). Like the game it gives up on a movie that shows no new
+// picture and gives no sound for KMovieStallFrames frames (answering "stuck"). Fails
+// when it neither ends nor fails within 2000 frames.
 std::string PlayOrError(const std::filesystem::path& path) {
     try {
         auto movie = platform::OpenFfmpegMovie(path.string());
         std::vector<std::int16_t> sound;
+        std::uint64_t pictures = 0;
+        int idle = 0;
         for (int n = 1; n < 2000; ++n) {
             const bool more = movie->Advance(n * KFrameMs);
             movie->TakeSound(sound);
+            if (movie->PictureCount() != pictures || !sound.empty()) {
+                pictures = movie->PictureCount();
+                idle = 0;
+            } else if (++idle > KMovieStallFrames) {
+                return "stuck";
+            }
             sound.clear();
             const TMoviePicture& p = movie->Picture();
             if (p.Width > 0) {
@@ -178,7 +190,7 @@ TEST(MovieFile, DamagedMoviesEndOrFailButNeverCrashOrHang) {
             const auto damaged = dir.Path() / (mpeg ? "damaged.mpg" : "damaged.avi");
             WriteBytes(damaged, bytes);
             const std::string error = PlayOrError(damaged);
-            if (!error.empty()) {
+            if (!error.empty() && error != "stuck") {
                 EXPECT_NE(error.find(damaged.filename().string()), std::string::npos) << error;
             }
         }
