@@ -11,10 +11,12 @@ PACKAGES=(build-essential cmake ninja-build pkg-config git
   libfluidsynth-dev fluidsynth timgm6mb-soundfont
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
+# Only the tests play in a window of their own.
+TEST_PACKAGES=(xvfb xdotool)
 
-install_deps() {
+install_deps() { # extra packages...
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -45,7 +47,7 @@ case "$cmd" in
     exec build/release/kestra --game build/release/demo "$@"
     ;;
   test)
-    install_deps
+    install_deps "${TEST_PACKAGES[@]}"
     before=$(git status --porcelain 2>/dev/null || true)
     tools/check-format.sh
     tools/check-layers.sh
