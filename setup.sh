@@ -9,6 +9,7 @@ cd "$(dirname "$0")"
 PACKAGES=(build-essential cmake ninja-build pkg-config git
   libsdl2-dev zlib1g-dev libfreetype-dev xfonts-shinonome xfonts-efont-unicode
   libfluidsynth-dev fluidsynth timgm6mb-soundfont
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
 # Only the tests play in a window of their own.
 TEST_PACKAGES=(xvfb xdotool)

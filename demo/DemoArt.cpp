@@ -14,6 +14,7 @@
 #include "data/Catalog.h"
 #include "graphics/KandelBitmap.h"
 #include "graphics/KandelPng.h"
+#include "platform/FfmpegMovie.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ constexpr std::uint8_t PurpleDark = 39;
 constexpr std::uint8_t Orange = 40;
 constexpr std::uint8_t Sky = 41;
 constexpr std::uint8_t SkyLight = 42;
-[[maybe_unused]] constexpr std::uint8_t Night = 43; // named for the palette; no picture uses it yet
+constexpr std::uint8_t Night = 43;
 constexpr std::uint8_t WindowBlue = 44;
 constexpr std::uint8_t WindowDeep = 45;
 constexpr std::uint8_t Cave = 46;
@@ -900,6 +901,87 @@ void Sounds(const std::filesystem::path& dir) {
          {64, 67, 72, 67, 65, 69, 72, 69, 64, 67, 72, 76, 74, 72, 71, 0}, {48, 53, 48, 43}, 48);
 }
 
+// ---- the intro movie ----
+
+// Four seconds at 25 pictures a second: a kestrel carries the crown across a night
+// sky over the castle; the title appears; a short tune plays along.
+void IntroMovie(const std::filesystem::path& dir) {
+    constexpr int KFrames = 100, KRate = 44100;
+    std::vector<std::vector<std::uint8_t>> pictures;
+    for (int n = 0; n < KFrames; ++n) {
+        TCanvas c(320, 240, Night);
+        FillSky(c, Night, WindowDeep, 150);
+        for (int i = 0; i < 40; ++i) {
+            const int x = static_cast<int>(Hash(i, 3, 9) % 320),
+                      y = static_cast<int>(Hash(i, 4, 9) % 140);
+            // Stars twinkle: each is dimmed on a few of the pictures.
+            c.Put(x, y, (Hash(i, n / 4, 10) & 7) == 0 ? Grey : White);
+        }
+        c.Disc(60, 50, 14, Snow);
+        c.Disc(66, 46, 12, Night);
+        Hills(c, 180, StoneDark, 24, 260, 1);
+        Hills(c, 205, CaveDark, 10, 170, 2);
+        // The castle's silhouette with lit windows.
+        c.Rect(130, 140, 60, 50, Shadow);
+        c.Rect(120, 124, 16, 66, Shadow);
+        c.Rect(184, 124, 16, 66, Shadow);
+        c.Triangle(116, 124, 128, 106, 140, 124, Shadow);
+        c.Triangle(180, 124, 192, 106, 204, 124, Shadow);
+        c.Rect(126, 136, 4, 6, Yellow);
+        c.Rect(190, 136, 4, 6, Yellow);
+        c.Rect(156, 156, 8, 8, Orange);
+        // The kestrel, flapping every four pictures, with the crown in its talons.
+        const int bx = -40 + n * 4, by = 80 + static_cast<int>(std::sin(n * 0.2) * 10);
+        const int wing = (n / 4) % 2 == 0 ? -12 : 6;
+        c.Triangle(bx - 10, by, bx, by + 8, bx + 10, by, DirtDark);
+        c.Triangle(bx - 28, by + wing, bx, by + 6, bx - 8, by + 8, Dirt);
+        c.Triangle(bx + 28, by + wing, bx, by + 6, bx + 8, by + 8, Dirt);
+        c.Rect(bx - 5, by + 10, 10, 4, Gold);
+        for (int k = 0; k < 3; ++k)
+            c.Triangle(bx - 5 + 4 * k, by + 10, bx - 3 + 4 * k, by + 6, bx - 1 + 4 * k, by + 10,
+                       Gold);
+        if (n >= 60) {
+            // The title, drawn in from the left over the last second and a half.
+            const int width = std::min(200, (n - 60) * 8);
+            c.Rect(60, 196, width, 24, WindowDeep);
+            c.Frame(60, 196, width, 24, Gold);
+            if (n >= 85) BlockText(c, 109, 198, "KESTRA", 3, Gold);
+        }
+        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(c.W) * c.H * 3);
+        for (std::size_t i = 0; i < c.Px.size(); ++i)
+            for (int k = 0; k < 3; ++k)
+                rgb[3 * i + static_cast<std::size_t>(k)] =
+                    KPalette[c.Px[i]][static_cast<std::size_t>(k)];
+        pictures.push_back(std::move(rgb));
+    }
+    // The tune: eight notes of half a second, a soft tone with a falling envelope.
+    const int notes[8] = {72, 76, 79, 84, 83, 79, 76, 72};
+    std::vector<std::int16_t> sound;
+    const int perNote = KRate / 2;
+    for (int note : notes) {
+        const double hz = 440.0 * std::pow(2.0, (note - 69) / 12.0);
+        for (int i = 0; i < perNote; ++i) {
+            const double t = static_cast<double>(i) / KRate;
+            const double envelope = std::exp(-3.0 * t) * std::min(1.0, i / 200.0);
+            const double v =
+                (std::sin(6.2831853 * hz * t) + 0.3 * std::sin(6.2831853 * hz * 2 * t)) * envelope;
+            const auto sample = static_cast<std::int16_t>(std::lround(v * 9000.0));
+            sound.push_back(sample);
+            sound.push_back(sample);
+        }
+    }
+    kestra::platform::TMovieWriterOptions o;
+    o.Container = "mpeg";
+    o.VideoCodec = "mpeg1video";
+    o.AudioCodec = "mp2";
+    o.Width = 320;
+    o.Height = 240;
+    o.FramesPerSecond = 25;
+    o.SampleRate = KRate;
+    std::filesystem::create_directories(dir / "Movie");
+    kestra::platform::WriteMovieFile((dir / "Movie" / "Intro.mpg").string(), o, pictures, sound);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -917,7 +999,7 @@ int main(int argc, char** argv) {
         Monsters(dir);
         BattleAnimation(dir);
         Sounds(dir);
-        std::filesystem::create_directories(dir / "Movie");
+        IntroMovie(dir);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kestra-demo-art: %s\n", e.what());
         return 1;

@@ -2,7 +2,9 @@
 // A packed test game (tests/games/NAME) copied into a temporary folder and played by
 // the real game object on the headless platform with a scripted input: what a test
 // checks is what the player would see (the board, the scene, the saved files).
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
@@ -38,6 +41,7 @@ public:
         return TNullTonica::PlaySoundEx(path, volume, tempo, balance);
     }
     void FadeInMusic(std::int32_t ms) override {
+        Calls.push_back("fade in " + std::to_string(ms));
         MusicFadeIn = ms;
         TNullTonica::FadeInMusic(ms);
     }
@@ -65,16 +69,36 @@ public:
         return n;
     }
     bool PlayMusic(const std::string& path) override {
+        Calls.push_back("play " + std::filesystem::path(path).filename().string());
         ++MusicStarts;
         MusicPath = path;
         return TNullTonica::PlayMusic(path);
     }
     void StopMusic() override {
+        Calls.push_back("stop music");
         ++MusicStops;
         TNullTonica::StopMusic();
     }
+    void TermWave() override { Calls.push_back("term wave"); }
+    void InitWave() override { Calls.push_back("init wave"); }
+    bool ReserveSound(const std::string& path) override {
+        Calls.push_back("reserve " + std::filesystem::path(path).filename().string());
+        return TNullTonica::ReserveSound(path);
+    }
+    void QueueMovieSound(const std::int16_t* stereo, std::size_t frames) override {
+        MovieSoundFrames += frames;
+        for (std::size_t i = 0; i < 2 * frames; ++i)
+            MovieSoundPeak = std::max(MovieSoundPeak, std::abs(static_cast<int>(stereo[i])));
+    }
+    void EndMovieSound() override { Calls.push_back("end movie sound"); }
     std::vector<std::string> Sounds;
     std::vector<TSoundPlay> SoundPlays;
+    // Music starts and stops, fade-ins, the effect output closed and opened, sounds
+    // reserved and movie sound ended, in order.
+    std::vector<std::string> Calls;
+    // Movie sound queued: stereo frames in all and the loudest sample.
+    std::size_t MovieSoundFrames = 0;
+    int MovieSoundPeak = 0;
     std::vector<std::int32_t> MusicFades;
     int MusicStarts = 0, MusicStops = 0;
     // The last fade-in, volume, tempo and balance sent for the music (-1: none yet).
@@ -87,7 +111,7 @@ public:
 // shown to the player and can refuse to write files (a full disk).
 class TTestPlatform : public THeadlessPlatform {
 public:
-    TTestPlatform() : THeadlessPlatform(platform::AtomicWriteFile) {}
+    TTestPlatform() : THeadlessPlatform(platform::AtomicWriteFile, platform::OpenFfmpegMovie) {}
     // A game directory that takes no new files (a full disk, no free inodes).
     bool IsWritableDirectory(const std::filesystem::path& dir) override {
         return !GameDirFull && THeadlessPlatform::IsWritableDirectory(dir);

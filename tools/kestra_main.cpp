@@ -1,6 +1,7 @@
 // The player program: reads the command line and runs the game on the SDL
 // platform, or on the headless one.
 #include "platform/Cp932.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "platform/SdlPlatform.h"
 #include "shell/GameConfig.h"
@@ -61,7 +62,8 @@ int main(int argc, char** argv) {
         // Nothing in a headless run opens SDL; these keep any library that does quiet.
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        kestra::THeadlessPlatform platform(kestra::platform::AtomicWriteFile);
+        kestra::THeadlessPlatform platform(kestra::platform::AtomicWriteFile,
+                                           platform::OpenFfmpegMovie);
         platform.SetNameConverter(
             [](std::string_view name) { return kestra::platform::Cp932ToUtf8(name); });
         return kestra::RunGame(commandLine, platform, PrepareGameData);

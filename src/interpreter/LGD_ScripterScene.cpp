@@ -1,17 +1,24 @@
 // Handlers of the commands that hand the player to another scene or offer a service:
-// Open shop, Show inn and Input actor name. The shop and the inn answer through the
+// Open shop, Show inn and Input actor name; and Play movie. The shop and the inn answer through the
 // frame's checked result target; the inn's price is taken, and the rest given, by the
 // interpreter once the player has accepted an offer that the money covers.
 #include <algorithm>
+#include <array>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "base/AssetLookup.h"
 #include "data/DataBase.h"
 #include "interpreter/LGD_Scripter.h"
+#include "media/MultiInput.h"
+#include "media/MusicPlayer.h"
+#include "media/Tonica.h"
 #include "scenes/GameWindowsMessage.h"
 #include "scenes/LS_Name.h"
 #include "scenes/LS_Shop.h"
 #include "shell/GameMain.h"
+#include "shell/GameMovie.h"
 #include "state/LGD_GameState.h"
 
 namespace kestra::scripter {
@@ -93,6 +100,72 @@ void InputActorName(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
     s.StopRequested = true;
 }
 
+// The current music's file is a wave (RIFF) file.
+bool MusicIsWave(TGameMain& w) {
+    const TVezMusic& music = State(w).System.CurrentMusic;
+    if (music.Name.empty() || music.Name == KMusicOff) return false;
+    const std::string path = State(w).Env.FindAsset(music.Name, "Music");
+    if (path.empty()) return false;
+    std::array<char, 4> magic{};
+    std::ifstream in(path, std::ios::binary);
+    return in.read(magic.data(), magic.size()) && std::string(magic.data(), 4) == "RIFF";
+}
+
+// The effect output opens again with the interface sounds reserved, however the movie
+// ended (also when the window closes or F12 unwinds through it).
+class TWaveReopen {
+public:
+    explicit TWaveReopen(TGameMain& game) : game_(game) {}
+    ~TWaveReopen() {
+        game_.Sound->InitWave();
+        try {
+            State(game_).System.ApplyToDevices();
+        } catch (const EKestraError& e) {
+            Warn(std::string("play movie: ") + e.what());
+        }
+    }
+    TWaveReopen(const TWaveReopen&) = delete;
+    TWaveReopen& operator=(const TWaveReopen&) = delete;
+
+private:
+    TGameMain& game_;
+};
+
+// Positions and sizes beyond this many pixels are cut to it (the rectangle is only
+// ever clipped to the board).
+constexpr std::int32_t KMovieCoordinateLimit = 1 << 20;
+
+void PlayMovie(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
+    TGameMain& w = s.Game();
+    TLcfgSystem& system = State(w).System;
+    if (MusicIsWave(w)) system.StopMusic();
+    auto coordinate = [&](std::int32_t n) {
+        const std::int32_t v = l.Param(0) == 0 ? n : system.Variable(n);
+        return std::clamp(v, -KMovieCoordinateLimit, KMovieCoordinateLimit);
+    };
+    const std::int32_t left = coordinate(l.Param(1)), top = coordinate(l.Param(2));
+    const std::int32_t width = std::clamp(l.Param(3), 0, KMovieCoordinateLimit);
+    const std::int32_t height = std::clamp(l.Param(4), 0, KMovieCoordinateLimit);
+    w.Sound->TermWave();
+    {
+        TWaveReopen reopen(w);
+        const auto file = w.Assets->FindAssetFile(l.Text, "Movie", KMovieExtensions);
+        if (!file)
+            ReportMovieProblem("\"" + l.Text + "\": no such movie in the Movie folder");
+        else
+            PlayMovieFile(w, file->string(), RectOfSize(left, top, width, height));
+        // Keys pressed while the movie played (a skip among them) do not reach the game.
+        w.Input->Pressed = 0;
+        w.Input->Repeated = 0;
+    }
+    // The music starts again from its beginning, without its fade-in.
+    TVezMusic music = system.CurrentMusic;
+    const std::int32_t fadeIn = music.FadeIn;
+    music.FadeIn = 0;
+    system.PlayMusic(music, true);
+    system.CurrentMusic.FadeIn = fadeIn;
+}
+
 } // namespace
 
 std::vector<THandlerEntry> SceneHandlers() {
@@ -100,6 +173,7 @@ std::vector<THandlerEntry> SceneHandlers() {
         {10720, OpenShop},
         {10730, ShowInn},
         {10740, InputActorName},
+        {11560, PlayMovie},
     };
 }
 

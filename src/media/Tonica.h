@@ -13,6 +13,7 @@
 //
 // Calls come from the game thread only. Release may be called any number of
 // times; after it every call is a harmless no-op until Create.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,8 @@ namespace kestra {
 
 inline constexpr std::int32_t KTonicaMinTempo = 50;
 inline constexpr std::int32_t KTonicaMaxTempo = 150;
+// Movie sound comes as interleaved stereo signed 16-bit frames at this rate.
+inline constexpr std::int32_t KMovieSoundRate = 44100;
 
 struct TTonicaPan {
     float Left = 1.0f;
@@ -70,6 +73,13 @@ public:
     // are dropped, and effects and WAV music stay silent until InitWave.
     virtual void TermWave() = 0;
 
+    // Movie sound: `frames` stereo frames at KMovieSoundRate, played after what is
+    // queued, whether or not the effect output is open, at full volume. A queue that
+    // is full (a few seconds) drops the oldest frames.
+    virtual void QueueMovieSound(const std::int16_t* stereo, std::size_t frames) = 0;
+    // Drops the movie sound still queued (the movie ended or was skipped).
+    virtual void EndMovieSound() = 0;
+
     // Called once per game frame by the frame loop. Real devices keep their own
     // clock and ignore it; the null implementation advances its simulated music.
     virtual void AdvanceFrame() {}
@@ -111,6 +121,8 @@ public:
     bool ReserveSound(const std::string&) override { return !Released; }
     void CancelSound(const std::string&) override {}
     void TermWave() override {}
+    void QueueMovieSound(const std::int16_t*, std::size_t) override {}
+    void EndMovieSound() override {}
     void AdvanceFrame() override;
 
 private:

@@ -90,6 +90,12 @@ struct TAudioMixer::Impl {
 
     std::vector<TVoice> Voices;
 
+    // Movie sound: a ring of stereo frames at KMovieSoundRate, allocated once so that
+    // the audio thread never allocates or frees.
+    std::vector<std::int16_t> MovieRing;
+    std::size_t MovieHead = 0, MovieCount = 0;
+    double MoviePos = 0; // fraction of the frame at MovieHead already played
+
     std::array<float, KChunkFrames> MixL{}, MixR{}, MidiL{}, MidiR{};
 
     std::atomic<bool> Playing{false};
@@ -139,6 +145,8 @@ struct TAudioMixer::Impl {
     void Shutdown() {
         EndMusic();
         Voices.clear();
+        MovieCount = 0;
+        MoviePos = 0;
         if (Synth) delete_fluid_synth(Synth);
         if (Settings) delete_fluid_settings(Settings);
         Synth = nullptr;
@@ -224,6 +232,26 @@ struct TAudioMixer::Impl {
         }
     }
 
+    void RenderMovie(std::size_t frames) {
+        const double step = static_cast<double>(KMovieSoundRate) / Options.SampleRate;
+        for (std::size_t f = 0; f < frames && MovieCount > 0; ++f) {
+            const std::size_t next = (MovieHead + 1) % KMovieQueueFrames;
+            const bool hasNext = MovieCount > 1;
+            for (std::size_t ch = 0; ch < 2; ++ch) {
+                const float a = MovieRing[2 * MovieHead + ch];
+                const float b = hasNext ? static_cast<float>(MovieRing[2 * next + ch]) : a;
+                const float v = a + static_cast<float>(MoviePos) * (b - a);
+                (ch == 0 ? MixL : MixR)[f] += v;
+            }
+            MoviePos += step;
+            while (MoviePos >= 1.0 && MovieCount > 0) {
+                MoviePos -= 1.0;
+                MovieHead = (MovieHead + 1) % KMovieQueueFrames;
+                --MovieCount;
+            }
+        }
+    }
+
     // Finished voices are dropped on the game thread so that the audio thread
     // never frees memory. With M held.
     void ReapVoices() {
@@ -251,6 +279,7 @@ TAudioMixer::TAudioMixer(TAudioMixerOptions options) : P(std::make_unique<Impl>(
     if (options.SampleRate < 8000 || options.SampleRate > 192000) options.SampleRate = 44100;
     P->Options = std::move(options);
     P->Voices.reserve(KMaxVoices);
+    P->MovieRing.assign(2 * KMovieQueueFrames, 0);
 }
 
 TAudioMixer::~TAudioMixer() {
@@ -484,6 +513,33 @@ void TAudioMixer::TermWave() {
     P->Reserved.clear();
 }
 
+void TAudioMixer::QueueMovieSound(const std::int16_t* stereo, std::size_t frames) {
+    std::lock_guard lock(P->M);
+    if (!P->Created) return;
+    for (std::size_t f = 0; f < frames; ++f) {
+        if (P->MovieCount == KMovieQueueFrames) {
+            // Full: the oldest frame gives way.
+            P->MovieHead = (P->MovieHead + 1) % KMovieQueueFrames;
+            --P->MovieCount;
+        }
+        const std::size_t at = (P->MovieHead + P->MovieCount) % KMovieQueueFrames;
+        P->MovieRing[2 * at] = stereo[2 * f];
+        P->MovieRing[2 * at + 1] = stereo[2 * f + 1];
+        ++P->MovieCount;
+    }
+}
+
+void TAudioMixer::EndMovieSound() {
+    std::lock_guard lock(P->M);
+    P->MovieCount = 0;
+    P->MoviePos = 0;
+}
+
+std::size_t TAudioMixer::QueuedMovieFrames() {
+    std::lock_guard lock(P->M);
+    return P->MovieCount;
+}
+
 std::size_t TAudioMixer::ActiveVoices() {
     std::lock_guard lock(P->M);
     return static_cast<std::size_t>(
@@ -508,6 +564,7 @@ void TAudioMixer::Render(std::int16_t* out, std::size_t frames) noexcept {
         std::fill_n(P->MixR.begin(), n, 0.0f);
         P->RenderMusic(n);
         P->RenderVoices(n);
+        P->RenderMovie(n);
         for (std::size_t f = 0; f < n; ++f) {
             // Clip, never wrap.
             out[2 * f] =

@@ -21,6 +21,8 @@ namespace kestra::platform {
 inline constexpr const char* KDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 inline constexpr const char* KSoundFontVariable = "KESTRA_SOUNDFONT";
 inline constexpr std::size_t KMaxVoices = 32;
+// The movie sound queue holds this many stereo frames (4 s at KMovieSoundRate).
+inline constexpr std::size_t KMovieQueueFrames = 4 * 44100;
 
 struct TAudioMixerOptions {
     std::int32_t SampleRate = 44100;
@@ -62,6 +64,10 @@ public:
     bool ReserveSound(const std::string& path) override;
     void CancelSound(const std::string& path) override;
     void TermWave() override;
+    void QueueMovieSound(const std::int16_t* stereo, std::size_t frames) override;
+    void EndMovieSound() override;
+    // Movie sound frames queued and not yet rendered.
+    std::size_t QueuedMovieFrames();
 
     // Writes `frames` stereo frames (left, right interleaved, signed 16-bit)
     // of the mix; silence before Create or after Release.

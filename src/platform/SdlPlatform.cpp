@@ -5,6 +5,7 @@
 #include "base/Cp932.h"
 #include "data/SaveData.h"
 #include "platform/Cp932.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "platform/SdlFrameHost.h"
 #include "platform/SdlInput.h"
@@ -79,6 +80,10 @@ std::unique_ptr<IInputDevice> SdlPlatform::CreateInputDevice() {
 
 std::unique_ptr<ITonica> SdlPlatform::CreateTonica() {
     return std::make_unique<SdlTonica>();
+}
+
+std::unique_ptr<IKandelMovie> SdlPlatform::OpenMovie(const std::string& path) {
+    return OpenFfmpegMovie(path);
 }
 
 void SdlPlatform::ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) {

@@ -16,6 +16,8 @@ public:
     // Needs the display host: the devices read the window's events.
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
     std::unique_ptr<ITonica> CreateTonica() override;
+    // FFmpeg.
+    std::unique_ptr<IKandelMovie> OpenMovie(const std::string& path) override;
     // stderr always, and an SDL message box when the video system can show one.
     // Text that is not UTF-8 already is converted from code page 932.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;

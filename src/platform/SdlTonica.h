@@ -41,6 +41,10 @@ public:
     bool ReserveSound(const std::string& path) override { return Active().ReserveSound(path); }
     void CancelSound(const std::string& path) override { Active().CancelSound(path); }
     void TermWave() override { Active().TermWave(); }
+    void QueueMovieSound(const std::int16_t* stereo, std::size_t frames) override {
+        Active().QueueMovieSound(stereo, frames);
+    }
+    void EndMovieSound() override { Active().EndMovieSound(); }
     void AdvanceFrame() override { Active().AdvanceFrame(); }
 
     // True while a real device plays the mix.

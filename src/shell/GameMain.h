@@ -102,6 +102,9 @@ public:
     // place of the game's own scene of that number.
     void SetScene(std::uint8_t number, std::unique_ptr<TVezScene> scene);
 
+    // The machine the game runs on (movies are opened through it).
+    IGamePlatform& Platform() { return platform_; }
+
     // The input script when the run has one.
     TScriptedInput* Script() { return script_; }
 

@@ -5,6 +5,7 @@
 #include "base/AssetLookup.h"
 #include "base/FileBytes.h"
 #include "graphics/KandelDraw.h"
+#include "graphics/KandelMovie.h"
 #include "media/InputDevice.h"
 #include "media/Tonica.h"
 #include "shell/GameConfig.h"
@@ -40,6 +41,8 @@ public:
     virtual std::unique_ptr<IInputDevice> CreateInputDevice() = 0;
     // Never fails: without a device the sound runs silent.
     virtual std::unique_ptr<ITonica> CreateTonica() = 0;
+    // Opens a movie file for playing; raises EMovieError naming the file when it cannot.
+    virtual std::unique_ptr<IKandelMovie> OpenMovie(const std::string& path) = 0;
     // An error message with the game's title; both in the game's code page.
     virtual void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) = 0;
 

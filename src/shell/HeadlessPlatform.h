@@ -66,8 +66,11 @@ private:
 
 class THeadlessPlatform : public IGamePlatform {
 public:
-    // Saves go through `replaceFile` (the platform's AtomicWriteFile).
-    explicit THeadlessPlatform(TFileReplacer replaceFile) : replaceFile_(std::move(replaceFile)) {}
+    // Saves go through `replaceFile` (the platform's AtomicWriteFile); movies are decoded
+    // by openMovie (the player and the tests give FFmpeg's; a build without a decoder
+    // gives one that raises EMovieError).
+    THeadlessPlatform(TFileReplacer replaceFile, TMovieOpener openMovie)
+        : replaceFile_(std::move(replaceFile)), openMovie_(std::move(openMovie)) {}
 
     bool Headless() const override { return true; }
     std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
@@ -75,6 +78,10 @@ public:
     // Nothing held, ever; an input script replaces it.
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
     std::unique_ptr<ITonica> CreateTonica() override;
+    // Decoded in game time: the movie loop asks for the picture due at each frame.
+    std::unique_ptr<IKandelMovie> OpenMovie(const std::string& path) override {
+        return openMovie_(path);
+    }
     // Writes "title: text" to stderr; text that is not UTF-8 goes through the
     // name converter when there is one.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
@@ -97,6 +104,7 @@ private:
     double clock_ = 0.0; // simulated milliseconds since KHeadlessEpochMs
     TNameConverter converter_;
     TFileReplacer replaceFile_;
+    TMovieOpener openMovie_;
 };
 
 } // namespace kestra

@@ -66,7 +66,11 @@ public:
 
 private:
     TempDir Dir;
-    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
+    // The fuzzed games play no movies.
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile,
+                               [](const std::string& path) -> std::unique_ptr<IKandelMovie> {
+                                   throw EMovieError(path + ": no movies in fuzz runs");
+                               }};
 
 public:
     std::unique_ptr<TGameMain> Game;

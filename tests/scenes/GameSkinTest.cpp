@@ -106,7 +106,7 @@ TEST(GameSkinFromTheStart, TheDemosFirstMessageBoxIsStretched) {
     line.GameDir = dir.Path();
     line.Headless = true;
     line.Frames = 240;
-    line.InputScript = dir.Write("input.txt", "0\n100 Decide\n101\n").string();
+    line.InputScript = dir.Write("input.txt", "0\n99 Decide\n100\n105 Decide\n106\n").string();
     TGameMain game(line, platform);
     PrepareGame(game);
     ASSERT_EQ(game.Session->DataBase.System.WindowTiled, 0);

@@ -7,6 +7,7 @@
 #include "data/LD_MapTree.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "scenes/LS_Menu.h"
 #include "shell/FrameRecorder.h"
@@ -42,7 +43,7 @@ struct TDemoRun {
     }
     TLcfgGameState& State() { return Session->Save->State; }
 
-    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie};
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };
@@ -77,9 +78,10 @@ TEST(MenuGolden, MainMenuOverTheDemoParty) {
 }
 
 TEST(MenuGolden, TheHerosCancelKeyOpensTheMenuAndCancelClosesIt) {
-    // New game at input update 100, the two pages of the opening message dismissed at
-    // 260 and 360, the menu key at 460.
-    const std::string start = "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n";
+    // New game at input update 99, the intro movie skipped at 105, the two pages of the opening
+    // message dismissed at 260 and 360, the menu key at 460.
+    const std::string start =
+        "0\n99 Decide\n100\n105 Decide\n106\n260 Decide\n261\n360 Decide\n361\n";
     {
         TDemoRun open(start + "460 Cancel\n461\n", 660);
         ASSERT_NE(open.Session, nullptr);

@@ -16,8 +16,10 @@
 namespace kestra {
 namespace {
 
-// New game; the opening message's two pages are dismissed at 260 and 360.
-const std::string KOpening = "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n";
+// New game, the intro movie skipped at its first update; the opening message's two
+// pages are dismissed at 260 and 360.
+const std::string KOpening =
+    "0\n99 Decide\n100\n105 Decide\n106\n260 Decide\n261\n360 Decide\n361\n";
 
 struct TDemoRun {
     // `onField` runs once on the first frame after the opening message; `each` on every

@@ -6,6 +6,7 @@
 
 #include "../GoldenPicture.h"
 #include "TempDir.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "scenes/LS_Shop.h"
 #include "shell/GameMain.h"
@@ -16,11 +17,12 @@
 namespace kestra {
 namespace {
 
-// The opening's two pages, four tiles up the road and six right to the shopkeeper,
-// facing him; his greeting, then Buy and twice the Potion.
-constexpr const char* KToTheShop = "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n"
-                                   "460 Up\n492\n500 Right\n548\n560 Up\n561\n"
-                                   "580 Decide\n581\n680 Decide\n681\n";
+// New game, the intro movie skipped, the opening's two pages, four tiles up the road and six right
+// to the shopkeeper, facing him; his greeting, then Buy and twice the Potion.
+constexpr const char* KToTheShop =
+    "0\n99 Decide\n100\n105 Decide\n106\n260 Decide\n261\n360 Decide\n361\n"
+    "460 Up\n492\n500 Right\n548\n560 Up\n561\n"
+    "580 Decide\n581\n680 Decide\n681\n";
 constexpr const char* KBuyAPotion = "770 Decide\n771\n800 Decide\n801\n830 Decide\n831\n";
 
 struct TDemoShop {
@@ -38,7 +40,7 @@ struct TDemoShop {
         EXPECT_THROW(Game->Run(), EKandelDrawAbort); // the frame limit
     }
     test::TempDir Dir;
-    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie};
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };

@@ -1,6 +1,7 @@
 // The demo game from its title screen: the title takes its words and pictures from
 // the database, and a new game starts the party in the town.
 #include "TempDir.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
@@ -19,7 +20,8 @@ TEST(DemoTitle, NewGameFromTheTitleWalksInTheTown) {
         std::FILE* f = std::fopen(script.c_str(), "w");
         ASSERT_NE(f, nullptr);
         // New Game, the two pages of the intro dismissed, then walk left.
-        std::fputs("0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n460 Left\n", f);
+        std::fputs(
+            "0\n99 Decide\n100\n105 Decide\n106\n260 Decide\n261\n360 Decide\n361\n460 Left\n", f);
         std::fclose(f);
     }
     TCommandLine line;
@@ -28,7 +30,7 @@ TEST(DemoTitle, NewGameFromTheTitleWalksInTheTown) {
     line.Headless = true;
     line.Frames = 600;
     line.InputScript = script;
-    THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
+    THeadlessPlatform platform{kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie};
     TGameMain game(line, platform);
     std::shared_ptr<TGameSession> session = PrepareGame(game);
     ASSERT_NE(session, nullptr);
@@ -53,7 +55,8 @@ TEST(DemoTitle, ADirectoryWithoutGameDataIsAnErrorNamingTheMissingFile) {
     line.Frames = 100;
     // The player's start-up: no test pattern, an error naming the database and exit 1.
     struct TMessages : THeadlessPlatform {
-        TMessages() : THeadlessPlatform(kestra::platform::AtomicWriteFile) {}
+        TMessages()
+            : THeadlessPlatform(kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie) {}
         void ShowErrorMessage(std::string_view, std::string_view text) override {
             Shown.emplace_back(text);
         }

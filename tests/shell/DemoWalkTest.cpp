@@ -8,6 +8,7 @@
 
 #include "../GoldenPicture.h"
 #include "TempDir.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
@@ -19,12 +20,15 @@
 namespace kestra {
 namespace {
 
-// New game at input update 100; the opening message's two pages are dismissed at 260
+// New game at input update 99 and the intro movie skipped at 105, its first update (the
+// update the movie takes makes up for the earlier press, so the game runs on as it did
+// before the intro); the opening message's two pages are dismissed at 260
 // and 360; then down the road to the south gate, one step down onto the field's road
 // and back and forth along it.
-constexpr const char* KWalk = "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n"
-                              "460 Down\n560\n700 Down\n716\n720 Right\n1060 Left\n"
-                              "1400 Right\n1740 Left\n2080 Right\n2420 Left\n2760 Right\n";
+constexpr const char* KWalk =
+    "0\n99 Decide\n100\n105 Decide\n106\n260 Decide\n261\n360 Decide\n361\n"
+    "460 Down\n560\n700 Down\n716\n720 Right\n1060 Left\n"
+    "1400 Right\n1740 Left\n2080 Right\n2420 Left\n2760 Right\n";
 
 // The walk, and from the battle's command screen on Decide every 8 updates: Fight,
 // Attack, the first monster, and the pages of the battle's end.
@@ -60,7 +64,7 @@ struct TDemoGame {
     }
 
     test::TempDir Dir;
-    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile};
+    THeadlessPlatform Platform{kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie};
     std::unique_ptr<TGameMain> Game;
     std::shared_ptr<TGameSession> Session;
 };

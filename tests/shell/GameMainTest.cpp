@@ -3,6 +3,7 @@
 #include "base/Cp932.h"
 #include "base/Errors.h"
 #include "graphics/KandelImage.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "shell/FrameRecorder.h"
 #include "shell/GameSetup.h"
@@ -30,7 +31,8 @@ struct GameDir {
 class RecordingPlatform : public THeadlessPlatform {
 public:
     explicit RecordingPlatform(bool paced = false)
-        : THeadlessPlatform(kestra::platform::AtomicWriteFile), paced_(paced) {}
+        : THeadlessPlatform(kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie),
+          paced_(paced) {}
     bool Headless() const override { return !paced_; }
     std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& title,
                                                        bool zoom) override {

@@ -26,9 +26,10 @@ struct Replay {
         // A new game of the demo, where the town's people walk at random: the intro's
         // two pages, a walk about, then a reset with F12 held for a while and a second
         // new game.
-        dir.Write("walk.txt", "# new game, walk and reset\n0\n100 Decide\n101\n260 Decide\n"
-                              "261\n360 Decide\n361\n400 Right\n430 Right Down\n470\n"
-                              "480 F12\n500\n580 Decide\n581\n");
+        dir.Write("walk.txt",
+                  "# new game, walk and reset\n0\n99 Decide\n100\n105 Decide\n106\n260 Decide\n"
+                  "261\n360 Decide\n361\n400 Right\n430 Right Down\n470\n"
+                  "480 F12\n500\n580 Decide\n581\n");
         dir.Write("still.txt", "");
     }
     // Exit code of one run; its hash log lands in `log`.

@@ -348,7 +348,8 @@ TEST(HostileGame, EveryHeadlessSaveGoesThroughTheOneDurableWriter) {
         [&written](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
             written.push_back(path);
             kestra::platform::AtomicWriteFile(path, bytes);
-        });
+        },
+        platform::OpenFfmpegMovie);
     TCommandLine line;
     line.Words = {"TestPlay"};
     line.GameDir = basic.Dir.Path();

@@ -9,6 +9,7 @@
 
 #include "TempDir.h"
 #include "data/SaveData.h"
+#include "platform/FfmpegMovie.h"
 #include "platform/FileSystem.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
@@ -80,12 +81,14 @@ TEST(SaveLoadDemo, AWalkSavedToSlotOneContinuesFromTheTitleOnTheSameTile) {
     std::vector<std::uint16_t> picture;
     {
         // New game, a few steps left and one up, then standing.
-        THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
+        THeadlessPlatform platform{kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie};
         TGameMain game(
-            Line(demo,
-                 demo.Script("walk.txt", "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n"
-                                         "460 Left\n500\n510 Up\n522\n"),
-                 680),
+            Line(
+                demo,
+                demo.Script("walk.txt",
+                            "0\n99 Decide\n100\n105 Decide\n106\n260 Decide\n261\n360 Decide\n361\n"
+                            "460 Left\n500\n510 Up\n522\n"),
+                680),
             platform);
         ASSERT_NE(PrepareGame(game), nullptr);
         EXPECT_THROW(game.Run(), EKandelDrawAbort);
@@ -102,7 +105,7 @@ TEST(SaveLoadDemo, AWalkSavedToSlotOneContinuesFromTheTitleOnTheSameTile) {
     ASSERT_FALSE(demo.Read("Save01.lsd").empty());
     {
         // Continue, then the latest slot.
-        THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
+        THeadlessPlatform platform{kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie};
         TGameMain game(
             Line(demo, demo.Script("load.txt", "0\n60 Down\n61\n80 Decide\n81\n160 Decide\n161\n"),
                  400),
@@ -123,13 +126,12 @@ TEST(SaveLoadDemo, AWalkSavedToSlotOneContinuesFromTheTitleOnTheSameTile) {
 TEST(SaveLoadDemo, ASaveMadeInMidStepLoadsAndSavesToEqualBytes) {
     TDemoCopy demo;
     {
-        THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
-        TGameMain game(
-            Line(demo,
-                 demo.Script("walk.txt",
-                             "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n460 Down\n"),
-                 KMidStepFrame),
-            platform);
+        THeadlessPlatform platform{kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie};
+        TGameMain game(Line(demo,
+                            demo.Script("walk.txt", "0\n99 Decide\n100\n105 Decide\n106\n260 "
+                                                    "Decide\n261\n360 Decide\n361\n460 Down\n"),
+                            KMidStepFrame),
+                       platform);
         ASSERT_NE(PrepareGame(game), nullptr);
         EXPECT_THROW(game.Run(), EKandelDrawAbort);
         ASSERT_TRUE(game.Session->Save->State.Hero.Moving())
@@ -139,7 +141,7 @@ TEST(SaveLoadDemo, ASaveMadeInMidStepLoadsAndSavesToEqualBytes) {
     }
     const Bytes saved = demo.Read("Save02.lsd");
     ASSERT_FALSE(saved.empty());
-    THeadlessPlatform platform{kestra::platform::AtomicWriteFile};
+    THeadlessPlatform platform{kestra::platform::AtomicWriteFile, platform::OpenFfmpegMovie};
     TGameMain game(Line(demo, demo.Script("none.txt", "0\n"), 10), platform);
     ASSERT_NE(PrepareGame(game), nullptr);
     game.Session->Save->SetClock([] { return KFixedTime; });
