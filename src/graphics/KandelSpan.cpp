@@ -139,18 +139,21 @@ KESTRA_AVX512 void Avx512Sample(std::uint16_t* d, int n, const std::uint8_t* sou
     const __m512i half_u = _mm512_set1_epi32(wrap(static_cast<std::uint32_t>(du) * 16u));
     const __m512i half_v = _mm512_set1_epi32(wrap(static_cast<std::uint32_t>(dv) * 16u));
     const __m512i pitchV = _mm512_set1_epi32(pitch), low = _mm512_set1_epi32(0xFF);
+    const __mmask16 all = 0xFFFF;
     __m512i uu = _mm512_add_epi32(_mm512_set1_epi32(u), _mm512_mullo_epi32(lane, stepU));
     __m512i vv = _mm512_add_epi32(_mm512_set1_epi32(v), _mm512_mullo_epi32(lane, stepV));
     for (int i = 0; i < n; i += 32) {
         const int m = n - i < 32 ? n - i : 32;
         const __mmask32 lanes = m == 32 ? ~__mmask32{0} : (__mmask32{1} << m) - 1;
         const auto m0 = static_cast<__mmask16>(lanes), m1 = static_cast<__mmask16>(lanes >> 16);
-        const __m512i off0 = _mm512_add_epi32(_mm512_mullo_epi32(_mm512_srai_epi32(vv, 16), pitchV),
-                                              _mm512_srai_epi32(uu, 16));
+        const __m512i off0 =
+            _mm512_add_epi32(_mm512_mullo_epi32(_mm512_maskz_srai_epi32(all, vv, 16), pitchV),
+                             _mm512_maskz_srai_epi32(all, uu, 16));
         uu = _mm512_add_epi32(uu, half_u);
         vv = _mm512_add_epi32(vv, half_v);
-        const __m512i off1 = _mm512_add_epi32(_mm512_mullo_epi32(_mm512_srai_epi32(vv, 16), pitchV),
-                                              _mm512_srai_epi32(uu, 16));
+        const __m512i off1 =
+            _mm512_add_epi32(_mm512_mullo_epi32(_mm512_maskz_srai_epi32(all, vv, 16), pitchV),
+                             _mm512_maskz_srai_epi32(all, uu, 16));
         uu = _mm512_add_epi32(uu, half_u);
         vv = _mm512_add_epi32(vv, half_v);
         const __m512i zero = _mm512_setzero_si512();
@@ -158,8 +161,12 @@ KESTRA_AVX512 void Avx512Sample(std::uint16_t* d, int n, const std::uint8_t* sou
             _mm512_and_si512(_mm512_mask_i32gather_epi32(zero, m0, off0, source, 1), low);
         const __m512i g1 =
             _mm512_and_si512(_mm512_mask_i32gather_epi32(zero, m1, off1, source, 1), low);
-        const __m512i idx = _mm512_inserti64x4(_mm512_zextsi256_si512(_mm512_cvtepi32_epi16(g0)),
-                                               _mm512_cvtepi32_epi16(g1), 1);
+        // The maskz forms: the plain ones start from undefined registers, which GCC 12
+        // reports as uninitialised at -O3.
+        const __m512i low16 = _mm512_maskz_inserti64x4(0xFF, _mm512_setzero_si512(),
+                                                       _mm512_maskz_cvtepi32_epi16(all, g0), 0);
+        const __m512i idx =
+            _mm512_maskz_inserti64x4(0xFF, low16, _mm512_maskz_cvtepi32_epi16(all, g1), 1);
         StoreLooked(d + i, idx, lanes, t, keyed, blend, e, f);
     }
 }

@@ -117,6 +117,11 @@ SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoome
                                      width * scale, height * scale, 0);
     if (!impl_->window)
         throw std::runtime_error(std::string("cannot open the window: ") + SDL_GetError());
+    // The software renderer draws into the window's surface; by default SDL shows
+    // that surface through an OpenGL texture, which without a graphics card (Mesa's
+    // llvmpipe) costs more than the drawing. The window system's own image path is
+    // cheaper there and as good elsewhere. An environment setting still wins.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     impl_->renderer = SDL_CreateRenderer(impl_->window, -1, 0);
     if (!impl_->renderer)
         throw std::runtime_error(std::string("cannot create a renderer: ") + SDL_GetError());
