@@ -10,10 +10,12 @@ PACKAGES=(build-essential cmake ninja-build pkg-config git
   libsdl2-dev zlib1g-dev libfreetype-dev xfonts-shinonome xfonts-efont-unicode
   libfluidsynth-dev fluidsynth timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
+# Only the tests play in a window of their own.
+TEST_PACKAGES=(xvfb xdotool)
 
-install_deps() {
+install_deps() { # extra packages...
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -44,7 +46,7 @@ case "$cmd" in
     exec build/release/kestra --game build/release/demo "$@"
     ;;
   test)
-    install_deps
+    install_deps "${TEST_PACKAGES[@]}"
     before=$(git status --porcelain 2>/dev/null || true)
     tools/check-format.sh
     tools/check-layers.sh
