@@ -1,6 +1,7 @@
 // Sheet drawing onto a 320 x 240 board; compare each figure with BM_BoardMemcpyBaseline.
 #include "base/Random.h"
 #include "graphics/KandelBoard.h"
+#include "graphics/KandelBoardPortable.h"
 #include "graphics/KandelSpan.h"
 
 #include <benchmark/benchmark.h>
@@ -122,6 +123,36 @@ void BM_DrawSheetWaver(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawSheetWaver);
+
+void BM_DrawSheetRotatedPortable(benchmark::State& state) {
+    TBench b(320, 240, 0);
+    for (auto _ : state) {
+        kestra::DrawSheetRotatedPortable(b.Board, 160, 120, b.Sheet.GetBounds(), b.Sheet, 160, 120,
+                                         1.0, 20);
+        Finish(state, b.Board);
+    }
+}
+BENCHMARK(BM_DrawSheetRotatedPortable);
+
+void BM_DrawSheetWaverPortable(benchmark::State& state) {
+    TBench b(320, 240, 0);
+    for (auto _ : state) {
+        kestra::DrawSheetWaverPortable(b.Board, 160, 120, b.Sheet.GetBounds(), b.Sheet, 160, 120,
+                                       1.0, 17, 32, 8);
+        Finish(state, b.Board);
+    }
+}
+BENCHMARK(BM_DrawSheetWaverPortable);
+
+// A picture at 200 % with a wave: the scaled rows share one column table.
+void BM_DrawSheetWaverZoomed(benchmark::State& state) {
+    TBench b(160, 120, 0);
+    for (auto _ : state) {
+        b.Board.DrawSheetWaver(160, 120, b.Sheet.GetBounds(), b.Sheet, 80, 60, 2.0, 17, 32, 8);
+        Finish(state, b.Board);
+    }
+}
+BENCHMARK(BM_DrawSheetWaverZoomed);
 
 // The loop used where the processor lacks the vector instructions.
 void BM_DrawSheetOpaquePortable(benchmark::State& state) {

@@ -1,5 +1,6 @@
 // One step of the whole-screen transitions, read against BM_BoardMemcpyBaseline.
-#include "shell/LS_Base.h"
+#include "graphics/KandelSpan.h"
+#include "shell/LS_Transitions.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,17 +25,23 @@ struct Boards {
 static void BM_CrossFadeStep(benchmark::State& state) {
     Boards boards;
     for (auto _ : state) {
-        for (int y = 0; y < 240; ++y) {
-            std::uint16_t* to = boards.out.ScanLine(y);
-            const std::uint16_t* from = boards.a.ScanLine(y);
-            const std::uint16_t* other = boards.b.ScanLine(y);
-            for (int x = 0; x < 320; ++x)
-                to[x] = transition::CrossFadePixel(from[x], other[x], 128);
-        }
+        transition::CrossFade(boards.out, boards.a, boards.b, 128);
         benchmark::DoNotOptimize(boards.out.ScanLine(0));
     }
 }
 BENCHMARK(BM_CrossFadeStep);
+
+// The pixel-by-pixel loop the fast paths are checked against.
+static void BM_CrossFadeStepPortable(benchmark::State& state) {
+    Boards boards;
+    for (auto _ : state) {
+        for (int y = 0; y < 240; ++y)
+            CrossFadeRowPortable(boards.out.ScanLine(y), boards.a.ScanLine(y), boards.b.ScanLine(y),
+                                 320, 128);
+        benchmark::DoNotOptimize(boards.out.ScanLine(0));
+    }
+}
+BENCHMARK(BM_CrossFadeStepPortable);
 
 static void BM_MosaicStep(benchmark::State& state) {
     Boards boards;
@@ -53,3 +60,21 @@ static void BM_WaveStep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WaveStep);
+
+static void BM_MosaicStepPortable(benchmark::State& state) {
+    Boards boards;
+    for (auto _ : state) {
+        transition::MosaicPortable(boards.out, boards.a, 9, 4);
+        benchmark::DoNotOptimize(boards.out.ScanLine(0));
+    }
+}
+BENCHMARK(BM_MosaicStepPortable);
+
+static void BM_WaveStepPortable(benchmark::State& state) {
+    Boards boards;
+    for (auto _ : state) {
+        transition::WavePortable(boards.out, boards.a, 20);
+        benchmark::DoNotOptimize(boards.out.ScanLine(0));
+    }
+}
+BENCHMARK(BM_WaveStepPortable);

@@ -368,6 +368,31 @@ void LoadLE(const void* data, std::size_t elemSize, std::size_t index, std::uint
     for (std::size_t b = 0; b < elemSize; ++b) dst[b] = static_cast<std::uint8_t>(v >> (8 * b));
 }
 
+// Little-endian elements of a payload into a field; on a little-endian machine that
+// is a plain copy.
+void StoreAllLE(void* data, std::size_t elemSize, std::size_t count, const std::uint8_t* src) {
+    if (count == 0) return;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(data, src, elemSize * count);
+    } else {
+        for (std::size_t i = 0; i < count; ++i) StoreLE(data, elemSize, i, src + i * elemSize);
+    }
+}
+
+// A variable-length integer at the start of a payload; false when the payload ends
+// inside it. The same decoding as TryReadVarInt.
+bool TryVarInt(std::span<const std::uint8_t> bytes, std::int32_t& value) {
+    std::uint32_t v = 0;
+    for (const std::uint8_t b : bytes) {
+        v = (v << 7) | (b & 0x7Fu);
+        if ((b & 0x80u) == 0) {
+            value = static_cast<std::int32_t>(v);
+            return true;
+        }
+    }
+    return false;
+}
+
 class TClearVisitor final : public TChunkVisitor {
 public:
     void Visit(TChunkDesc& c) override {
@@ -545,7 +570,12 @@ struct TChunkRef {
 
 class TReadVisitor final : public TChunkVisitor {
 public:
-    TReadVisitor(TByteReader& reader, std::vector<TChunkRef>& chunks) : R(reader), Chunks(chunks) {}
+    // The record's chunks are chunks[first, first + count), sorted by ID with one
+    // entry per ID. Nested records append theirs behind while this one reads, which
+    // may move the storage, so entries are reached by index.
+    TReadVisitor(TByteReader& reader, std::vector<TChunkRef>& chunks, std::size_t first,
+                 std::size_t count)
+        : R(reader), Chunks(chunks), First(first), Count(count) {}
 
     bool ForReading() const override { return true; }
 
@@ -560,70 +590,72 @@ public:
             std::int32_t count = c.InitInt;
             if (ref != nullptr) {
                 ref->Used = true;
-                TByteReader in = Window(*ref);
                 std::int32_t v;
-                if (TryReadVarInt(in, v)) count = v;
+                if (TryVarInt(Payload(*ref), v)) count = v;
             }
             Counts.push_back({count, c});
             return;
         }
         if (ref == nullptr) return;
         ref->Used = true;
-        TByteReader in = Window(*ref);
         const std::size_t len = ref->Length;
+        // Plain values read straight from the payload; nested records, lists and
+        // self-encoding blocks get a window of their own.
         switch (c.Kind) {
         case EChunkKind::Integer: {
             std::int32_t v;
-            if (TryReadVarInt(in, v)) c.SetInt(v); // a varint running past its chunk is ignored
+            if (TryVarInt(Payload(*ref), v))
+                c.SetInt(v); // a varint running past its chunk is ignored
             break;
         }
         case EChunkKind::Boolean:
             if (len == 1)
-                *static_cast<bool*>(c.Target) = in.ReadByte() != 0;
+                *static_cast<bool*>(c.Target) = Payload(*ref)[0] != 0;
             else
                 Ignore(*ref, 1);
             break;
         case EChunkKind::Real:
             if (len != 8) Ignore(*ref, 8);
             if (len == 8) {
+                const auto p = Payload(*ref);
                 std::uint64_t bits = 0;
                 for (int b = 0; b < 8; ++b)
-                    bits |= static_cast<std::uint64_t>(in.ReadByte()) << (8 * b);
+                    bits |= static_cast<std::uint64_t>(p[static_cast<std::size_t>(b)]) << (8 * b);
                 *static_cast<double*>(c.Target) = std::bit_cast<double>(bits);
             }
             break;
         case EChunkKind::String: {
-            auto span = in.ReadSpan(len);
-            static_cast<std::string*>(c.Target)->assign(span.begin(), span.end());
+            const auto p = Payload(*ref);
+            static_cast<std::string*>(c.Target)->assign(p.begin(), p.end());
             break;
         }
         case EChunkKind::Fixed:
-            if (len == std::size_t{c.ElemSize} * c.ElemCount) {
-                auto span = in.ReadSpan(len);
-                for (std::size_t i = 0; i < c.ElemCount; ++i)
-                    StoreLE(c.Target, c.ElemSize, i, span.data() + i * c.ElemSize);
-            } else {
+            if (len == std::size_t{c.ElemSize} * c.ElemCount)
+                StoreAllLE(c.Target, c.ElemSize, c.ElemCount, Payload(*ref).data());
+            else
                 Ignore(*ref, std::size_t{c.ElemSize} * c.ElemCount);
-            }
             break;
         case EChunkKind::Block: {
             if (c.Codec != nullptr) {
+                TByteReader in = Window(*ref);
                 c.Codec->DecodeFrom(in);
                 break;
             }
-            std::size_t n = len / c.ElemSize;
-            auto span = in.ReadSpan(n * c.ElemSize);
-            void* data = c.BlockResize(c.Target, n);
-            for (std::size_t i = 0; i < n; ++i)
-                StoreLE(data, c.ElemSize, i, span.data() + i * c.ElemSize);
+            const auto p = Payload(*ref);
+            const std::size_t n = len / c.ElemSize;
+            StoreAllLE(c.BlockResize(c.Target, n), c.ElemSize, n, p.data());
             break;
         }
-        case EChunkKind::List:
+        case EChunkKind::List: {
+            TByteReader in = Window(*ref);
             c.List->LoadFromStream(in);
             break;
-        case EChunkKind::Record:
+        }
+        case EChunkKind::Record: {
+            TByteReader in = Window(*ref);
             c.Record->LoadFromStream(in);
             break;
+        }
         case EChunkKind::None:
             break;
         }
@@ -639,10 +671,20 @@ public:
     }
 
 private:
+    // Descriptions come in ascending ID order, so a cursor walks the sorted chunks
+    // once; an ID below the cursor's (a description out of order) searches.
     TChunkRef* FindChunk(std::int32_t id) {
-        auto it = std::lower_bound(Chunks.begin(), Chunks.end(), id,
-                                   [](const TChunkRef& r, std::int32_t v) { return r.Id < v; });
-        return it != Chunks.end() && it->Id == id ? &*it : nullptr;
+        const auto begin = Chunks.begin() + static_cast<std::ptrdiff_t>(First);
+        const auto end = begin + static_cast<std::ptrdiff_t>(Count);
+        if (Next > 0 && begin[static_cast<std::ptrdiff_t>(Next - 1)].Id >= id) {
+            auto it = std::lower_bound(begin, end, id,
+                                       [](const TChunkRef& r, std::int32_t v) { return r.Id < v; });
+            return it != end && it->Id == id ? &*it : nullptr;
+        }
+        while (Next < Count && begin[static_cast<std::ptrdiff_t>(Next)].Id < id) ++Next;
+        if (Next < Count && begin[static_cast<std::ptrdiff_t>(Next)].Id == id)
+            return &begin[static_cast<std::ptrdiff_t>(Next++)];
+        return nullptr;
     }
     TByteReader Window(const TChunkRef& ref) {
         R.Seek(ref.Start);
@@ -653,9 +695,15 @@ private:
                                      std::to_string(ref.Length) + " bytes, " +
                                      std::to_string(expected) + " expected");
     }
+    std::span<const std::uint8_t> Payload(const TChunkRef& ref) {
+        R.Seek(ref.Start);
+        return R.ReadSpan(ref.Length);
+    }
 
     TByteReader& R;
     std::vector<TChunkRef>& Chunks;
+    std::size_t First, Count;
+    std::size_t Next = 0; // the cursor, relative to First
     std::vector<std::pair<std::int32_t, TChunkDesc>> Counts;
 };
 
@@ -715,11 +763,32 @@ void TCatalogBaseItem::LoadUnterminated(TByteReader& reader) {
     LoadChunks(reader, false);
 }
 
+namespace {
+
+// The chunk index of every record being read on this thread, nested records behind
+// their parents', so that reading allocates nothing per record once it has grown.
+std::vector<TChunkRef>& ChunkIndex() {
+    thread_local std::vector<TChunkRef> index;
+    return index;
+}
+
+// Gives the index back to the record's parent however the record's reading ends.
+struct TChunkIndexMark {
+    std::vector<TChunkRef>& Index;
+    std::size_t First;
+    ~TChunkIndexMark() { Index.resize(First); }
+};
+
+} // namespace
+
 void TCatalogBaseItem::LoadChunks(TByteReader& reader, bool terminated) {
     // First pass: locate every chunk. A broken chunk stops the scan; the chunks before
     // it are still loaded, then the error is passed on.
-    std::vector<TChunkRef> chunks;
+    std::vector<TChunkRef>& index = ChunkIndex();
+    const TChunkIndexMark mark{index, index.size()};
+    const std::size_t first = mark.First;
     std::exception_ptr failure;
+    bool ascending = true;
     try {
         while (!reader.AtEnd()) {
             std::int32_t id = ReadVarInt(reader);
@@ -729,7 +798,8 @@ void TCatalogBaseItem::LoadChunks(TByteReader& reader, bool terminated) {
             if (len < 0 || static_cast<std::size_t>(len) > reader.Remaining())
                 reader.FailAt(at, LengthMessage("chunk " + std::to_string(id) + " length", len,
                                                 reader.Remaining()));
-            chunks.push_back({id, reader.Position(), static_cast<std::size_t>(len)});
+            if (index.size() > first && index.back().Id >= id) ascending = false;
+            index.push_back({id, reader.Position(), static_cast<std::size_t>(len)});
             reader.Skip(static_cast<std::size_t>(len));
         }
     } catch (const EStreamReadError&) {
@@ -737,20 +807,27 @@ void TCatalogBaseItem::LoadChunks(TByteReader& reader, bool terminated) {
     }
     std::size_t end = reader.Position();
 
-    // Later duplicates win.
-    std::stable_sort(chunks.begin(), chunks.end(),
-                     [](const TChunkRef& a, const TChunkRef& b) { return a.Id < b.Id; });
-    std::vector<TChunkRef> unique;
-    for (std::size_t i = 0; i < chunks.size(); ++i)
-        if (i + 1 == chunks.size() || chunks[i + 1].Id != chunks[i].Id) unique.push_back(chunks[i]);
+    // Files list chunks in ascending ID order; anything else is sorted, and of
+    // duplicates the later one wins.
+    if (!ascending) {
+        const auto begin = index.begin() + static_cast<std::ptrdiff_t>(first);
+        std::stable_sort(begin, index.end(),
+                         [](const TChunkRef& a, const TChunkRef& b) { return a.Id < b.Id; });
+        auto out = begin;
+        for (auto it = begin; it != index.end(); ++it)
+            if (it + 1 == index.end() || (it + 1)->Id != it->Id) *out++ = *it;
+        index.erase(out, index.end());
+    }
+    const std::size_t count = index.size() - first;
 
-    TReadVisitor v(reader, unique);
+    TReadVisitor v(reader, index, first, count);
     DescribeChunks(v);
     v.ApplyCounts();
     std::size_t kept = 0;
-    for (const auto& ref : unique) kept += ref.Used ? 0 : 1;
+    for (std::size_t i = first; i < first + count; ++i) kept += index[i].Used ? 0 : 1;
     Unknown.reserve(kept);
-    for (const auto& ref : unique) {
+    for (std::size_t i = first; i < first + count; ++i) {
+        const TChunkRef ref = index[i];
         if (ref.Used) continue;
         reader.Seek(ref.Start);
         reader.Charge(sizeof(TRawChunk) + ref.Length + KAllocationOverhead);

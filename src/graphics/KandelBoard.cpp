@@ -1,5 +1,6 @@
 #include "graphics/KandelBoard.h"
 #include "base/Errors.h"
+#include "graphics/KandelBoardPortable.h"
 #include "graphics/KandelSpan.h"
 #include "graphics/KandelTrig.h"
 
@@ -332,8 +333,11 @@ void TKandelBoard::DrawSheetZoomed(int x, int y, const TRect& sourceRect, TKande
     StretchSheet(dest, sheet, sourceRect);
 }
 
-void TKandelBoard::DrawSheetRotated(int x, int y, const TRect& sourceRect, TKandelSheet& sheet,
-                                    int anchorX, int anchorY, double zoom, int angle) {
+namespace {
+
+// Rotated drawing; `wide` takes the vector rows, otherwise the portable ones.
+void DrawRotated(TKandelBoard& board, int x, int y, const TRect& sourceRect, TKandelSheet& sheet,
+                 int anchorX, int anchorY, double zoom, int angle, bool wide) {
     if (!(zoom > 0) || sourceRect.Empty()) return;
     const TRect valid = sourceRect.Intersect(sheet.GetBounds());
     if (valid.Empty()) return;
@@ -355,10 +359,10 @@ void TKandelBoard::DrawSheetRotated(int x, int y, const TRect& sourceRect, TKand
     // outside the rectangle are skipped anyway.
     minX = std::max<i64>(minX, 0);
     minY = std::max<i64>(minY, 0);
-    maxX = std::min<i64>(maxX, Width_ - 1);
-    maxY = std::min<i64>(maxY, Height_ - 1);
+    maxX = std::min<i64>(maxX, board.Width() - 1);
+    maxY = std::min<i64>(maxY, board.Height() - 1);
     if (maxX < minX || maxY < minY) return;
-    const TBlit b = Prepare(sheet, Brightness);
+    const TBlit b = Prepare(sheet, board.Brightness);
     // 16.16 fixed point in 64 bits, saturated far beyond any source coordinate.
     constexpr i64 limit = i64{1} << 52;
     const i64 du = SaturateToInt(std::nearbyint(k / z * 65536.0), limit);
@@ -378,13 +382,38 @@ void TKandelBoard::DrawSheetRotated(int x, int y, const TRect& sourceRect, TKand
             // The steps whose source point lies inside the valid source area.
             const TStepRange ru = StepRange(u, du, vl, vr, n), rv = StepRange(v, dv, vt, vb, n);
             const i64 first = std::max(ru.First, rv.First), last = std::min(ru.Last, rv.Last);
-            std::uint16_t* line = ScanLine(static_cast<int>(dy)) + minX;
+            if (last <= first) continue;
+            std::uint16_t* line = board.ScanLine(static_cast<int>(dy)) + minX;
+            // The points of the run lie inside the source, so they fit 32 bits; a step
+            // that does not fit leaves at most one point.
+            if (du == static_cast<std::int32_t>(du) && dv == static_cast<std::int32_t>(dv)) {
+                (wide ? SampleRow : SampleRowPortable)(
+                    line + first, static_cast<int>(last - first), pixels, static_cast<int>(pitch),
+                    static_cast<std::int32_t>(u + first * du),
+                    static_cast<std::int32_t>(v + first * dv), static_cast<std::int32_t>(du),
+                    static_cast<std::int32_t>(dv), b.Colors, sheet.Transparent,
+                    static_cast<int>(b.E) - 1);
+                continue;
+            }
             for (i64 i = first; i < last; ++i) {
                 const i64 su = (u + i * du) >> 16, sv = (v + i * dv) >> 16;
                 Put<mode.value>(line[i], pixels[sv * pitch + su], b);
             }
         }
     });
+}
+
+} // namespace
+
+void TKandelBoard::DrawSheetRotated(int x, int y, const TRect& sourceRect, TKandelSheet& sheet,
+                                    int anchorX, int anchorY, double zoom, int angle) {
+    DrawRotated(*this, x, y, sourceRect, sheet, anchorX, anchorY, zoom, angle, true);
+}
+
+void DrawSheetRotatedPortable(TKandelBoard& board, int x, int y, const TRect& sourceRect,
+                              TKandelSheet& sheet, int anchorX, int anchorY, double zoom,
+                              int angle) {
+    DrawRotated(board, x, y, sourceRect, sheet, anchorX, anchorY, zoom, angle, false);
 }
 
 void TKandelBoard::DrawSheetWaver(int x, int y, const TRect& sourceRect, TKandelSheet& sheet,
@@ -397,11 +426,80 @@ void TKandelBoard::DrawSheetWaver(int x, int y, const TRect& sourceRect, TKandel
     const i64 left = x - hx, top = y - hy, right = x + hx, bottom = y + hy;
     const i64 dw = right - left, dh = bottom - top;
     if (dw <= 0 || dh <= 0) return;
-    TAxisMap rows, cols;
+    TAxisMap rows;
     MapAxis(std::max<i64>(top, 0), std::min<i64>(bottom, Height_), top, dh, sourceRect.Top, sh,
             sheet.Height(), rows);
     if (rows.Source.empty()) return;
     const TBlit b = Prepare(sheet, Brightness);
+    // The row shifts first: they bound the columns any row shows.
+    std::vector<i64> shifts(rows.Source.size());
+    for (std::size_t j = 0; j < rows.Source.size(); ++j) {
+        const i64 r = rows.First + static_cast<i64>(j) - top;
+        // h r 256 div H, split so that no product leaves 64 bits (r < H).
+        const i64 hr = sh * r;
+        const i64 scaled = hr / dh * 256 + hr % dh * 256 / dh;
+        const auto index = static_cast<int>((phase + scaled / period) & 255);
+        shifts[j] = TruncInt(zoom * amplitude * KandelSine(index));
+    }
+    const auto [minShift, maxShift] = std::minmax_element(shifts.begin(), shifts.end());
+    // Offsets t = column - row left of every visible pixel, and the source column of
+    // each: t sw div dw + source left, for the part inside the sheet.
+    const i64 tLo = std::max<i64>(0, -(left + *maxShift));
+    const i64 tHi = std::min<i64>(dw, Width_ - (left + *minShift));
+    if (tHi <= tLo) return;
+    TAxisMap cols;
+    const bool oneToOne = dw == sw;
+    i64 runFirst = 0, runLast = 0;
+    if (oneToOne) { // source column t + source left, no table
+        runFirst = std::max<i64>(tLo, -i64{sourceRect.Left});
+        runLast = std::min<i64>(tHi, sheet.Width() - i64{sourceRect.Left});
+    } else if (tHi - tLo <= 4 * i64{Width_} + 64) {
+        MapAxis(tLo, tHi, 0, dw, sourceRect.Left, sw, sheet.Width(), cols);
+        runFirst = cols.First;
+        runLast = cols.First + static_cast<i64>(cols.Source.size());
+    } else {
+        // Shifts far beyond the board: the plain loops map each row on its own.
+        DrawSheetWaverPortable(*this, x, y, sourceRect, sheet, anchorX, anchorY, zoom, phase,
+                               period, amplitude);
+        return;
+    }
+    if (runLast <= runFirst) return;
+    WithMode(b.Mode, [&](auto mode) {
+        for (std::size_t j = 0; j < rows.Source.size(); ++j) {
+            const i64 rowLeft = left + shifts[j];
+            const i64 t0 = std::max({runFirst, -rowLeft, i64{0}});
+            const i64 t1 = std::min({runLast, Width_ - rowLeft, dw});
+            if (t1 <= t0) continue;
+            const auto dy = static_cast<int>(rows.First + static_cast<i64>(j));
+            std::uint16_t* line = ScanLine(dy) + (rowLeft + t0);
+            const std::uint8_t* sourceRow = sheet.ScanLine(rows.Source[j]);
+            const auto n = static_cast<int>(t1 - t0);
+            if (oneToOne)
+                TableBlit(line, Width_, sourceRow + (t0 + sourceRect.Left), sheet.Width(), n, 1,
+                          b.Colors, sheet.Transparent, static_cast<int>(b.E) - 1);
+            else
+                SpanMapped<mode.value>(line, sourceRow,
+                                       cols.Source.data() + static_cast<std::size_t>(t0 - runFirst),
+                                       n, b);
+        }
+    });
+}
+
+void DrawSheetWaverPortable(TKandelBoard& board, int x, int y, const TRect& sourceRect,
+                            TKandelSheet& sheet, int anchorX, int anchorY, double zoom, int phase,
+                            int period, int amplitude) {
+    if (!(zoom > 0) || period <= 0 || sourceRect.Empty()) return;
+    const i64 sw = SpanX(sourceRect), sh = SpanY(sourceRect);
+    if (sw > KMaxScaledSource || sh > KMaxScaledSource) return;
+    const i64 hx = TruncInt(zoom * anchorX), hy = TruncInt(zoom * anchorY);
+    const i64 left = x - hx, top = y - hy, right = x + hx, bottom = y + hy;
+    const i64 dw = right - left, dh = bottom - top;
+    if (dw <= 0 || dh <= 0) return;
+    TAxisMap rows, cols;
+    MapAxis(std::max<i64>(top, 0), std::min<i64>(bottom, board.Height()), top, dh, sourceRect.Top,
+            sh, sheet.Height(), rows);
+    if (rows.Source.empty()) return;
+    const TBlit b = Prepare(sheet, board.Brightness);
     const i64 h = sh;
     i64 mappedLeft = std::numeric_limits<i64>::min();
     WithMode(b.Mode, [&](auto mode) {
@@ -416,17 +514,17 @@ void TKandelBoard::DrawSheetWaver(int x, int y, const TRect& sourceRect, TKandel
             const i64 rowLeft = left + shift;
             // Rows with the same shift share the column table.
             if (rowLeft != mappedLeft) {
-                MapAxis(std::max<i64>(rowLeft, 0), std::min<i64>(rowLeft + dw, Width_), rowLeft, dw,
-                        sourceRect.Left, sw, sheet.Width(), cols);
+                MapAxis(std::max<i64>(rowLeft, 0), std::min<i64>(rowLeft + dw, board.Width()),
+                        rowLeft, dw, sourceRect.Left, sw, sheet.Width(), cols);
                 mappedLeft = rowLeft;
             }
             if (cols.Source.empty()) continue;
-            std::uint16_t* line = ScanLine(static_cast<int>(dy)) + cols.First;
+            std::uint16_t* line = board.ScanLine(static_cast<int>(dy)) + cols.First;
             const std::uint8_t* sourceRow = sheet.ScanLine(rows.Source[j]);
             const auto n = static_cast<int>(cols.Source.size());
             if (dw == sw) // one to one: consecutive source columns
-                TableBlit(line, Width_, sourceRow + cols.Source[0], sheet.Width(), n, 1, b.Colors,
-                          sheet.Transparent, static_cast<int>(b.E) - 1);
+                TableBlit(line, board.Width(), sourceRow + cols.Source[0], sheet.Width(), n, 1,
+                          b.Colors, sheet.Transparent, static_cast<int>(b.E) - 1);
             else
                 SpanMapped<mode.value>(line, sourceRow, cols.Source.data(), n, b);
         }

@@ -1,6 +1,7 @@
 #include "graphics/KandelSheet.h"
 #include "base/Errors.h"
 #include "graphics/KandelImage.h"
+#include "graphics/KandelSpan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,7 +61,9 @@ void TKandelSheet::SetSize(int width, int height) {
         throw EInvalidGraphic("sheet size " + std::to_string(width) + " x " +
                               std::to_string(height) + " is too large");
     std::vector<std::uint8_t>().swap(Pixels);
-    Pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    // The trailing bytes let vector gathers read four bytes at any pixel.
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    Pixels.assign(count == 0 ? 0 : count + KSheetReadSlack, 0);
     Width_ = width;
     Height_ = height;
 }

@@ -60,18 +60,56 @@ void PortableBlendRow(std::uint16_t* d, const std::uint8_t* s, int n, const std:
 }
 
 #ifdef KESTRA_HAVE_AVX512_BLIT
-// 32 pixels per step: the table lives in eight registers of 32 entries; two-source
-// permutes pick within 64 entries and index bits 6 and 7 choose among the four results.
-__attribute__((target("avx512f,avx512bw,avx512vl"))) void
-Avx512Blit(std::uint16_t* dest, int destPitch, const std::uint8_t* source, int sourcePitch,
-           int width, int height, const std::uint16_t* colors, bool keyed, int opacity) {
+#define KESTRA_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl")))
+
+// The 32 colours of 32 indexes (16-bit lanes): the table lives in eight registers of
+// 32 entries; two-source permutes pick within 64 entries and index bits 6 and 7
+// choose among the four results. Then the blend with the destination when asked,
+// and a store of the lanes (without index 0 when keyed).
+KESTRA_AVX512 inline void StoreLooked(std::uint16_t* d, __m512i idx, __mmask32 lanes,
+                                      const __m512i* t, bool keyed, bool blend, __m512i e,
+                                      __m512i f) {
+    const __m512i bit6 = _mm512_set1_epi16(0x40), bit7 = _mm512_set1_epi16(0x80);
+    const __m512i m5 = _mm512_set1_epi16(0x1F), m6 = _mm512_set1_epi16(0x3F);
+    const __m512i q0 = _mm512_permutex2var_epi16(t[0], idx, t[1]);
+    const __m512i q1 = _mm512_permutex2var_epi16(t[2], idx, t[3]);
+    const __m512i q2 = _mm512_permutex2var_epi16(t[4], idx, t[5]);
+    const __m512i q3 = _mm512_permutex2var_epi16(t[6], idx, t[7]);
+    const __mmask32 h6 = _mm512_test_epi16_mask(idx, bit6);
+    const __mmask32 h7 = _mm512_test_epi16_mask(idx, bit7);
+    __m512i r = _mm512_mask_blend_epi16(h7, _mm512_mask_blend_epi16(h6, q0, q1),
+                                        _mm512_mask_blend_epi16(h6, q2, q3));
+    if (blend) {
+        // Per channel in 16-bit lanes: e x source + f x dest stays below 2^14.
+        const __m512i old = _mm512_maskz_loadu_epi16(lanes, d);
+        const __m512i red =
+            _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(_mm512_srli_epi16(r, 11), e),
+                                               _mm512_mullo_epi16(_mm512_srli_epi16(old, 11), f)),
+                              8);
+        const __m512i green = _mm512_srli_epi16(
+            _mm512_add_epi16(
+                _mm512_mullo_epi16(_mm512_and_si512(_mm512_srli_epi16(r, 5), m6), e),
+                _mm512_mullo_epi16(_mm512_and_si512(_mm512_srli_epi16(old, 5), m6), f)),
+            8);
+        const __m512i blue =
+            _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(_mm512_and_si512(r, m5), e),
+                                               _mm512_mullo_epi16(_mm512_and_si512(old, m5), f)),
+                              8);
+        r = _mm512_or_si512(
+            _mm512_or_si512(_mm512_slli_epi16(red, 11), _mm512_slli_epi16(green, 5)), blue);
+    }
+    const __mmask32 store = keyed ? lanes & _mm512_test_epi16_mask(idx, idx) : lanes;
+    _mm512_mask_storeu_epi16(d, store, r);
+}
+
+KESTRA_AVX512 void Avx512Blit(std::uint16_t* dest, int destPitch, const std::uint8_t* source,
+                              int sourcePitch, int width, int height, const std::uint16_t* colors,
+                              bool keyed, int opacity) {
     const bool blend = opacity < 255;
     const __m512i e = _mm512_set1_epi16(static_cast<short>(opacity + 1));
     const __m512i f = _mm512_set1_epi16(static_cast<short>(256 - opacity));
-    const __m512i m5 = _mm512_set1_epi16(0x1F), m6 = _mm512_set1_epi16(0x3F);
     __m512i t[8];
     for (int k = 0; k < 8; ++k) t[k] = _mm512_loadu_si512(colors + 32 * k);
-    const __m512i bit6 = _mm512_set1_epi16(0x40), bit7 = _mm512_set1_epi16(0x80);
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* s = source + static_cast<std::ptrdiff_t>(y) * sourcePitch;
         std::uint16_t* d = dest + static_cast<std::ptrdiff_t>(y) * destPitch;
@@ -79,36 +117,57 @@ Avx512Blit(std::uint16_t* dest, int destPitch, const std::uint8_t* source, int s
             const int n = width - i < 32 ? width - i : 32;
             const __mmask32 lanes = n == 32 ? ~__mmask32{0} : (__mmask32{1} << n) - 1;
             const __m512i idx = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, s + i));
-            const __m512i q0 = _mm512_permutex2var_epi16(t[0], idx, t[1]);
-            const __m512i q1 = _mm512_permutex2var_epi16(t[2], idx, t[3]);
-            const __m512i q2 = _mm512_permutex2var_epi16(t[4], idx, t[5]);
-            const __m512i q3 = _mm512_permutex2var_epi16(t[6], idx, t[7]);
-            const __mmask32 h6 = _mm512_test_epi16_mask(idx, bit6);
-            const __mmask32 h7 = _mm512_test_epi16_mask(idx, bit7);
-            __m512i r = _mm512_mask_blend_epi16(h7, _mm512_mask_blend_epi16(h6, q0, q1),
-                                                _mm512_mask_blend_epi16(h6, q2, q3));
-            if (blend) {
-                // Per channel in 16-bit lanes: e x source + f x dest stays below 2^14.
-                const __m512i old = _mm512_maskz_loadu_epi16(lanes, d + i);
-                const __m512i red = _mm512_srli_epi16(
-                    _mm512_add_epi16(_mm512_mullo_epi16(_mm512_srli_epi16(r, 11), e),
-                                     _mm512_mullo_epi16(_mm512_srli_epi16(old, 11), f)),
-                    8);
-                const __m512i green = _mm512_srli_epi16(
-                    _mm512_add_epi16(
-                        _mm512_mullo_epi16(_mm512_and_si512(_mm512_srli_epi16(r, 5), m6), e),
-                        _mm512_mullo_epi16(_mm512_and_si512(_mm512_srli_epi16(old, 5), m6), f)),
-                    8);
-                const __m512i blue = _mm512_srli_epi16(
-                    _mm512_add_epi16(_mm512_mullo_epi16(_mm512_and_si512(r, m5), e),
-                                     _mm512_mullo_epi16(_mm512_and_si512(old, m5), f)),
-                    8);
-                r = _mm512_or_si512(
-                    _mm512_or_si512(_mm512_slli_epi16(red, 11), _mm512_slli_epi16(green, 5)), blue);
-            }
-            const __mmask32 store = keyed ? lanes & _mm512_test_epi16_mask(idx, idx) : lanes;
-            _mm512_mask_storeu_epi16(d + i, store, r);
+            StoreLooked(d + i, idx, lanes, t, keyed, blend, e, f);
         }
+    }
+}
+
+// 32 sampled pixels per step: two gathers of 16 four-byte reads (the low byte is
+// the index), then the table lookup of the plain blit. Lane arithmetic wraps, and
+// the points of the lanes in use fit, so their offsets are exact.
+KESTRA_AVX512 void Avx512Sample(std::uint16_t* d, int n, const std::uint8_t* source, int pitch,
+                                std::int32_t u, std::int32_t v, std::int32_t du, std::int32_t dv,
+                                const std::uint16_t* colors, bool keyed, int opacity) {
+    const bool blend = opacity < 255;
+    const __m512i e = _mm512_set1_epi16(static_cast<short>(opacity + 1));
+    const __m512i f = _mm512_set1_epi16(static_cast<short>(256 - opacity));
+    __m512i t[8];
+    for (int k = 0; k < 8; ++k) t[k] = _mm512_loadu_si512(colors + 32 * k);
+    const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const auto wrap = [](std::uint32_t x) { return static_cast<int>(x); };
+    const __m512i stepU = _mm512_set1_epi32(du), stepV = _mm512_set1_epi32(dv);
+    const __m512i half_u = _mm512_set1_epi32(wrap(static_cast<std::uint32_t>(du) * 16u));
+    const __m512i half_v = _mm512_set1_epi32(wrap(static_cast<std::uint32_t>(dv) * 16u));
+    const __m512i pitchV = _mm512_set1_epi32(pitch), low = _mm512_set1_epi32(0xFF);
+    const __mmask16 all = 0xFFFF;
+    __m512i uu = _mm512_add_epi32(_mm512_set1_epi32(u), _mm512_mullo_epi32(lane, stepU));
+    __m512i vv = _mm512_add_epi32(_mm512_set1_epi32(v), _mm512_mullo_epi32(lane, stepV));
+    for (int i = 0; i < n; i += 32) {
+        const int m = n - i < 32 ? n - i : 32;
+        const __mmask32 lanes = m == 32 ? ~__mmask32{0} : (__mmask32{1} << m) - 1;
+        const auto m0 = static_cast<__mmask16>(lanes), m1 = static_cast<__mmask16>(lanes >> 16);
+        const __m512i off0 =
+            _mm512_add_epi32(_mm512_mullo_epi32(_mm512_maskz_srai_epi32(all, vv, 16), pitchV),
+                             _mm512_maskz_srai_epi32(all, uu, 16));
+        uu = _mm512_add_epi32(uu, half_u);
+        vv = _mm512_add_epi32(vv, half_v);
+        const __m512i off1 =
+            _mm512_add_epi32(_mm512_mullo_epi32(_mm512_maskz_srai_epi32(all, vv, 16), pitchV),
+                             _mm512_maskz_srai_epi32(all, uu, 16));
+        uu = _mm512_add_epi32(uu, half_u);
+        vv = _mm512_add_epi32(vv, half_v);
+        const __m512i zero = _mm512_setzero_si512();
+        const __m512i g0 =
+            _mm512_and_si512(_mm512_mask_i32gather_epi32(zero, m0, off0, source, 1), low);
+        const __m512i g1 =
+            _mm512_and_si512(_mm512_mask_i32gather_epi32(zero, m1, off1, source, 1), low);
+        // The maskz forms: the plain ones start from undefined registers, which GCC 12
+        // reports as uninitialised at -O3.
+        const __m512i low16 = _mm512_maskz_inserti64x4(0xFF, _mm512_setzero_si512(),
+                                                       _mm512_maskz_cvtepi32_epi16(all, g0), 0);
+        const __m512i idx =
+            _mm512_maskz_inserti64x4(0xFF, low16, _mm512_maskz_cvtepi32_epi16(all, g1), 1);
+        StoreLooked(d + i, idx, lanes, t, keyed, blend, e, f);
     }
 }
 
@@ -116,6 +175,43 @@ bool HasAvx512Blit() {
     static const bool has = __builtin_cpu_supports("avx512f") &&
                             __builtin_cpu_supports("avx512bw") &&
                             __builtin_cpu_supports("avx512vl");
+    return has;
+}
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KESTRA_HAVE_AVX2_FADE 1
+// 16 pixels per step; every channel sum stays below 2^14 in its 16-bit lane.
+__attribute__((target("avx2"))) void Avx2CrossFade(std::uint16_t* d, const std::uint16_t* a,
+                                                   const std::uint16_t* b, int n, int l) {
+    const __m256i wa = _mm256_set1_epi16(static_cast<short>(l));
+    const __m256i wb = _mm256_set1_epi16(static_cast<short>(257 - l));
+    const __m256i m5 = _mm256_set1_epi16(0x1F), m6 = _mm256_set1_epi16(0x3F);
+    int i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + i));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+        const __m256i red =
+            _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(x, 11), wa),
+                                               _mm256_mullo_epi16(_mm256_srli_epi16(y, 11), wb)),
+                              8);
+        const __m256i green = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(_mm256_srli_epi16(x, 5), m6), wa),
+                             _mm256_mullo_epi16(_mm256_and_si256(_mm256_srli_epi16(y, 5), m6), wb)),
+            8);
+        const __m256i blue =
+            _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(x, m5), wa),
+                                               _mm256_mullo_epi16(_mm256_and_si256(y, m5), wb)),
+                              8);
+        const __m256i r = _mm256_or_si256(
+            _mm256_or_si256(_mm256_slli_epi16(red, 11), _mm256_slli_epi16(green, 5)), blue);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), r);
+    }
+    CrossFadeRowPortable(d + i, a + i, b + i, n - i, l);
+}
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
 #endif
@@ -161,6 +257,75 @@ void TableBlit(std::uint16_t* dest, int destPitch, const std::uint8_t* source, i
     }
 #endif
     TableBlitPortable(dest, destPitch, source, sourcePitch, width, height, colors, keyed, opacity);
+}
+
+} // namespace kestra
+
+namespace kestra {
+
+void SampleRowPortable(std::uint16_t* dest, int n, const std::uint8_t* source, int pitch,
+                       std::int32_t u, std::int32_t v, std::int32_t du, std::int32_t dv,
+                       const std::uint16_t* colors, bool keyed, int opacity) {
+    opacity = opacity < 0 ? 0 : opacity > 255 ? 255 : opacity;
+    const auto e = static_cast<std::uint32_t>(opacity + 1);
+    const auto f = static_cast<std::uint32_t>(256 - opacity);
+    // 64-bit points: the caller guarantees only that the points of the row fit.
+    const std::int64_t u0 = u, v0 = v;
+    for (int k = 0; k < n; ++k) {
+        const std::int64_t su = (u0 + std::int64_t{k} * du) >> 16;
+        const std::int64_t sv = (v0 + std::int64_t{k} * dv) >> 16;
+        const std::uint8_t c = source[sv * pitch + su];
+        if (keyed && c == 0) continue;
+        dest[k] = opacity >= 255 ? colors[c] : BlendRgb565(colors[c], dest[k], e, f);
+    }
+}
+
+bool SampleRowIsVectorised() {
+    return TableBlitIsVectorised();
+}
+
+void SampleRow(std::uint16_t* dest, int n, const std::uint8_t* source, int pitch, std::int32_t u,
+               std::int32_t v, std::int32_t du, std::int32_t dv, const std::uint16_t* colors,
+               bool keyed, int opacity) {
+#ifdef KESTRA_HAVE_AVX512_BLIT
+    if (n > 0 && HasAvx512Blit()) {
+        opacity = opacity < 0 ? 0 : opacity > 255 ? 255 : opacity;
+        Avx512Sample(dest, n, source, pitch, u, v, du, dv, colors, keyed, opacity);
+        return;
+    }
+#endif
+    SampleRowPortable(dest, n, source, pitch, u, v, du, dv, colors, keyed, opacity);
+}
+
+void CrossFadeRowPortable(std::uint16_t* dest, const std::uint16_t* a, const std::uint16_t* b,
+                          int n, int l) {
+    const int m = 257 - l;
+    for (int x = 0; x < n; ++x) {
+        const int r = (l * (a[x] >> 11) + m * (b[x] >> 11)) >> 8;
+        const int g = (l * ((a[x] >> 5) & 63) + m * ((b[x] >> 5) & 63)) >> 8;
+        const int bl = (l * (a[x] & 31) + m * (b[x] & 31)) >> 8;
+        dest[x] = static_cast<std::uint16_t>(r << 11 | g << 5 | bl);
+    }
+}
+
+bool CrossFadeRowIsVectorised() {
+#ifdef KESTRA_HAVE_AVX2_FADE
+    return HasAvx2();
+#else
+    return false;
+#endif
+}
+
+void CrossFadeRow(std::uint16_t* dest, const std::uint16_t* a, const std::uint16_t* b, int n,
+                  int l) {
+    l = l < 0 ? 0 : l > 256 ? 256 : l;
+#ifdef KESTRA_HAVE_AVX2_FADE
+    if (HasAvx2()) {
+        Avx2CrossFade(dest, a, b, n, l);
+        return;
+    }
+#endif
+    CrossFadeRowPortable(dest, a, b, n, l);
 }
 
 } // namespace kestra

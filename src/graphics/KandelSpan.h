@@ -1,9 +1,14 @@
 #pragma once
 // The inner loop of unscaled solid and colour-keyed sheet drawing: 8-bit indexes
 // through a 256-entry 5-6-5 table onto 16-bit rows.
+#include <cstddef>
 #include <cstdint>
 
 namespace kestra {
+
+// Bytes every sheet keeps after its last pixel, so that a four-byte read at any pixel
+// stays inside its storage (the gathers of SampleRow).
+inline constexpr std::size_t KSheetReadSlack = 3;
 
 // Blends two 5-6-5 colours per channel: (e x source + f x dest) div 256, where
 // e + f = 257. The channels are spread 21 bits apart so that one multiplication
@@ -31,5 +36,25 @@ void TableBlitPortable(std::uint16_t* dest, int destPitch, const std::uint8_t* s
                        bool keyed, int opacity);
 // True when TableBlit takes the vector path on this processor.
 bool TableBlitIsVectorised();
+
+// One row of sampled drawing (rotation): pixel k of dest (k < n) takes the source
+// index at (u + k du, v + k dv), a 16.16 fixed-point point of the sheet whose rows
+// are `pitch` bytes apart. Every point must lie inside the sheet, and the sheet's
+// storage must allow a four-byte read at any pixel (KSheetReadSlack). Keying and
+// opacity as in TableBlit.
+void SampleRow(std::uint16_t* dest, int n, const std::uint8_t* source, int pitch, std::int32_t u,
+               std::int32_t v, std::int32_t du, std::int32_t dv, const std::uint16_t* colors,
+               bool keyed, int opacity);
+void SampleRowPortable(std::uint16_t* dest, int n, const std::uint8_t* source, int pitch,
+                       std::int32_t u, std::int32_t v, std::int32_t du, std::int32_t dv,
+                       const std::uint16_t* colors, bool keyed, int opacity);
+bool SampleRowIsVectorised();
+
+// Cross-fade of two rows: per channel (l x a + (257 - l) x b) div 256, l in 0..256.
+void CrossFadeRow(std::uint16_t* dest, const std::uint16_t* a, const std::uint16_t* b, int n,
+                  int l);
+void CrossFadeRowPortable(std::uint16_t* dest, const std::uint16_t* a, const std::uint16_t* b,
+                          int n, int l);
+bool CrossFadeRowIsVectorised();
 
 } // namespace kestra

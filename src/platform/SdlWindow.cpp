@@ -1,10 +1,34 @@
 #include "platform/SdlWindow.h"
 
+#include "graphics/KandelPresent.h"
+
 #include <SDL.h>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 namespace kestra::platform {
+
+namespace {
+
+// The texture formats we can write, and ours for each.
+bool Writable(Uint32 format, TScreenPixels& ours) {
+    switch (format) {
+    case SDL_PIXELFORMAT_RGB565:
+        ours = TScreenPixels::Rgb565;
+        return true;
+    case SDL_PIXELFORMAT_RGB888:   // 0x00RRGGBB words
+    case SDL_PIXELFORMAT_ARGB8888: // 0xFFRRGGBB words, drawn without blending
+        ours = TScreenPixels::Xrgb8888;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
 
 struct SdlWindow::Impl {
     SDL_Window* window = nullptr;
@@ -13,7 +37,73 @@ struct SdlWindow::Impl {
     int width = 0, height = 0;
     bool fullScreen = false;
     std::vector<SdlEventSink*> sinks;
+
+    // The texture: its format, and whether it holds the picture already enlarged
+    // (the software renderer, whose own scaling converts pixel by pixel) or at 1x
+    // for the renderer to scale (a graphics card does that for nothing).
+    Uint32 format = SDL_PIXELFORMAT_RGB565;
+    TScreenPixels pixels = TScreenPixels::Rgb565;
+    bool prescale = false;
+    int textureWidth = 0, textureHeight = 0, factor = 0;
+    SDL_Rect dest{};
+    bool coversOutput = false;
+
+    // The picture on the screen, and whether the screen must be drawn again.
+    TKandelBoard shown;
+    bool haveShown = false;
+    bool stale = true;
+    std::uint64_t framesShown = 0, framesSkipped = 0;
+
+    void Layout();
+    void Upload();
+    void Render();
+    void Redraw() {
+        Upload();
+        Render();
+        stale = false;
+    }
 };
+
+void SdlWindow::Impl::Layout() {
+    int ow = 0, oh = 0;
+    if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0) {
+        ow = width;
+        oh = height;
+    }
+    factor = std::max(1, std::min(ow / width, oh / height));
+    dest = {(ow - width * factor) / 2, (oh - height * factor) / 2, width * factor, height * factor};
+    coversOutput = dest.x == 0 && dest.y == 0 && dest.w == ow && dest.h == oh;
+    const int tw = prescale ? dest.w : width, th = prescale ? dest.h : height;
+    if (texture && tw == textureWidth && th == textureHeight) return;
+    if (texture) SDL_DestroyTexture(texture);
+    texture = SDL_CreateTexture(renderer, format, SDL_TEXTUREACCESS_STREAMING, tw, th);
+    if (!texture)
+        throw std::runtime_error(std::string("cannot create the screen texture: ") +
+                                 SDL_GetError());
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    textureWidth = tw;
+    textureHeight = th;
+}
+
+void SdlWindow::Impl::Upload() {
+    Layout();
+    void* frame = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture, nullptr, &frame, &pitch) != 0) return;
+    PresentBoard(shown, frame, pitch, prescale ? factor : 1, pixels);
+    SDL_UnlockTexture(texture);
+}
+
+void SdlWindow::Impl::Render() {
+    // A picture that fills the output needs no clearing around it.
+    if (!coversOutput) {
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+        SDL_RenderClear(renderer);
+    }
+    SDL_RenderCopy(renderer, texture, nullptr, &dest);
+    SDL_RenderPresent(renderer);
+    ++framesShown;
+}
 
 SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoomed)
     : impl_(std::make_unique<Impl>()) {
@@ -21,27 +111,51 @@ SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoome
         throw std::runtime_error(std::string("cannot start the video system: ") + SDL_GetError());
     impl_->width = width;
     impl_->height = height;
+    impl_->shown.SetSize(width, height);
     int scale = zoomed ? 2 : 1;
     impl_->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                      width * scale, height * scale, 0);
     if (!impl_->window)
         throw std::runtime_error(std::string("cannot open the window: ") + SDL_GetError());
+    // The software renderer draws into the window's surface; by default SDL shows
+    // that surface through an OpenGL texture, which without a graphics card (Mesa's
+    // llvmpipe) costs more than the drawing. The window system's own image path is
+    // cheaper there and as good elsewhere. An environment setting still wins.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     impl_->renderer = SDL_CreateRenderer(impl_->window, -1, 0);
     if (!impl_->renderer)
         throw std::runtime_error(std::string("cannot create a renderer: ") + SDL_GetError());
-    SDL_RenderSetLogicalSize(impl_->renderer, width, height);
-    // Whole-number scaling keeps every board pixel square; the rest is black border.
-    SDL_RenderSetIntegerScale(impl_->renderer, SDL_TRUE);
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(impl_->renderer, &info);
+    impl_->prescale = (info.flags & SDL_RENDERER_ACCELERATED) == 0;
+    // The window's own format first (the software renderer then copies rows), else
+    // the renderer's first that we can write.
+    const Uint32 windowFormat = SDL_GetWindowPixelFormat(impl_->window);
+    bool chosen = false;
+    for (Uint32 i = 0; i < info.num_texture_formats && !chosen; ++i)
+        if (info.texture_formats[i] == windowFormat && Writable(windowFormat, impl_->pixels)) {
+            impl_->format = windowFormat;
+            chosen = true;
+        }
+    for (Uint32 i = 0; i < info.num_texture_formats && !chosen; ++i)
+        if (Writable(info.texture_formats[i], impl_->pixels)) {
+            impl_->format = info.texture_formats[i];
+            chosen = true;
+        }
+    if (!chosen) {
+        impl_->format = SDL_PIXELFORMAT_RGB565;
+        impl_->pixels = TScreenPixels::Rgb565;
+    }
     SDL_DisableScreenSaver();
     SDL_ShowCursor(SDL_DISABLE);
-    impl_->texture = SDL_CreateTexture(impl_->renderer, SDL_PIXELFORMAT_RGB565,
-                                       SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (!impl_->texture)
-        throw std::runtime_error(std::string("cannot create the screen texture: ") +
-                                 SDL_GetError());
+    impl_->Layout();
 }
 
 SdlWindow::~SdlWindow() {
+    if (std::getenv("KESTRA_PRESENT_STATS"))
+        std::fprintf(stderr, "kestra: renderer %s: %llu frames shown, %llu unchanged skipped\n",
+                     RendererName().c_str(), static_cast<unsigned long long>(impl_->framesShown),
+                     static_cast<unsigned long long>(impl_->framesSkipped));
     SDL_ShowCursor(SDL_ENABLE);
     SDL_EnableScreenSaver();
     if (impl_->texture) SDL_DestroyTexture(impl_->texture);
@@ -51,10 +165,49 @@ SdlWindow::~SdlWindow() {
 }
 
 void SdlWindow::Present(const std::uint16_t* pixels, int pitchBytes) {
-    SDL_UpdateTexture(impl_->texture, nullptr, pixels, pitchBytes);
-    SDL_RenderClear(impl_->renderer);
-    SDL_RenderCopy(impl_->renderer, impl_->texture, nullptr, nullptr);
-    SDL_RenderPresent(impl_->renderer);
+    Impl& m = *impl_;
+    const auto rowBytes = static_cast<std::size_t>(m.width) * 2;
+    const auto* source = reinterpret_cast<const std::uint8_t*>(pixels);
+    auto row = [&](int y) { return source + static_cast<std::ptrdiff_t>(y) * pitchBytes; };
+    if (m.haveShown && !m.stale) {
+        int y = 0;
+        while (y < m.height && std::memcmp(m.shown.ScanLine(y), row(y), rowBytes) == 0) ++y;
+        if (y == m.height) {
+            ++m.framesSkipped;
+            return;
+        }
+    }
+    for (int y = 0; y < m.height; ++y) std::memcpy(m.shown.ScanLine(y), row(y), rowBytes);
+    m.haveShown = true;
+    m.Redraw();
+}
+
+std::uint64_t SdlWindow::FramesShown() const {
+    return impl_->framesShown;
+}
+
+std::uint64_t SdlWindow::FramesSkipped() const {
+    return impl_->framesSkipped;
+}
+
+std::string SdlWindow::RendererName() const {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(impl_->renderer, &info) != 0 || !info.name) return "unknown";
+    return info.name;
+}
+
+std::vector<std::uint32_t> SdlWindow::ReadScreen(int& width, int& height) const {
+    width = height = 0;
+    int ow = 0, oh = 0;
+    if (SDL_GetRendererOutputSize(impl_->renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0) return {};
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(ow) * static_cast<std::size_t>(oh));
+    if (SDL_RenderReadPixels(impl_->renderer, nullptr, SDL_PIXELFORMAT_RGB888, out.data(),
+                             ow * 4) != 0)
+        return {};
+    for (auto& p : out) p &= 0xFFFFFFu;
+    width = ow;
+    height = oh;
+    return out;
 }
 
 void SdlWindow::SetMode(bool fullScreen, bool zoomed) {
@@ -70,6 +223,7 @@ void SdlWindow::SetMode(bool fullScreen, bool zoomed) {
         SDL_SetWindowSize(impl_->window, impl_->width * scale, impl_->height * scale);
         SDL_SetWindowPosition(impl_->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
+    impl_->stale = true;
 }
 
 bool SdlWindow::FullScreen() const {
@@ -87,8 +241,25 @@ WindowEvents SdlWindow::PumpEvents() {
         if (event.type == SDL_QUIT) result.Quit = true;
         if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE)
             result.Escape = true;
+        // Whatever uncovers, resizes or resets the window's pixels: draw it again.
+        if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET)
+            impl_->stale = true;
+        if (event.type == SDL_WINDOWEVENT) switch (event.window.event) {
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_SHOWN:
+            case SDL_WINDOWEVENT_RESIZED:
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+            case SDL_WINDOWEVENT_MAXIMIZED:
+            case SDL_WINDOWEVENT_RESTORED:
+                impl_->stale = true;
+                break;
+            default:
+                break;
+            }
         for (SdlEventSink* sink : impl_->sinks) sink->OnSdlEvent(event);
     }
+    // At once, also while the game is paused and presents nothing.
+    if (impl_->stale && impl_->haveShown) impl_->Redraw();
     return result;
 }
 

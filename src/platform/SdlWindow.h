@@ -24,8 +24,17 @@ public:
     SdlWindow& operator=(const SdlWindow&) = delete;
 
     // Copies a width x height RGB565 picture (pitch in bytes) to the window,
-    // scaled by the largest whole factor that fits and centred.
+    // scaled by the largest whole factor that fits and centred. A picture equal to
+    // the one on the screen is not sent again, unless the window was uncovered,
+    // resized or switched in the meantime (the pump then draws it again by itself).
     void Present(const std::uint16_t* pixels, int pitchBytes);
+    // Presents that reached the screen, and those skipped as unchanged.
+    std::uint64_t FramesShown() const;
+    std::uint64_t FramesSkipped() const;
+    // The renderer's name ("software", "opengl", ...; SDL_RENDER_DRIVER chooses).
+    std::string RendererName() const;
+    // The window's pixels as 0xRRGGBB, row by row, and their size.
+    std::vector<std::uint32_t> ReadScreen(int& width, int& height) const;
     // Window of 1x (or 2x when zoomed) the picture, or desktop full screen.
     // Throws std::runtime_error when SDL refuses.
     void SetMode(bool fullScreen, bool zoomed);

@@ -1,9 +1,12 @@
 #include "shell/LS_Base.h"
+#include "shell/LS_Transitions.h"
 
+#include "graphics/KandelSpan.h"
 #include "graphics/KandelTrig.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 
 namespace kestra {
@@ -64,7 +67,65 @@ void StretchBoard(TKandelBoard& dest, const TKandelBoard& source, const TRect& s
     }
 }
 
+void CrossFade(TKandelBoard& dest, const TKandelBoard& a, const TKandelBoard& b, int l) {
+    const int w = std::min({dest.Width(), a.Width(), b.Width()});
+    const int h = std::min({dest.Height(), a.Height(), b.Height()});
+    for (int y = 0; y < h; ++y) CrossFadeRow(dest.ScanLine(y), a.ScanLine(y), b.ScanLine(y), w, l);
+}
+
 void Mosaic(TKandelBoard& dest, const TKandelBoard& source, int a, int r) {
+    if (a < 1) a = 1;
+    const int e = a / 2;
+    const int w = std::min(dest.Width(), source.Width());
+    const int h = std::min(dest.Height(), source.Height());
+    if (w <= 0 || h <= 0) return;
+    auto at = [&](int v, int limit) { return std::clamp(a * ((r + e + v) / a) - e, 0, limit - 1); };
+    // Source columns and rows are constant over runs of up to a pixels: each run of a
+    // row is one fill, and a row from the same source row as the one above is a copy.
+    int previous = -1;
+    for (int y = 0; y < h; ++y) {
+        const int sy = at(y, h);
+        std::uint16_t* to = dest.ScanLine(y);
+        if (sy == previous) {
+            std::memcpy(to, dest.ScanLine(y - 1), static_cast<std::size_t>(w) * 2);
+            continue;
+        }
+        previous = sy;
+        const std::uint16_t* from = source.ScanLine(sy);
+        for (int x = 0; x < w;) {
+            const int sx = at(x, w);
+            // The run ends where (r + e + x) div a steps on.
+            const int end = std::min(w, a * ((r + e + x) / a + 1) - r - e);
+            std::fill(to + x, to + std::max(end, x + 1), from[sx]);
+            x = std::max(end, x + 1);
+        }
+    }
+}
+
+int WaveShift(int amplitude, int row) {
+    return static_cast<int>(std::trunc(KandelSine(amplitude * 16 + 8 * row) * 2 * amplitude));
+}
+
+void Wave(TKandelBoard& dest, const TKandelBoard& source, int amplitude) {
+    const int w = std::min(dest.Width(), source.Width());
+    const int h = std::min(dest.Height(), source.Height());
+    for (int y = 0; y < h; ++y) {
+        const std::uint16_t* from = source.ScanLine(y);
+        std::uint16_t* to = dest.ScanLine(y);
+        const int s = std::clamp(WaveShift(amplitude, y), -w, w);
+        // s >= 0 moves the row left and blackens the right edge; s < 0 the opposite.
+        const auto kept = static_cast<std::size_t>(w - std::abs(s));
+        if (s >= 0) {
+            std::memmove(to, from + s, kept * 2);
+            std::fill(to + kept, to + w, std::uint16_t{0});
+        } else {
+            std::memmove(to - s, from, kept * 2);
+            std::fill(to, to - s, std::uint16_t{0});
+        }
+    }
+}
+
+void MosaicPortable(TKandelBoard& dest, const TKandelBoard& source, int a, int r) {
     if (a < 1) a = 1;
     const int e = a / 2;
     const int w = std::min(dest.Width(), source.Width());
@@ -80,11 +141,7 @@ void Mosaic(TKandelBoard& dest, const TKandelBoard& source, int a, int r) {
     }
 }
 
-int WaveShift(int amplitude, int row) {
-    return static_cast<int>(std::trunc(KandelSine(amplitude * 16 + 8 * row) * 2 * amplitude));
-}
-
-void Wave(TKandelBoard& dest, const TKandelBoard& source, int amplitude) {
+void WavePortable(TKandelBoard& dest, const TKandelBoard& source, int amplitude) {
     const int w = std::min(dest.Width(), source.Width());
     const int h = std::min(dest.Height(), source.Height());
     for (int y = 0; y < h; ++y) {
@@ -215,13 +272,7 @@ void TVezScene::CrossFade() {
     for (int i = 0; i < KSteps; ++i) {
         if (Host.CanDraw()) {
             const int l = 256 - 32 * i / 5; // 256 - trunc(6.4 i)
-            for (int y = 0; y < board.Height(); ++y) {
-                std::uint16_t* to = board.ScanLine(y);
-                const std::uint16_t* a = OldBoard.ScanLine(y);
-                const std::uint16_t* b = NewBoard.ScanLine(y);
-                for (int x = 0; x < board.Width(); ++x)
-                    to[x] = transition::CrossFadePixel(a[x], b[x], l);
-            }
+            transition::CrossFade(board, OldBoard, NewBoard, l);
             Host.Present();
         }
         Host.WaitFrame();

@@ -370,3 +370,74 @@ TEST(Catalog, NestedRecordWithoutTerminatorStaysInsideItsChunk) {
     EXPECT_EQ(s.Inner.A, 3);
     EXPECT_EQ(s.Number, 8);
 }
+
+namespace {
+
+// Describes its chunks against the rule, highest ID first.
+struct TBackwards : TCatalogBaseItem {
+    TBackwards() { Clear(); }
+    std::int32_t High, Low;
+    TInner Inner;
+    void DescribeChunks(TChunkVisitor& v) override {
+        v.Int(9, High);
+        v.Record(5, Inner);
+        v.Int(2, Low);
+    }
+};
+
+} // namespace
+
+// Records nested in lists take their chunk index behind their parent's; a nested
+// list of many records with thousands of unknown chunks grows that index while the
+// parent still reads its later chunks, unknown ones included.
+TEST(Catalog, NestedReadsKeepTheParentsChunks) {
+    Bytes rows;
+    {
+        TByteWriter w;
+        WriteVarInt(w, 40);
+        for (std::int32_t id = 1; id <= 40; ++id) {
+            WriteVarInt(w, id);
+            w.WriteBytes(Chunk(1, EncodeVarInt(id * 3)));
+            for (std::int32_t k = 100; k < 200; ++k) w.WriteBytes(Chunk(k, {1}));
+            w.WriteByte(0);
+        }
+        rows = w.Bytes;
+    }
+    const Bytes file = Cat({Chunk(1, {0x09}),
+                            Chunk(13, Cat({Chunk(2, {'i'}), {0x00}})),
+                            Chunk(14, rows),
+                            Chunk(15, {7, 7}),
+                            Chunk(16, {0x21}),
+                            {0x00}});
+    TSample s;
+    s.Decode(file);
+    EXPECT_EQ(s.Number, 9);
+    EXPECT_EQ(s.Inner.S, "i");
+    ASSERT_EQ(s.Rows.Count(), 40u);
+    EXPECT_EQ(s.Rows.Get(40).Value, 120);
+    EXPECT_EQ(s.Rows.Get(40).UnknownChunks().size(), 100u);
+    ASSERT_EQ(s.UnknownChunks().size(), 2u);
+    EXPECT_EQ(s.UnknownChunks()[1].Id, 16);
+    const Bytes once = s.Encode();
+    // A failure deep inside gives the index back: the next read starts clean.
+    Bytes broken = file;
+    broken.resize(file.size() / 2);
+    EXPECT_NE(ReadError([&] { s.Decode(broken); }), "no error");
+    s.Decode(file);
+    EXPECT_EQ(s.Rows.Get(17).Value, 51);
+    EXPECT_EQ(s.Encode(), once);
+}
+
+// Chunks in the file out of order, descriptions out of order: every field still
+// meets its chunk.
+TEST(Catalog, OrderOfChunksAndOfDescriptionsDoesNotMatter) {
+    TBackwards b;
+    b.Decode(Cat({Chunk(9, {0x04}), Chunk(2, {0x03}), Chunk(5, Chunk(1, {0x06})), {0x00}}));
+    EXPECT_EQ(b.High, 4);
+    EXPECT_EQ(b.Low, 3);
+    EXPECT_EQ(b.Inner.A, 6);
+    b.Decode(Cat({Chunk(2, {0x01}), Chunk(9, {0x02}), {0x00}}));
+    EXPECT_EQ(b.High, 2);
+    EXPECT_EQ(b.Low, 1);
+    EXPECT_EQ(b.Inner.A, 7);
+}

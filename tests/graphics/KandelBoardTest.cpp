@@ -1,5 +1,6 @@
 #include "graphics/KandelBoard.h"
 #include "base/Random.h"
+#include "graphics/KandelBoardPortable.h"
 
 #include <gtest/gtest.h>
 
@@ -302,6 +303,50 @@ TEST(KandelBoardWaver, RowShiftsFollowTheSine) {
     EXPECT_EQ(At(board, 0, 9), ColorOf(sheet, 1, 1)); // row 1 starts at -1
     EXPECT_EQ(At(board, 0, 8), 0);                    // row 0 starts at 1
     EXPECT_EQ(At(board, 1, 8), ColorOf(sheet, 0, 0));
+}
+
+// Rotation and waver at screen size: the gathered rows and the shared column tables
+// give the pixels of the plain loops, for pictures turned, zoomed, shifted partly off
+// the board, keyed and blended, including waves wider than the board.
+TEST(KandelBoardFastPaths, RotatedAndWaverMatchThePlainLoops) {
+    TRandom random(2024);
+    const auto rnd = [&](int lo, int hi) { return lo + random.Next(hi - lo + 1); };
+    TKandelBoard fast, plain;
+    fast.SetSize(320, 240);
+    plain.SetSize(320, 240);
+    TKandelSheet sheet;
+    for (int round = 0; round < 300; ++round) {
+        sheet.SetSize(rnd(1, 200), rnd(1, 160));
+        for (int y = 0; y < sheet.Height(); ++y)
+            for (int x = 0; x < sheet.Width(); ++x)
+                sheet.ScanLine(y)[x] = static_cast<std::uint8_t>(rnd(0, 4) == 0 ? 0 : rnd(0, 255));
+        for (int i = 0; i < 256; ++i)
+            sheet.SetPaletteEntry(i, rnd(0, 255), rnd(0, 255), rnd(0, 255));
+        sheet.UpdateColors();
+        sheet.Transparent = rnd(0, 1) == 1;
+        sheet.Opacity = rnd(0, 2) == 0 ? 255 : rnd(0, 255);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                fast.ScanLine(y)[x] = plain.ScanLine(y)[x] =
+                    static_cast<std::uint16_t>(rnd(0, 65535));
+        const TRect src = rnd(0, 3) == 0
+                              ? TRect{rnd(-20, 40), rnd(-20, 40), rnd(0, 240), rnd(0, 200)}
+                              : sheet.GetBounds();
+        const int x = rnd(-100, 420), y = rnd(-100, 340);
+        const int ax = rnd(-10, sheet.Width() + 10), ay = rnd(-10, sheet.Height() + 10);
+        const double zoom = rnd(0, 4) == 0 ? 1.0 : rnd(1, 60) / 10.0;
+        if (round % 2 == 0) {
+            const int angle = rnd(-300, 300);
+            fast.DrawSheetRotated(x, y, src, sheet, ax, ay, zoom, angle);
+            DrawSheetRotatedPortable(plain, x, y, src, sheet, ax, ay, zoom, angle);
+        } else {
+            const int phase = rnd(0, 255), period = rnd(1, 64);
+            const int amplitude = rnd(0, 5) == 0 ? rnd(-400, 400) : rnd(-40, 40);
+            fast.DrawSheetWaver(x, y, src, sheet, ax, ay, zoom, phase, period, amplitude);
+            DrawSheetWaverPortable(plain, x, y, src, sheet, ax, ay, zoom, phase, period, amplitude);
+        }
+        ASSERT_TRUE(SameBoards(fast, plain)) << "round " << round;
+    }
 }
 
 TEST(KandelBoardCopy, CopyBoardClipsAndHandlesOverlap) {

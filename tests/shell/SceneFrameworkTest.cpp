@@ -1,5 +1,6 @@
 #include "base/Errors.h"
 #include "shell/LS_Base.h"
+#include "shell/LS_Transitions.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -220,4 +221,47 @@ TEST(SceneFades, StepsFlashAndReset) {
     host.resetAtFrame = 5;
     EXPECT_THROW(scene.FadeIn(3), EKandelDrawReset);
     EXPECT_EQ(host.board.Brightness, 15);
+}
+
+// The fast cross-fade, mosaic and wave give the pixels of the plain per-pixel loops,
+// for every fade weight, block size with every offset, and amplitude the game uses.
+TEST(SceneTransitions, FastPathsMatchThePixelLoops) {
+    TKandelBoard a, b, fast, plain;
+    for (TKandelBoard* board : {&a, &b, &fast, &plain}) board->SetSize(320, 240);
+    TRandom random(5);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            a.ScanLine(y)[x] = static_cast<std::uint16_t>(random.Next(65536));
+            b.ScanLine(y)[x] = static_cast<std::uint16_t>(random.Next(65536));
+        }
+    for (int l = 0; l <= 256; ++l) {
+        transition::CrossFade(fast, a, b, l);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                plain.ScanLine(y)[x] =
+                    transition::CrossFadePixel(a.ScanLine(y)[x], b.ScanLine(y)[x], l);
+        ASSERT_TRUE(SameBoards(fast, plain)) << "cross-fade weight " << l;
+    }
+    for (int size = 1; size <= 41; ++size)
+        for (int r = 0; r < size; ++r) {
+            fast.Clear();
+            plain.Clear();
+            transition::Mosaic(fast, a, size, r);
+            transition::MosaicPortable(plain, a, size, r);
+            ASSERT_TRUE(SameBoards(fast, plain)) << "mosaic " << size << " offset " << r;
+        }
+    for (int amplitude = 0; amplitude <= 200; ++amplitude) {
+        fast.Clear();
+        plain.Clear();
+        transition::Wave(fast, a, amplitude);
+        transition::WavePortable(plain, a, amplitude);
+        ASSERT_TRUE(SameBoards(fast, plain)) << "wave " << amplitude;
+    }
+    // Boards of other sizes take the size they share.
+    TKandelBoard small, smallPlain;
+    small.SetSize(37, 11);
+    smallPlain.SetSize(37, 11);
+    transition::Mosaic(small, a, 6, 2);
+    transition::MosaicPortable(smallPlain, a, 6, 2);
+    EXPECT_TRUE(SameBoards(small, smallPlain));
 }
