@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         kestra::THeadlessPlatform platform(kestra::platform::AtomicWriteFile,
-                                           platform::OpenFfmpegMovie);
+                                           kestra::platform::OpenFfmpegMovie);
         platform.SetNameConverter(
             [](std::string_view name) { return kestra::platform::Cp932ToUtf8(name); });
         return kestra::RunGame(commandLine, platform, PrepareGameData);
