@@ -34,9 +34,9 @@ TEST(CommandTable, EveryHandlerIsDispatchedForACommandOfTheTable) {
     }
 }
 
-TEST(CommandTable, OnlyTheVehicleAndMovieCommandsAreStillSkipped) {
-    // Vehicles (10840, 10850) and the movie (11560) are built elsewhere.
-    const std::set<std::int32_t> elsewhere{10840, 10850, 11560};
+TEST(CommandTable, OnlyTheMovieCommandIsStillSkipped) {
+    // The movie (11560) is built elsewhere.
+    const std::set<std::int32_t> elsewhere{11560};
     for (const TEventCommand& c : EventCommands()) {
         const TScriptCommand* dispatch = FindScriptCommand(c.Code);
         if (dispatch == nullptr || dispatch->Handler != nullptr) continue;
