@@ -108,8 +108,8 @@ void TLcfgShip::SetGraphic(const std::string& name, std::int32_t index) {
         GraphicOverrideName = name;
         GraphicOverrideIndex = index;
     }
+    // The character set is taken when the vehicle is next drawn.
     TakeSprite();
-    if (World != nullptr) World->GraphicChanged(SpriteName);
 }
 
 void TLcfgShip::FollowHero(const TLcfgParty& hero) {
