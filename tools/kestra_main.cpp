@@ -34,6 +34,15 @@ int main(int argc, char** argv) {
         std::fputs(kestra::CommandLineHelp("kestra").c_str(), stdout);
         return 0;
     }
+    try {
+        kestra::LoadReplay(commandLine);
+    } catch (const kestra::ECommandLineError& e) {
+        std::fprintf(stderr, "kestra: %s\n", e.what());
+        return 2;
+    } catch (const kestra::EKestraError& e) {
+        std::fprintf(stderr, "kestra: %s\n", e.what());
+        return 1;
+    }
     if (!commandLine.Headless && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
         !std::getenv("SDL_VIDEODRIVER")) {
         std::fprintf(stderr, "kestra: no display found; running headless for 600 frames\n");

@@ -71,7 +71,12 @@ public:
     // EKandelDrawAbort once a close was requested or the window closed, and
     // EKandelDrawReset for F12.
     void PumpMessages();
-    void Present() { host_.Present(Board); }
+    void Present() {
+        host_.Present(Board);
+        ++presents_;
+    }
+    // How many times the board has been presented.
+    std::uint64_t Presents() const { return presents_; }
 
     bool FullScreen() const { return fullScreen_; }
     void SetFullScreen(bool fullScreen);
@@ -110,6 +115,7 @@ private:
     double base_ = 0.0; // schedule start, ms since creation
     int count_ = 0;     // frames since base_
     std::uint64_t framesWaited_ = 0;
+    std::uint64_t presents_ = 0;
     bool fullScreen_ = false;
     bool zoom_ = false;
     bool initialized_ = false;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <fstream>
+#include <string>
+#include <utility>
 
 namespace kestra {
 
@@ -18,31 +20,87 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Applies one key name to a state; false when the name is unknown.
-bool ApplyKey(std::string_view name, TScriptedInput::TState& state) {
-    struct Entry {
-        std::string_view Name;
-        TKeyCode Key;
-    };
-    // Each logical button is played by one key of the default table.
-    static constexpr Entry keys[] = {{"Down", TKeyCode::Down},    {"Left", TKeyCode::Left},
-                                     {"Right", TKeyCode::Right},  {"Up", TKeyCode::Up},
-                                     {"Decide", TKeyCode::Space}, {"Cancel", TKeyCode::Escape}};
-    for (const Entry& e : keys)
-        if (SameName(name, e.Name)) {
-            state.Keys |= KeyBit(e.Key);
+// The logical buttons as the keys of the default table that play them.
+constexpr struct {
+    std::string_view Name;
+    TKeyCode Key;
+} KAliases[] = {{"Decide", TKeyCode::Space}, {"Cancel", TKeyCode::Escape}};
+
+template <class T>
+bool ParseNumberWord(std::string_view text, T& value) {
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && ptr == text.data() + text.size() && !text.empty();
+}
+
+// "F1".."F12" as 1..12, else 0.
+int FunctionKeyNumber(std::string_view name) {
+    if (name.size() < 2 || (name[0] != 'F' && name[0] != 'f')) return 0;
+    int n = 0;
+    return ParseNumberWord(name.substr(1), n) && n >= 1 && n <= 12 ? n : 0;
+}
+
+// "Button0".."Button31" as 0..31, else -1.
+int ButtonNumber(std::string_view name) {
+    constexpr std::string_view prefix = "Button";
+    if (name.size() <= prefix.size() || !SameName(name.substr(0, prefix.size()), prefix)) return -1;
+    int n = 0;
+    return ParseNumberWord(name.substr(prefix.size()), n) && n >= 0 && n < 32 ? n : -1;
+}
+
+// "Joy:X,Y"; false when the word is something else or the numbers are out of range.
+bool ParseJoystick(std::string_view word, TScriptedInput::TState& state) {
+    if (word.size() < 4 || !SameName(word.substr(0, 4), "Joy:")) return false;
+    const std::string_view axes = word.substr(4);
+    const std::size_t comma = axes.find(',');
+    if (comma == std::string_view::npos) return false;
+    int x = 0, y = 0;
+    if (!ParseNumberWord(axes.substr(0, comma), x) || !ParseNumberWord(axes.substr(comma + 1), y))
+        return false;
+    if (x < -KJoystickAxisMax - 1 || x > KJoystickAxisMax || y < -KJoystickAxisMax - 1 ||
+        y > KJoystickAxisMax)
+        return false;
+    state.Joystick = true;
+    state.JoystickX = x;
+    state.JoystickY = y;
+    return true;
+}
+
+// Applies one word to a state; false when the word is unknown.
+bool ApplyKey(std::string_view word, TScriptedInput::TState& state) {
+    const bool tap = !word.empty() && word[0] == '+';
+    const std::string_view name = tap ? word.substr(1) : word;
+    for (const auto& alias : KAliases)
+        if (SameName(name, alias.Name)) {
+            (tap ? state.KeyTaps : state.Keys) |= KeyBit(alias.Key);
             return true;
         }
+    for (int k = 1; k < static_cast<int>(TKeyCode::Count); ++k)
+        if (SameName(name, KeyCodeName(static_cast<TKeyCode>(k)))) {
+            (tap ? state.KeyTaps : state.Keys) |= KeyBit(static_cast<TKeyCode>(k));
+            return true;
+        }
+    if (const int n = FunctionKeyNumber(name); n != 0) {
+        std::uint16_t& bits = tap ? state.FunctionTaps : state.FunctionKeys;
+        bits = static_cast<std::uint16_t>(bits | (1u << n));
+        return true;
+    }
+    if (SameName(name, "MouseLeft") || SameName(name, "MouseRight")) {
+        std::uint8_t& bits = tap ? state.MouseTaps : state.Mouse;
+        bits = static_cast<std::uint8_t>(bits |
+                                         (SameName(name, "MouseLeft") ? KMouseLeft : KMouseRight));
+        return true;
+    }
+    if (const int b = ButtonNumber(name); b >= 0) {
+        (tap ? state.ButtonTaps : state.Buttons) |= 1u << b;
+        state.Joystick = true;
+        return true;
+    }
+    if (tap) return false;
     if (SameName(name, "Shift")) return state.Shift = true;
     if (SameName(name, "Ctrl")) return state.Ctrl = true;
     if (SameName(name, "Alt")) return state.Alt = true;
-    static constexpr int functionKeys[] = {4, 5, 9, 10, 12};
-    for (int n : functionKeys)
-        if (SameName(name, std::string(1, 'F').append(std::to_string(n)))) {
-            state.FunctionKeys = static_cast<std::uint16_t>(state.FunctionKeys | (1u << n));
-            return true;
-        }
-    return false;
+    if (SameName(name, "Inactive")) return state.Inactive = true;
+    return ParseJoystick(name, state);
 }
 
 } // namespace
@@ -91,8 +149,10 @@ TScriptedInput TScriptedInput::FromText(std::string_view text, const std::string
             if (!ApplyKey(words[w], change.State))
                 fail(std::string("unknown key '")
                          .append(words[w])
-                         .append("' (known: Down Left Right Up Decide Cancel Shift Ctrl Alt F4 F5 "
-                                 "F9 F10 F12)"));
+                         .append("' (known: Decide Cancel, the key table's keys such as Down Z "
+                                 "Return Pad2, Shift Ctrl Alt, F1-F12, MouseLeft MouseRight, "
+                                 "Joy:X,Y, Button0-Button31, Inactive; + before a button for a "
+                                 "press)"));
         result.changes_.push_back(change);
     }
     return result;
@@ -112,22 +172,91 @@ TScriptedInput TScriptedInput::FromFile(const std::filesystem::path& path) {
     return FromText(text, path.string());
 }
 
+bool TScriptedInput::TState::SameHeld(const TState& other) const {
+    TState a = *this, b = other;
+    a.KeyTaps = b.KeyTaps = 0;
+    a.FunctionTaps = b.FunctionTaps = 0;
+    a.MouseTaps = b.MouseTaps = 0;
+    a.ButtonTaps = b.ButtonTaps = 0;
+    return a == b;
+}
+
+void TScriptedInput::Append(const TChange& change) {
+    if (!changes_.empty() && change.From <= changes_.back().From)
+        throw EInputScriptError("update " + std::to_string(change.From) +
+                                " does not come after update " +
+                                std::to_string(changes_.back().From));
+    changes_.push_back(change);
+}
+
+std::string TScriptedInput::FormatLine(const TChange& change) {
+    const TState& s = change.State;
+    std::string line = std::to_string(change.From);
+    auto word = [&line](bool tap, std::string_view name) {
+        line += tap ? " +" : " ";
+        line += name;
+    };
+    for (int k = 1; k < static_cast<int>(TKeyCode::Count); ++k) {
+        const TKeySet bit = KeyBit(static_cast<TKeyCode>(k));
+        if (s.Keys & bit) word(false, KeyCodeName(static_cast<TKeyCode>(k)));
+        if (s.KeyTaps & bit) word(true, KeyCodeName(static_cast<TKeyCode>(k)));
+    }
+    if (s.Shift) word(false, "Shift");
+    if (s.Ctrl) word(false, "Ctrl");
+    if (s.Alt) word(false, "Alt");
+    for (int n = 1; n <= 12; ++n) {
+        const std::string name = "F" + std::to_string(n);
+        if (s.FunctionKeys >> n & 1u) word(false, name);
+        if (s.FunctionTaps >> n & 1u) word(true, name);
+    }
+    for (const auto& [bit, name] :
+         {std::pair{KMouseLeft, "MouseLeft"}, std::pair{KMouseRight, "MouseRight"}}) {
+        if (s.Mouse & bit) word(false, name);
+        if (s.MouseTaps & bit) word(true, name);
+    }
+    if (s.Joystick)
+        word(false, "Joy:" + std::to_string(s.JoystickX) + "," + std::to_string(s.JoystickY));
+    for (int b = 0; b < 32; ++b) {
+        if (s.Buttons >> b & 1u) word(false, "Button" + std::to_string(b));
+        if (s.ButtonTaps >> b & 1u) word(true, "Button" + std::to_string(b));
+    }
+    if (s.Inactive) word(false, "Inactive");
+    return line;
+}
+
 TInputSample TScriptedInput::Sample() {
     ++samples_;
     TState previous = current_;
-    while (next_ < changes_.size() && changes_[next_].From <= samples_)
+    TState taps; // of the lines that take effect in this sample
+    while (next_ < changes_.size() && changes_[next_].From <= samples_) {
         current_ = changes_[next_++].State;
+        taps.KeyTaps |= current_.KeyTaps;
+        taps.FunctionTaps = static_cast<std::uint16_t>(taps.FunctionTaps | current_.FunctionTaps);
+        taps.MouseTaps = static_cast<std::uint8_t>(taps.MouseTaps | current_.MouseTaps);
+        taps.ButtonTaps |= current_.ButtonTaps;
+    }
 
-    functionPressed_ = static_cast<std::uint16_t>(current_.FunctionKeys & ~previous.FunctionKeys);
+    functionPressed_ = static_cast<std::uint16_t>((current_.FunctionKeys & ~previous.FunctionKeys) |
+                                                  taps.FunctionTaps);
     unclaimedPresses_ = static_cast<std::uint16_t>(unclaimedPresses_ | functionPressed_);
     TInputSample s;
-    s.Active = active_;
+    s.Active = active_ && !current_.Inactive;
     s.KeysDown = current_.Keys;
     s.Shift = current_.Shift;
     s.Ctrl = current_.Ctrl;
     s.Alt = current_.Alt;
+    // Keys that go down while Alt is held are the window's, not the game's.
     if (!current_.Alt) s.KeysWentDown = (current_.Keys & ~previous.Keys) | taps_;
+    s.KeysWentDown |= taps.KeyTaps;
     taps_ = 0;
+    s.MouseDown = current_.Mouse;
+    s.MouseWentDown =
+        static_cast<std::uint8_t>((current_.Mouse & ~previous.Mouse) | taps.MouseTaps);
+    s.JoystickPresent = current_.Joystick;
+    s.JoystickX = current_.JoystickX;
+    s.JoystickY = current_.JoystickY;
+    s.JoystickButtonsDown = current_.Buttons;
+    s.JoystickButtonsWentDown = (current_.Buttons & ~previous.Buttons) | taps.ButtonTaps;
     return s;
 }
 

@@ -1,5 +1,7 @@
 #include "shell/GameConfig.h"
 
+#include "shell/Replay.h"
+
 #include "base/IniFile.h"
 
 #include <algorithm>
@@ -38,6 +40,10 @@ std::string XdgDir(const TEnvLookup& env, const char* variable, const char* home
 }
 
 } // namespace
+
+std::string_view PlayerVersion() {
+    return KESTRA_VERSION;
+}
 
 std::string TCommandLine::Word(std::size_t i) const {
     return i >= 1 && i <= Words.size() ? Words[i - 1] : std::string();
@@ -91,6 +97,19 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             cl.InputScript = path();
         } else if (name == "--hash-log") {
             cl.HashLog = path();
+        } else if (name == "--record") {
+            cl.RecordFile = path();
+        } else if (name == "--replay") {
+            cl.ReplayFile = path();
+        } else if (name == "--window") {
+            flag();
+            cl.ReplayWindow = true;
+        } else if (name == "--approve") {
+            flag();
+            cl.Approve = true;
+        } else if (name == "--strict") {
+            flag();
+            cl.Strict = true;
         } else if (name == "--screenshot") {
             std::string v = value();
             auto colon = v.find(':');
@@ -103,7 +122,22 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             throw ECommandLineError("unknown option " + name + " (see --help)");
         }
     }
+    if (cl.RecordFile && cl.ReplayFile)
+        throw ECommandLineError("--record and --replay cannot be used together");
+    if (!cl.ReplayFile && (cl.ReplayWindow || cl.Approve || cl.Strict))
+        throw ECommandLineError("--window, --approve and --strict go with --replay");
     return cl;
+}
+
+void LoadReplay(TCommandLine& cl) {
+    if (!cl.ReplayFile) return;
+    if (cl.InputScript) throw ECommandLineError("--replay brings its own input; drop --input");
+    auto replay = std::make_shared<TReplayFile>(ReadReplayFile(*cl.ReplayFile));
+    cl.Words = replay->Words;
+    cl.Seed = replay->Seed;
+    cl.Frames = replay->End.Frame;
+    cl.Headless = !cl.ReplayWindow;
+    cl.Replay = std::move(replay);
 }
 
 std::string CommandLineHelp(std::string_view programName) {
@@ -126,7 +160,16 @@ std::string CommandLineHelp(std::string_view programName) {
            "  --input FILE            take the input from a script instead of the devices\n"
            "  --screenshot FRAME:PATH save the picture of frame FRAME (repeatable)\n"
            "  --hash-log PATH         write a hash of every frame's picture to PATH\n"
+           "  --record FILE           record the play into a replay file\n"
+           "  --replay FILE           replay a recording headless and check its pictures\n"
+           "                          (exit code 3 when a picture differs)\n"
+           "  --window                with --replay: replay in a window\n"
+           "  --approve               with --replay: take the pictures of this run as right\n"
+           "  --strict                with --replay: refuse a game whose data has changed\n"
            "  --help                  show this text\n"
+           "\n"
+           "Exit codes: 0 the game ended, 1 an error, 2 a bad command line, 3 a replay\n"
+           "whose pictures differ from the recording's.\n"
            "\n"
            "Environment: KESTRA_RTP (runtime package directory), XDG_CONFIG_HOME,\n"
            "XDG_DATA_HOME, TMPDIR.\n";

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ public:
     using EKestraError::EKestraError;
 };
 
+struct TReplayFile;
+
 struct TScreenshotRequest {
     std::uint64_t Frame = 0;
     std::filesystem::path Path;
@@ -42,14 +45,31 @@ struct TCommandLine {
     std::optional<std::filesystem::path> InputScript;
     std::vector<TScreenshotRequest> Screenshots;
     std::optional<std::filesystem::path> HashLog;
+    // Record the play into a replay file; replay one (headless unless ReplayWindow),
+    // rewriting its checkpoints when approving; a game whose data differs from the
+    // recording's is refused when strict.
+    std::optional<std::filesystem::path> RecordFile;
+    std::optional<std::filesystem::path> ReplayFile;
+    bool ReplayWindow = false;
+    bool Approve = false;
+    bool Strict = false;
+    // The replay file's contents, read by LoadReplay.
+    std::shared_ptr<const TReplayFile> Replay;
     bool Help = false;
 
     // The i-th word (1-based); a missing word is the empty string.
     std::string Word(std::size_t i) const;
 };
 
+// The player's version ("0.1").
+std::string_view PlayerVersion();
+
 // args excludes the program name. Raises ECommandLineError.
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
+// For --replay: reads the replay file into `Replay` and takes its words, its seed and
+// its length; headless unless --window. Raises what reading the replay raises, and
+// ECommandLineError for options that make no sense with it.
+void LoadReplay(TCommandLine& commandLine);
 std::string CommandLineHelp(std::string_view programName);
 
 // The troop number of a battle test (the fourth word). Raises EKestraError.

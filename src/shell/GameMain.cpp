@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "battle/LS_Battle.h"
+#include "media/RecordingInput.h"
 #include "scenes/LS_Debug.h"
 #include "scenes/LS_Menu.h"
 #include "scenes/LS_Name.h"
@@ -13,11 +14,17 @@
 #include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
 
+#include <cstdio>
 #include <new>
 
 namespace kestra {
 
 namespace {
+
+// A line about a recording or a replay: for whoever runs it, on stderr, never a box.
+void Report(const std::string& text) {
+    std::fprintf(stderr, "kestra: %s\n", text.c_str());
+}
 
 // Hot keys act only while the main loop runs.
 class THotKeyScope {
@@ -45,6 +52,35 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
                                             platform.NameConverter());
     Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
                                                 commandLine.Frames);
+    const std::int64_t clockStart = platform.WallClockMilliseconds();
+    const std::uint32_t seed =
+        commandLine.Seed ? *commandLine.Seed : static_cast<std::uint32_t>(clockStart);
+
+    // A save directory that cannot be made is reported when a save is attempted:
+    // the game itself can still be played.
+    std::string saveDir = Config.GameDir;
+    try {
+        saveDir = GetSaveDir(Config, platform.Environment());
+    } catch (const EFileError&) {
+    }
+    // Save times run from the recording's start, so a replay finds the newest save
+    // where the recording did.
+    std::int64_t clockShift = 0;
+    if (commandLine.Replay) {
+        StartReplayCheck(commandLine);
+        saveDir = ReplaySaves->Path().string() + "/";
+        clockShift = commandLine.Replay->ClockStart - clockStart;
+    } else if (commandLine.RecordFile) {
+        TReplayFile header;
+        header.Player = PlayerVersion();
+        header.Game = Config.GameFolderName;
+        header.DataHash = GameDataHash(Config.GameDir);
+        header.Seed = seed;
+        header.ClockStart = clockStart;
+        header.Words = commandLine.Words;
+        header.Saves = ReadSaveFiles(saveDir);
+        ReplayRecorder = std::make_unique<TReplayRecorder>(*commandLine.RecordFile, header);
+    }
 
     DisplayHost =
         std::make_unique<TScriptedHotKeyHost>(platform.CreateDisplayHost(Config.GameTitle, true));
@@ -55,6 +91,11 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Display->SetFullScreen(!Config.WindowMode && !platform.Headless());
     Display->OnFrame = [this](std::uint64_t frame) {
         if (Sound) Sound->AdvanceFrame();
+        // A frame the loop skipped to catch up leaves the board as it was.
+        const bool presented = Display->Presents() != presentsSeen_;
+        presentsSeen_ = Display->Presents();
+        if (ReplayRecorder) ReplayRecorder->Frame(frame, presented, Display->Board);
+        if (ReplayChecker) ReplayChecker->Frame(frame, presented, Display->Board);
         if (Recorder->Record(frame, Display->Board)) throw EKandelDrawAbort();
     };
     Display->Initialize();
@@ -64,11 +105,14 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Sound->InitMidi();
     Sound->InitWave();
 
-    RandomGenerator = std::make_unique<TRandom>(
-        commandLine.Seed ? *commandLine.Seed
-                         : static_cast<std::uint32_t>(platform.WallClockMilliseconds()));
+    RandomGenerator = std::make_unique<TRandom>(seed);
 
-    if (commandLine.InputScript) {
+    if (commandLine.Replay) {
+        auto script = std::make_unique<TScriptedInput>(TScriptedInput::FromText(
+            commandLine.Replay->InputScript(), commandLine.ReplayFile->string() + " (input)"));
+        script_ = script.get();
+        InputDevice = std::move(script);
+    } else if (commandLine.InputScript) {
         auto script =
             std::make_unique<TScriptedInput>(TScriptedInput::FromFile(*commandLine.InputScript));
         script_ = script.get();
@@ -77,24 +121,28 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         InputDevice = platform.CreateInputDevice();
         script_ = dynamic_cast<TScriptedInput*>(InputDevice.get());
     }
+    if (ReplayRecorder) {
+        // The game plays the script the recording writes: F12 resets as it will on replay.
+        auto recording = std::make_unique<TRecordingInput>(
+            std::move(InputDevice),
+            [this](const std::string& line) { ReplayRecorder->WriteInputLine(line); });
+        script_ = &recording->Script();
+        InputDevice = std::move(recording);
+        DisplayHost->SetResetFromScriptOnly(true);
+    }
     DisplayHost->Attach(script_);
     Input = std::make_unique<TMultiInput>(*InputDevice);
     Font = std::make_unique<TGlyphFont>();
     Skin = std::make_unique<TVezSystemGraphic>(*Font, Assets.get());
 
-    // A save directory that cannot be made is reported when a save is attempted:
-    // the game itself can still be played.
-    std::string saveDir = Config.GameDir;
-    try {
-        saveDir = GetSaveDir(Config, platform.Environment());
-    } catch (const EFileError&) {
-    }
     Session = CreateGameSession(
         *this, saveDir,
         [&platform](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
             platform.ReplaceFile(path, bytes);
         },
-        [&platform] { return DayCountAt(platform.WallClockMilliseconds()); });
+        [&platform, clockShift] {
+            return DayCountAt(platform.WallClockMilliseconds() + clockShift);
+        });
 
     Menu = std::make_unique<TVezMenuScene>(*this);
     Battle = std::make_unique<TVezBattleScene>(*this);
@@ -109,6 +157,14 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
 }
 
 TGameMain::~TGameMain() {
+    // A run that ends in an error still leaves a complete recording of what it did.
+    if (ReplayRecorder && Display) {
+        try {
+            ReplayRecorder->Finish(Display->Board);
+        } catch (const EKestraError&) {
+            // the error that ended the run is the one to report
+        }
+    }
     if (Sound) Sound->Release();
     if (DisplayHost) DisplayHost->Attach(nullptr);
 }
@@ -250,6 +306,48 @@ void TGameMain::ResetGame() {
     }
 }
 
+void TGameMain::StartReplayCheck(const TCommandLine& commandLine) {
+    const TReplayFile& replay = *commandLine.Replay;
+    const std::string name = commandLine.ReplayFile->string();
+    if (GameDataHash(Config.GameDir) != replay.DataHash) {
+        if (replay.Game != Config.GameFolderName)
+            throw EReplayError(name + ": recorded with the game \"" + replay.Game +
+                               "\", not with " + Config.GameDir);
+        const std::string what =
+            name + ": the game's data files differ from the recording's (edited since?)";
+        if (commandLine.Strict) throw EReplayMismatch(what);
+        Report("warning: " + what);
+    }
+    ReplaySaves = std::make_unique<TScratchDir>("kestra-replay");
+    for (const auto& [file, bytes] : replay.Saves)
+        platform_.ReplaceFile(ReplaySaves->Path() / file, bytes);
+    ReplayChecker =
+        std::make_unique<TReplayChecker>(*commandLine.ReplayFile, replay, commandLine.Approve);
+}
+
+int TGameMain::FinishReplay() {
+    if (ReplayRecorder) ReplayRecorder->Finish(Display->Board);
+    if (!ReplayChecker) return 0;
+    const TReplayFile result = ReplayChecker->Finish(Display->FramesWaited());
+    const std::string name = ReplayChecker->Path().string();
+    if (ReplayChecker->Approving()) {
+        const std::string text = FormatReplay(result);
+        platform_.ReplaceFile(
+            ReplayChecker->Path(),
+            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        Report(name + ": approved " + std::to_string(result.Checkpoints.size()) +
+               " checkpoints and the end at frame " + std::to_string(result.End.Frame));
+    } else {
+        std::string text = name + ": " + std::to_string(ReplayChecker->Checked()) +
+                           " checkpoints matched, the end included";
+        if (ReplayChecker->Skipped() > 0)
+            text += "; " + std::to_string(ReplayChecker->Skipped()) +
+                    " skipped (frames the window did not draw)";
+        Report(text);
+    }
+    return 0;
+}
+
 void TGameMain::LeaveFullScreen() noexcept {
     try {
         if (Display) Display->SetFullScreen(false);
@@ -276,9 +374,19 @@ int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
         title = game->Config.GameTitle;
         if (prepare) prepare(*game);
         game->Run();
-        return 0;
+        return game->FinishReplay();
     } catch (const EKandelDrawAbort&) {
-        return 0;
+        try {
+            return game ? game->FinishReplay() : 0;
+        } catch (const EReplayMismatch& e) {
+            Report(e.what());
+            return KReplayMismatchExit;
+        } catch (const std::exception& e) {
+            return fail(e.what());
+        }
+    } catch (const EReplayMismatch& e) {
+        Report(e.what());
+        return KReplayMismatchExit;
     } catch (const EKandelDrawReset&) {
         return fail("a reset was requested before the game was running");
     } catch (const EVezBattleEnd&) {

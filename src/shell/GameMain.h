@@ -3,7 +3,7 @@
 //
 // Creation order (destruction is the reverse):
 //   start-up configuration and asset lookup,
-//   frame recorder (hash log, screenshots, frame limit),
+//   frame recorder (hash log, screenshots, frame limit), replay recorder or checker,
 //   display (its window side from the platform, the 320 x 240 board),
 //   sound (Create, InitMidi, InitWave),
 //   random generator (seeded from --seed, else from the platform's clock),
@@ -31,6 +31,7 @@
 #include "shell/HeadlessPlatform.h"
 #include "shell/LS_Base.h"
 #include "shell/PlaceholderScene.h"
+#include "shell/Replay.h"
 #include "state/LGD_System.h"
 
 #include <array>
@@ -77,6 +78,9 @@ public:
     // wait for F12 to be released plus KResetSettleFrames, then the title (or the
     // battle test).
     void ResetGame();
+    // Ends the recording or the replay check of a run that stopped; the exit code.
+    // A replay that stopped before its end, or did not match, raises EReplayMismatch.
+    int FinishReplay();
     // Leaves full screen so that a message box can be seen.
     void LeaveFullScreen() noexcept;
     // A message for the player that does not end the game (a save that failed), shown
@@ -116,6 +120,11 @@ public:
     std::unique_ptr<TAssetLookup> Assets;
     std::int32_t BattleTestTroop = 0;
     std::unique_ptr<TFrameRecorder> Recorder;
+    // --record: the replay being written. --replay: the check and the saves the
+    // recording started with, in a scratch folder that stands in for the save folder.
+    std::unique_ptr<TReplayRecorder> ReplayRecorder;
+    std::unique_ptr<TReplayChecker> ReplayChecker;
+    std::unique_ptr<TScratchDir> ReplaySaves;
     std::unique_ptr<TScriptedHotKeyHost> DisplayHost;
     std::unique_ptr<TKandelDraw> Display;
     std::unique_ptr<ITonica> Sound;
@@ -144,9 +153,12 @@ public:
     std::unique_ptr<TPlaceholderScene> Placeholder;
 
 private:
+    void StartReplayCheck(const TCommandLine& commandLine);
+
     IGamePlatform& platform_;
     std::string battleTestWord_;       // the fourth command-line word
     TScriptedInput* script_ = nullptr; // InputDevice when it is a script
+    std::uint64_t presentsSeen_ = 0;   // the display's presents at the last frame's end
     // The system graphic, window background and font the skin shows (none yet before
     // the first use).
     bool skinLoaded_ = false;

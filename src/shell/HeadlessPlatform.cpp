@@ -2,8 +2,6 @@
 
 #include "base/Cp932.h"
 
-#include "base/Cp932.h"
-
 #include <cstdio>
 #include <system_error>
 
@@ -17,6 +15,10 @@ THotKeys TScriptedHotKeyHost::TakeHotKeys() {
     if (script_) {
         // Each press acts once, however many pumps follow it.
         const std::uint16_t presses = script_->TakeFunctionKeyPresses();
+        if (resetFromScriptOnly_) {
+            keys.Reset = (presses >> 12 & 1u) != 0;
+            return keys;
+        }
         keys.ToggleScreenMode |= (presses >> 4 & 1u) != 0;
         keys.ToggleZoom |= (presses >> 5 & 1u) != 0;
         keys.Reset |= (presses >> 12 & 1u) != 0;

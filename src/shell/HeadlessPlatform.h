@@ -39,6 +39,10 @@ public:
     explicit TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner);
     // The script is not owned; nullptr detaches it.
     void Attach(TScriptedInput* script) { script_ = script; }
+    // While recording, F12 resets only through the script, so that it acts on the
+    // update a replay will act on; the screen keys act at once (they change nothing
+    // a replay sees) and the script's F4 and F5 are left to them.
+    void SetResetFromScriptOnly(bool on) { resetFromScriptOnly_ = on; }
 
     std::uint64_t Milliseconds() override { return inner_->Milliseconds(); }
     void Sleep(std::uint32_t ms) override { inner_->Sleep(ms); }
@@ -57,6 +61,7 @@ public:
 private:
     std::unique_ptr<IKandelDrawHost> inner_;
     TScriptedInput* script_ = nullptr;
+    bool resetFromScriptOnly_ = false;
 };
 
 class THeadlessPlatform : public IGamePlatform {
