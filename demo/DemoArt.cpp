@@ -504,6 +504,43 @@ void Boat(TCanvas& c, int x, int y, int dir) {
     c.Triangle(x + 13, y + 5, x + 13, y + 17, x + 21, y + 17, White);
 }
 
+void Ship(TCanvas& c, int x, int y, int dir, int frame) {
+    // A two-masted ship that rocks on the swell.
+    const int bob = frame == 1 ? 1 : 0;
+    const bool side = dir == 1 || dir == 3;
+    if (side) {
+        c.Ellipse(x + 12, y + 25 + bob, 11, 5, BrickDark);
+        c.Rect(x + 1, y + 20 + bob, 22, 4, Wood);
+        c.Rect(x + 1, y + 23 + bob, 22, 1, Gold);
+    } else {
+        c.Ellipse(x + 12, y + 23 + bob, 8, 8, BrickDark);
+        c.Ellipse(x + 12, y + 23 + bob, 6, 6, Wood);
+    }
+    for (int mast : {7, 16}) {
+        c.Rect(x + mast, y + 2 + bob, 2, 19, WoodDark);
+        c.Rect(x + mast - 4, y + 5 + bob, 10, 8, White);
+        c.Rect(x + mast - 4, y + 12 + bob, 10, 1, LightGrey);
+    }
+    c.Rect(x + 16, y + 1 + bob, 4, 2, Red);
+}
+
+void Airship(TCanvas& c, int x, int y, int dir, int frame) {
+    // A gas bag over a gondola; the propeller turns.
+    c.Ellipse(x + 12, y + 9, 11, 7, Red);
+    c.Ellipse(x + 12, y + 7, 8, 3, Orange);
+    c.Rect(x + 1, y + 9, 22, 1, RedDark);
+    c.Line(x + 6, y + 14, x + 8, y + 21, DarkGrey);
+    c.Line(x + 18, y + 14, x + 16, y + 21, DarkGrey);
+    c.Rect(x + 6, y + 21, 12, 6, Wood);
+    c.Rect(x + 6, y + 21, 12, 1, Gold);
+    c.Rect(x + 8, y + 23, 2, 2, SkyLight);
+    c.Rect(x + 14, y + 23, 2, 2, SkyLight);
+    const int px = dir == 3 ? x + 20 : dir == 1 ? x + 3 : x + 11;
+    const int spin = frame == 1 ? 0 : frame == 0 ? -1 : 1;
+    c.Rect(px, y + 20 + spin, 2, 5 - 2 * (spin != 0), Grey);
+    c.Rect(px - 1 + spin, y + 22, 4, 1, LightGrey);
+}
+
 void CharSets(const std::filesystem::path& dir) {
     TCanvas people(288, 256, Key);
     static constexpr TLook KLooks[8] = {
@@ -539,6 +576,12 @@ void CharSets(const std::filesystem::path& dir) {
     for (int d = 0; d < 4; ++d)
         for (int f = 0; f < 3; ++f)
             Person(objects, f * 24, 128 + d * 32, d, f, {Black, PurpleDark, Black, Grey, true});
+    // 5 the airship, 6 the ship
+    for (int d = 0; d < 4; ++d)
+        for (int f = 0; f < 3; ++f) {
+            Airship(objects, 72 + f * 24, 128 + d * 32, d, f);
+            Ship(objects, 144 + f * 24, 128 + d * 32, d, f);
+        }
     Save(objects, dir / "CharSet" / "Objects.png");
 }
 

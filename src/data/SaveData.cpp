@@ -225,6 +225,9 @@ std::vector<std::uint8_t> TLcfgSaveData::Serialise() const {
     chunk(KSaveChunkScreen, State.Screen);
     chunk(KSaveChunkPictures, State.Pictures);
     chunk(KSaveChunkHero, State.Hero);
+    chunk(KSaveChunkBoat, State.Boat);
+    chunk(KSaveChunkShip, State.Ship);
+    chunk(KSaveChunkAirship, State.Airship);
     chunk(KSaveChunkActors, State.Actors);
     chunk(KSaveChunkPartyInfo, State.PartyInfo);
     chunk(KSaveChunkTeleport, State.Teleport);
@@ -295,6 +298,15 @@ void TLcfgSaveData::Parse(std::span<const std::uint8_t> bytes, const std::string
             break;
         case KSaveChunkHero:
             state->Hero.LoadFromStream(payload);
+            break;
+        case KSaveChunkBoat:
+            state->Boat.LoadFromStream(payload);
+            break;
+        case KSaveChunkShip:
+            state->Ship.LoadFromStream(payload);
+            break;
+        case KSaveChunkAirship:
+            state->Airship.LoadFromStream(payload);
             break;
         case KSaveChunkActors:
             state->Actors.LoadFromStream(payload);

@@ -23,14 +23,16 @@ namespace kestra {
 inline constexpr const char* KSaveMagic = "VezSaveData";
 inline constexpr std::int32_t KSaveSlotCount = 15;
 
-// Top-level chunk IDs. Those of objects not kept here yet (screen, pictures, the three
-// vehicles) are skipped on reading and not written.
+// Top-level chunk IDs.
 enum : std::int32_t {
     KSaveChunkHeader = 100,
     KSaveChunkSystem = 101,
     KSaveChunkScreen = 102,
     KSaveChunkPictures = 103,
     KSaveChunkHero = 104,
+    KSaveChunkBoat = 105,
+    KSaveChunkShip = 106,
+    KSaveChunkAirship = 107,
     KSaveChunkActors = 108,
     KSaveChunkPartyInfo = 109,
     KSaveChunkTeleport = 110,

@@ -297,8 +297,8 @@ TLcfgCharacter* TLcfgBaseScripter::GetCharacter(std::int32_t reference,
                                                 const TLcfgScriptData& frame) {
     TLcfgGameState& state = scripter::State(Game());
     if (reference == KRefHero) return &state.Hero;
-    // The vehicles are not part of the game yet: there are none to refer to.
-    if (reference >= KRefBoat && reference <= KRefAirship) return nullptr;
+    if (reference >= KRefBoat && reference <= KRefAirship)
+        return state.Map.Vehicle(reference - KRefBoat + KVehicleBoat);
     const std::int32_t id = reference == KRefThisEvent ? frame.EventId : reference;
     TLcfgEventItem* e = state.Map.Events.Find(id);
     if (e == nullptr)
@@ -488,7 +488,7 @@ void TLcfgScripter::UpdateMain(TGameMain& game) {
         }
         // 5, 6.
         if (box.Present() && box.ClosePhase() == 0) return;
-        if (state.Hero.Boarding || state.Hero.Leaving) return;
+        if (state.Hero.VehicleBusy()) return;
         // 7, 8.
         if (!ExecuteOne()) return;
         if (scripter::FieldLeft(game)) return;

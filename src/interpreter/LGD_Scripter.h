@@ -112,8 +112,8 @@ public:
     // Ends the top frame.
     virtual void EndFrame();
 
-    // Resolves a character reference for `frame`; absent events raise EScripterError,
-    // vehicles that do not exist answer null.
+    // Resolves a character reference for `frame` (the hero, a vehicle, this event or
+    // another); absent events raise EScripterError.
     TLcfgCharacter* GetCharacter(std::int32_t reference, const TLcfgScriptData& frame);
     std::int32_t ReadKeyCode(bool edgeOnly) const;
     // Moves Pc to the first line at or after Pc with `line`'s indent (the end of the

@@ -65,6 +65,34 @@ void TeleportToMemorized(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l)
     Teleport(s, sys.Variable(l.Param(0)), sys.Variable(l.Param(1)), sys.Variable(l.Param(2)));
 }
 
+void BoardOrLeaveVehicle(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine&) {
+    State(s.Game()).Hero.BoardOrLeave();
+}
+
+void SetVehiclePosition(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
+    TGameMain& w = s.Game();
+    TLcfgGameState& state = State(w);
+    const std::int32_t which = l.Param(0);
+    if (which < 0 || which > 2) return;
+    const std::int32_t kind = KVehicleBoat + which;
+    const TLcfgSystem& sys = state.System;
+    const bool byVariable = l.Param(1) != 0;
+    const std::int32_t map = byVariable ? sys.Variable(l.Param(2)) : l.Param(2);
+    std::int32_t x = 0, y = 0;
+    PositionByKind(w, l.Param(1), l.Param(3), l.Param(4), x, y);
+    TLcfgParty& hero = state.Hero;
+    if (hero.InVehicle && hero.VehicleKind == kind) {
+        // The hero carries the vehicle there.
+        const std::int32_t before = hero.MapId;
+        Field(w).PlaceHero(map, x, y);
+        if (hero.MapId != before)
+            for (std::size_t i = 0; i < s.Frames.Count(); ++i) s.Frames.At(i).EventId = 0;
+        return;
+    }
+    state.Map.Vehicle(kind)->SetPosition(map, x, y);
+    state.Map.RefreshCharacters();
+}
+
 void SetEventPosition(TLcfgBaseScripter& s, TLcfgScriptData& frame, const TLine& l) {
     TLcfgCharacter* c = s.GetCharacter(l.Param(0), frame);
     if (c == nullptr) return;
@@ -187,11 +215,11 @@ void PanScreen(TLcfgBaseScripter& s, TLcfgScriptData&, const TLine& l) {
 
 std::vector<THandlerEntry> MapHandlers() {
     return {
-        {10810, TeleportCommand},  {10820, MemorizePosition},   {10830, TeleportToMemorized},
-        {10860, SetEventPosition}, {10870, SwapEventPositions}, {10910, GetTerrainId},
-        {10920, GetEventId},       {11060, PanScreen},          {11310, SetHeroTransparency},
-        {11320, FlashCharacter},   {11330, SetMoveRoute},       {11340, WaitForAllMovement},
-        {11350, HaltAllMovement},
+        {10810, TeleportCommand},     {10820, MemorizePosition},    {10830, TeleportToMemorized},
+        {10840, BoardOrLeaveVehicle}, {10850, SetVehiclePosition},  {10860, SetEventPosition},
+        {10870, SwapEventPositions},  {10910, GetTerrainId},        {10920, GetEventId},
+        {11060, PanScreen},           {11310, SetHeroTransparency}, {11320, FlashCharacter},
+        {11330, SetMoveRoute},        {11340, WaitForAllMovement},  {11350, HaltAllMovement},
     };
 }
 

@@ -483,9 +483,10 @@ void TLcfgPartyCommands::ChangeActorFace(const std::vector<std::int32_t>& p,
 
 void TLcfgPartyCommands::ChangeVehicleGraphic(const std::vector<std::int32_t>& p,
                                               const std::string& text) {
-    // The vehicles are not part of the game yet: there is no sprite to change.
-    static_cast<void>(p);
-    static_cast<void>(text);
+    const std::int32_t which = At(p, 0);
+    if (which < 0 || which > 2) return;
+    TLcfgShip* vehicle = which == 0 ? &Game.Boat : which == 1 ? &Game.Ship : &Game.Airship;
+    vehicle->SetGraphic(text, At(p, 1));
 }
 
 // ---- system settings ----

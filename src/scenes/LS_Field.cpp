@@ -137,22 +137,27 @@ void TVezFieldScene::PerformTeleport() {
     }
     for (int pass = 0; TeleportPending && pass < KMaxTeleportPasses; ++pass) {
         TeleportPending = false;
-        const bool otherMap = TeleportMap != Hero.MapId;
-        Hero.SetPosition(TeleportMap, TeleportX, TeleportY);
-        Hero.EncounterCounter = 0;
-        Hero.MenuRequested = false;
-        if (otherMap) {
-            EnterNewMap(Game, *this);
-            LeaveMapScreenEffects();
-        } else {
-            Map.Recentre();
-            TakeLeaderSprite(Hero, State.PartyInfo);
-        }
+        PlaceHero(TeleportMap, TeleportX, TeleportY);
         if (Host.Board().Brightness == 0) Hero.ResetAnimation();
         UpdateEventsOnce();
         Game.Display->ResetTiming();
     }
     if (visible) ShowWithTransition(system.Transition(KTransitionTeleportShow));
+}
+
+void TVezFieldScene::PlaceHero(std::int32_t map, std::int32_t x, std::int32_t y) {
+    const bool otherMap = map != Hero.MapId;
+    Hero.SetPosition(map, x, y);
+    Hero.EncounterCounter = 0;
+    Hero.MenuRequested = false;
+    if (otherMap) {
+        EnterNewMap(Game, *this);
+        LeaveMapScreenEffects();
+    } else {
+        Map.Recentre();
+        Map.RefreshCharacters();
+        TakeLeaderSprite(Hero, State.PartyInfo);
+    }
 }
 
 void TVezFieldScene::PartyDefeated() {
@@ -227,11 +232,12 @@ void TVezFieldScene::StepStarted() {
     TakeStepEffects();
 }
 
-void TVezFieldScene::DrawCharacter(TLcfgCharacter& c) {
-    if (!c.Active || c.Hidden) return;
+void TVezFieldScene::DrawCharacter(TLcfgCharacter& c, int raised) {
+    // The vehicle is drawn in place of the hero who rides it.
+    if (!c.Active || c.Hidden || (&c == &Hero && Hero.InVehicle)) return;
     TKandelBoard& board = Host.Board();
     const int sx = c.ScreenX() + State.Screen.ShakeX;
-    const int sy = c.ScreenY() + State.Screen.ShakeY - c.JumpHeight();
+    const int sy = c.ScreenY() + State.Screen.ShakeY - c.JumpHeight() - raised;
     const int bush = BushDepthOf(c);
     auto drawAt = [&](int x, int y) {
         if (c.SpriteName.empty()) {
@@ -277,6 +283,8 @@ void TVezFieldScene::Draw() {
         const int x = c->ScreenX();
         const int y = c->ScreenY();
         if (!isHero && (x < -32 || x > 352 || y < -32 || y > 272)) continue;
+        // The airship in the air comes after everything else.
+        if (c == &State.Airship && State.Airship.InAir()) continue;
         // A broken layer byte reads as the hero's layer.
         const int layer = isHero ? 1 : (c->Layer <= 2 ? c->Layer : 1);
         lists[static_cast<std::size_t>(layer)].push_back({c, c->Layer, x, y, isHero});
@@ -363,6 +371,8 @@ void TVezFieldScene::Draw() {
         }
     // 10. Above the hero.
     for (auto& e : lists[2]) DrawCharacter(*e.Character);
+    // 11. The airship in the air, over its shadow.
+    DrawFlyingAirship();
     // 12-14. Weather, the battle animation, the pictures.
     DrawScreenEffects();
     MessageWindow.Draw();

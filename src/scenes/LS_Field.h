@@ -41,6 +41,9 @@ public:
 
     void RequestTeleport(std::int32_t map, std::int32_t x, std::int32_t y);
     void PerformTeleport();
+    // The hero (with the vehicle it rides) at (x, y) of `map`: another map is entered,
+    // on the same one the view follows. No transition.
+    void PlaceHero(std::int32_t map, std::int32_t x, std::int32_t y);
     // One pass of the common-event and character updates.
     void UpdateEventsOnce();
     // The events of the map unit join the map (on entering it): made from the unit at
@@ -102,7 +105,11 @@ private:
     void OpenMenu() override;
     bool MenuKeyPressed() override;
 
-    void DrawCharacter(TLcfgCharacter& c);
+    // `raised` pixels above its place (the flying airship).
+    void DrawCharacter(TLcfgCharacter& c, int raised = 0);
+    // The airship while it rises, flies or lands (LS_FieldDraw.cpp): its shadow on the
+    // ground, then the ship above it.
+    void DrawFlyingAirship();
     // How far the character sinks into its terrain (LS_FieldDraw.cpp): the terrain's
     // bush depth on the hero's layer, 0 while jumping or flying.
     int BushDepthOf(const TLcfgCharacter& c) const;

@@ -42,6 +42,10 @@ const TVezAnimationItem* TVezFieldScene::MapAnimationRecord() {
 
 TLcfgCharacter* TVezFieldScene::AnimationTarget(std::int32_t reference) {
     if (reference == KRefHero) return &Hero;
+    if (reference >= KRefBoat && reference <= KRefAirship) {
+        TLcfgShip* vehicle = Map.Vehicle(reference - KRefBoat + KVehicleBoat);
+        return vehicle->MapId == Hero.MapId ? vehicle : nullptr;
+    }
     return Map.Events.Find(reference);
 }
 

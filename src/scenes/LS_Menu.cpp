@@ -52,6 +52,8 @@ void TVezMenuScene::Open() {
 
 void TVezMenuScene::GoToPlace(const TLcfgPlace& place, double fadeStep) {
     TLcfgParty& hero = State.Hero;
+    // Travel leaves any vehicle where it stands.
+    hero.ForceLeave();
     hero.Direction = KDirDown;
     hero.SpriteDirection = KDirDown;
     // The menu opens only from the field of a running game.

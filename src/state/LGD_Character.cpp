@@ -97,12 +97,13 @@ constexpr int KMaxUpdateDepth = 32;
 } // namespace
 
 void TLcfgCharacter::DescribeChunks(TChunkVisitor& v) {
+    const TPlace place = DefaultPlace();
     v.Bool(1, Active, true);
-    v.Int(11, MapId);
-    v.Int(12, X);
-    v.Int(13, Y);
-    v.Int(21, Direction, 2);
-    v.Int(22, SpriteDirection, 2);
+    v.Int(11, MapId, place.MapId);
+    v.Int(12, X, place.X);
+    v.Int(13, Y, place.Y);
+    v.Int(21, Direction, DefaultDirection());
+    v.Int(22, SpriteDirection, DefaultDirection());
     v.Int(23, Pattern, 1);
     v.Int(24, Transparency);
     v.Int(31, StepRemaining);
@@ -203,7 +204,8 @@ bool TLcfgCharacter::CanMoveTo(std::int32_t fromX, std::int32_t fromY, std::int3
 }
 
 bool TLcfgCharacter::Blocks(const TLcfgCharacter& other, bool strict) const {
-    if (!InPlay() || !other.InPlay() || Flying || other.Flying || Through || other.Through)
+    if (!InPlay() || !other.InPlay() || Flying || other.Flying || Through || other.Through ||
+        PassedOver() || other.PassedOver())
         return false;
     if (IsEvent() && other.IsEvent() && (ForbidOverlap || other.ForbidOverlap)) return true;
     return other.Layer == Layer || (strict && other.Layer == 1);
@@ -694,6 +696,8 @@ void TLcfgParty::Clear() {
 }
 
 void TLcfgParty::MovementDecision() {
+    // The airship's take-off and landing come before anything else.
+    if (Flying && AirshipStep()) return;
     if (ForcedRouteActive) AdvanceRoute(ForcedRoute, ForcedRoutePosition, true);
     if (Hooks && Hooks->InterpreterRunning()) {
         MenuRequested = false;
@@ -739,7 +743,7 @@ void TLcfgParty::MovementDecision() {
         CheckFront(1, false);
         CheckFront(2, false);
     }
-    if (Hooks && Hooks->DecideKeyPressed()) {
+    if (Hooks && Hooks->DecideKeyPressed() && !BoardOrLeave()) {
         CheckFront(1, true);
         CheckFront(2, true);
         CheckHere(0, true);
@@ -806,6 +810,7 @@ void TLcfgParty::StepAdvanced(std::int32_t amount) {
 void TLcfgParty::Update() {
     if (!Active || UpdatedThisFrame) return;
     TLcfgCharacter::Update();
+    VehicleExtras();
     AdvancePan();
     if (Hooks && !MenuRequested && Hooks->MenuKeyPressed()) MenuRequested = true;
 }

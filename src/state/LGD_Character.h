@@ -15,6 +15,7 @@ namespace kestra {
 class TLcfgCharacter;
 class TLcfgMap;
 class TLcfgParty;
+class TLcfgShip;
 
 // Directions: 0 up, 1 right, 2 down, 3 left, 4 up-right, 5 down-right, 6 down-left,
 // 7 up-left.
@@ -65,6 +66,15 @@ public:
     // Drawn and met on the map: active (and, for an event, showing a page).
     virtual bool InPlay() const { return Active; }
     virtual std::int32_t DefaultSpeed() const { return 3; }
+    // The facing and the place a fresh character has (and a save leaves out).
+    virtual std::uint8_t DefaultDirection() const { return KDirDown; }
+    struct TPlace {
+        std::int32_t MapId = 0, X = 0, Y = 0;
+    };
+    virtual TPlace DefaultPlace() const { return {}; }
+    // Never blocks and is never blocked (the grounded airship, which the hero boards
+    // standing on its tile).
+    virtual bool PassedOver() const { return false; }
 
     // The map the character stands on, and through it the game; joined by the map
     // (TLcfgMap::SetHero, SetEvents) before the character moves, null before that.
@@ -73,7 +83,8 @@ public:
     // Starts a step; true when the character moved (or stepped in place).
     bool Move(int direction);
     bool CanMoveTo(std::int32_t toX, std::int32_t toY);
-    bool CanMoveTo(std::int32_t fromX, std::int32_t fromY, std::int32_t toX, std::int32_t toY);
+    virtual bool CanMoveTo(std::int32_t fromX, std::int32_t fromY, std::int32_t toX,
+                           std::int32_t toY);
     bool Blocks(const TLcfgCharacter& other, bool strict) const;
     void FaceToward(std::int32_t x, std::int32_t y);
     void FaceAwayFrom(std::int32_t x, std::int32_t y);
@@ -149,7 +160,7 @@ protected:
     // After a frame of the step advanced by `amount`.
     virtual void StepAdvanced(std::int32_t /*amount*/) {}
     virtual void StepEnded() {}
-    void Animate();
+    virtual void Animate();
 
 private:
     bool StepCommand(const TVezMoveRouteItem& command);
@@ -166,6 +177,27 @@ public:
     std::int32_t DefaultSpeed() const override { return 4; }
 
     void Update() override;
+    // Places the hero and the vehicle it rides.
+    void SetPosition(std::int32_t map, std::int32_t x, std::int32_t y) override;
+    // On foot the common test; in a vehicle the vehicle's (LGD_Ship.cpp): boat and ship
+    // over terrain they pass under above tiles only, the airship over terrain it flies.
+    using TLcfgCharacter::CanMoveTo;
+    bool CanMoveTo(std::int32_t fromX, std::int32_t fromY, std::int32_t toX,
+                   std::int32_t toY) override;
+
+    // Vehicles (LGD_Ship.cpp). Boarding, leaving, take-off or landing as the decision
+    // key asks; true when one of them started.
+    bool BoardOrLeave();
+    // The airship's take-off and landing for this frame; true while either runs.
+    bool AirshipStep();
+    // Leaves the vehicle at once where it stands (travel by the menu).
+    void ForceLeave();
+    // Whether the airship may come down on the hero's tile.
+    bool CanLandHere() const;
+    // The vehicle the hero rides, or null on foot.
+    TLcfgShip* RiddenVehicle() const;
+    // Boarding or leaving a boat or ship, or the airship taking off or landing.
+    bool VehicleBusy() const;
 
     // Set by the field each frame from the input's direction (0, 2, 4, 6, 8).
     std::int32_t InputDirection = 0;
@@ -240,6 +272,12 @@ protected:
 
 private:
     void AdvancePan();
+    // The hero's extras once its step is over: into the boarded vehicle, off the left
+    // one; the ridden vehicle follows.
+    void VehicleExtras();
+    // The music kept for after the vehicle, and the vehicle's own.
+    void StartVehicleMusic(std::int32_t kind);
+    void ResumeMapMusic();
 };
 
 } // namespace kestra

@@ -18,7 +18,8 @@ TLcfgEnvironment::TLcfgEnvironment(const TVezDataBase& dataBase, ITonica& sound,
 }
 
 TLcfgGameState::TLcfgGameState(TLcfgEnvironment env)
-    : Env(std::move(env)), System(*this), Pictures(*this), Actors(*this), PartyInfo(*this),
+    : Env(std::move(env)), System(*this), Pictures(*this), Boat(*this, KVehicleBoat),
+      Ship(*this, KVehicleShip), Airship(*this, KVehicleAirship), Actors(*this), PartyInfo(*this),
       Map(*this) {}
 
 void TLcfgGameState::Reset() {
@@ -26,6 +27,9 @@ void TLcfgGameState::Reset() {
     Screen.Clear();
     Pictures.Reset();
     Hero.Clear();
+    Boat.Clear();
+    Ship.Clear();
+    Airship.Clear();
     Actors.Rebuild();
     PartyInfo.NewGame();
     Teleport.NewGame();
@@ -102,6 +106,9 @@ void TLcfgGameState::CopyFrom(const TLcfgGameState& other) {
     Pictures.CopyFrom(other.Pictures);
     Pictures.Normalise();
     Hero.CopyFrom(other.Hero);
+    Boat.CopyFrom(other.Boat);
+    Ship.CopyFrom(other.Ship);
+    Airship.CopyFrom(other.Airship);
     Actors.CopyFrom(other.Actors);
     PartyInfo.CopyFrom(other.PartyInfo);
     Teleport.CopyFrom(other.Teleport);

@@ -15,6 +15,7 @@
 #include "state/LGD_Picture.h"
 #include "state/LGD_Player.h"
 #include "state/LGD_Screen.h"
+#include "state/LGD_Ship.h"
 #include "state/LGD_System.h"
 #include "state/LGD_Teleport.h"
 
@@ -90,6 +91,8 @@ public:
     TLcfgPicture Pictures;
     // The party on the map; the field attaches it to the map state.
     TLcfgParty Hero;
+    // The three vehicles, each on a map of its own.
+    TLcfgShip Boat, Ship, Airship;
     TLcfgPlayer Actors;
     TLcfgPartyInfo PartyInfo;
     TLcfgTeleport Teleport;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Errors.h"
+#include "data/DataBase.h"
 #include "graphics/GR_CharSet.h"
 #include "graphics/GR_ChipSetTiles.h"
 #include "state/LGD_GameState.h"
@@ -182,7 +183,30 @@ void TLcfgMap::UseOwnEvents() {
 
 void TLcfgMap::RebuildList() {
     List = EventList;
-    if (Hero != nullptr) List.push_back(Hero);
+    if (Hero == nullptr) return;
+    List.push_back(Hero);
+    for (std::int32_t kind : {KVehicleBoat, KVehicleShip, KVehicleAirship}) {
+        TLcfgShip* vehicle = Vehicle(kind);
+        vehicle->World = this;
+        if (vehicle->MapId == Hero->MapId) List.push_back(vehicle);
+    }
+}
+
+TLcfgShip* TLcfgMap::Vehicle(std::int32_t kind) const {
+    switch (kind) {
+    case KVehicleBoat:
+        return &Game.Boat;
+    case KVehicleShip:
+        return &Game.Ship;
+    case KVehicleAirship:
+        return &Game.Airship;
+    default:
+        return nullptr;
+    }
+}
+
+const TVezGroundItem* TLcfgMap::GroundAt(std::int32_t x, std::int32_t y) const {
+    return Game.DataBase().Terrain.Find(TerrainAt(x, y));
 }
 
 void TLcfgMap::Enter(bool clear, const TKandelBitmap* panorama) {
@@ -296,9 +320,8 @@ std::int32_t TLcfgMap::EventIdAt(std::int32_t x, std::int32_t y) const {
     return id;
 }
 
-bool TLcfgMap::CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEventId,
-                        int side) const {
-    const std::int32_t lower = LowerTileAt(x, y);
+std::int32_t TLcfgMap::EffectiveUpperTile(std::int32_t x, std::int32_t y,
+                                          std::int32_t movingEventId) const {
     std::int32_t upper = UpperTileAt(x, y);
     const TLcfgCharacter* tileEvent = nullptr;
     for (const TLcfgCharacter* e : EventList)
@@ -309,6 +332,13 @@ bool TLcfgMap::CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEvent
         const std::int32_t id = 10000 + std::clamp(tileEvent->SpriteIndex, 0, 143);
         if ((UpperFlagsOf(id) & KPassAbove) == 0) upper = id;
     }
+    return upper;
+}
+
+bool TLcfgMap::CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEventId,
+                        int side) const {
+    const std::int32_t lower = LowerTileAt(x, y);
+    const std::int32_t upper = EffectiveUpperTile(x, y, movingEventId);
     const std::int32_t lf = LowerFlagsOf(lower);
     const std::int32_t uf = UpperFlagsOf(upper);
     const bool wallEdge = (lf & KWallEdgeFlag) != 0 && lower >= 0 && IsWallEdgeShape(lower % 50);

@@ -39,6 +39,8 @@ bool EncounterStep(TLcfgParty& hero, std::int32_t weight, std::int32_t steps, TR
 bool IsWallEdgeShape(std::int32_t shape);
 
 class TLcfgGameState;
+class TLcfgShip;
+class TVezGroundItem;
 
 // The characters' world: they ask it about tiles, passage, each other and the view, and
 // their route commands reach the game state through it.
@@ -114,6 +116,18 @@ public:
     std::int32_t WrapX(std::int32_t x) const;
     std::int32_t WrapY(std::int32_t y) const;
     bool CanEnter(std::int32_t x, std::int32_t y, std::int32_t movingEventId, int side) const;
+    // The upper tile of (x, y) with a tile event standing there counting as one (not
+    // the event `movingEventId`), as the passage test sees it.
+    std::int32_t EffectiveUpperTile(std::int32_t x, std::int32_t y,
+                                    std::int32_t movingEventId) const;
+    // The database's terrain under (x, y), or null when the database has none.
+    const TVezGroundItem* GroundAt(std::int32_t x, std::int32_t y) const;
+    // Vehicle `kind` (1 boat, 2 ship, 3 airship) of the game, null for another kind.
+    TLcfgShip* Vehicle(std::int32_t kind) const;
+    // The game state the map belongs to.
+    TLcfgGameState& GameState() const { return Game; }
+    // The character list again, after a vehicle came onto or left the hero's map.
+    void RefreshCharacters() { RebuildList(); }
     // Passage bits of upper chip set entry `index` (tile events test their own tile).
     std::int32_t UpperFlags(std::int32_t index) const;
     // Events, hero, vehicles on the hero's map, in update order.

@@ -320,13 +320,26 @@ TEST_F(PartyCommands, ActorLooksAndSystemSettingSelectors) {
     EXPECT_EQ(Actor(1).GetName(), "Alexis");
     EXPECT_THROW(Commands.Run(10610, {0}, "x"), ELookupError);
 
-    // There are no vehicles in the game yet: the command changes nothing else.
+    // Change vehicle graphic: selector 1 is the ship; its database graphic clears the
+    // override again; selector 3 is no vehicle and changes nothing.
     const auto hero = State.Hero.Encode();
     const auto system = State.System.Encode();
+    const auto boat = State.Boat.Encode();
+    const auto airship = State.Airship.Encode();
     Run(10650, {1, 4}, "Ship2");
+    EXPECT_EQ(State.Ship.SpriteName, "Ship2");
+    EXPECT_EQ(State.Ship.SpriteIndex, 4);
+    EXPECT_EQ(State.Ship.GraphicOverrideName, "Ship2");
+    const auto& db = State.DataBase().System;
+    Run(10650, {1, db.VehicleIndex[1]}, db.VehicleGraphic[1]);
+    EXPECT_EQ(State.Ship.GraphicOverrideName, "");
+    EXPECT_EQ(State.Ship.GraphicOverrideIndex, 0);
+    EXPECT_EQ(State.Ship.SpriteName, db.VehicleGraphic[1]);
     Run(10650, {3, 4}, "Nothing");
     EXPECT_EQ(State.Hero.Encode(), hero);
     EXPECT_EQ(State.System.Encode(), system);
+    EXPECT_EQ(State.Boat.Encode(), boat);
+    EXPECT_EQ(State.Airship.Encode(), airship);
 
     // Selector 0 is the battle music and 6 the game-over music; the title music is not
     // selectable.
