@@ -329,7 +329,8 @@ std::uint64_t RealBits(double d) {
 }
 
 // Little-endian element access for fixed and block payloads.
-void StoreLE(void* data, std::size_t elemSize, std::size_t index, const std::uint8_t* src) {
+[[maybe_unused]] void StoreLE(void* data, std::size_t elemSize, std::size_t index,
+                              const std::uint8_t* src) {
     std::uint32_t v = 0;
     for (std::size_t b = 0; b < elemSize; ++b) v |= static_cast<std::uint32_t>(src[b]) << (8 * b);
     auto* p = static_cast<std::uint8_t*>(data) + index * elemSize;
