@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "ImageTestSupport.h"
+#include "base/Errors.h"
 #include "graphics/KandelImage.h"
 #include "graphics/KandelPng.h"
 

@@ -9,6 +9,8 @@
 #include "../interpreter/ScriptWorld.h"
 #include "TempDir.h"
 #include "data/DataBase.h"
+#include "platform/FfmpegMovie.h"
+#include "platform/FileSystem.h"
 #include "scenes/GameWindowsMessage.h"
 #include "scenes/LS_Field.h"
 #include "shell/GameMain.h"
@@ -26,13 +28,13 @@ constexpr int KEther = 2;
 constexpr int KKnightDefeated = 5;
 constexpr int KSkyChestOpened = 11;
 
-// The opening; then (once the test has sent the hero onto the bridge at (16, 7)) up
-// against the boat, aboard, one step north, east against the islet, ashore, a word
-// with the hermit (who lends the airship), aboard the airship on the same tile, west
+// The opening (New Game, the intro movie skipped at once); then (once the test has sent the hero
+// onto the bridge at (16, 7)) up against the boat, aboard, one step north, east against the islet,
+// ashore, a word with the hermit (who lends the airship), aboard the airship on the same tile, west
 // and south over the mountains to (2, 18), down, a step west off the airship and the
 // chest north of it.
 constexpr const char* KScript =
-    "0\n100 Decide\n101\n260 Decide\n261\n360 Decide\n361\n"
+    "0\n99 Decide\n100\n105 Decide\n106\n260 Decide\n261\n360 Decide\n361\n"
     "520 Up\n522\n540 Decide\n541\n560 Up\n568\n580 Right\n582\n600 Decide\n601\n"
     "620 Decide\n621\n720 Decide\n721\n760 Decide\n761\n"
     "810 Left\n870\n880 Down\n932\n940 Decide\n941\n"
@@ -48,7 +50,7 @@ TEST(DemoVehicles, TheBoatReachesTheHermitsIsletAndHisAirshipFliesToTheHiddenVal
     line.Frames = 1400;
     line.Seed = 7;
     line.InputScript = (dir.Path() / "vehicles.txt").string();
-    THeadlessPlatform platform;
+    THeadlessPlatform platform{platform::AtomicWriteFile, platform::OpenFfmpegMovie};
     TGameMain game(line, platform);
     ASSERT_NE(PrepareGame(game), nullptr);
     bool sent = false, boated = false, refusedBeforeTheKnight = false, flew = false;
