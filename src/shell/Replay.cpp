@@ -1,6 +1,7 @@
 #include "shell/Replay.h"
 
 #include "base/FileBytes.h"
+#include "base/IniFile.h"
 #include "shell/FrameRecorder.h"
 
 #include <algorithm>
@@ -22,12 +23,6 @@ template <class T>
 bool ParseUnsigned(std::string_view text, T& value, int base = 10) {
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return !text.empty() && ec == std::errc() && ptr == text.data() + text.size();
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return s;
 }
 
 // "save01.lsd" .. "save15.lsd".
@@ -180,7 +175,7 @@ TReplayFile ParseReplay(std::string_view text, const std::string& name) {
             const std::size_t gap = value.find(' ');
             std::string file(value.substr(0, gap));
             std::vector<std::uint8_t> bytes;
-            if (gap == std::string_view::npos || !IsSaveName(Lower(file)) ||
+            if (gap == std::string_view::npos || !IsSaveName(FoldAsciiCase(file)) ||
                 !Unhex(value.substr(gap + 1), bytes))
                 throw fail("expected a save file name (Save01.lsd to Save15.lsd) and hex bytes");
             replay.Saves.emplace_back(std::move(file), std::move(bytes));
@@ -239,7 +234,7 @@ std::uint64_t GameDataHash(const fs::path& gameDir) {
     std::vector<std::pair<std::string, fs::path>> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(gameDir, ec)) {
-        std::string lower = Lower(entry.path().filename().string());
+        std::string lower = FoldAsciiCase(entry.path().filename().string());
         if (IsDataName(lower) && entry.is_regular_file(ec)) files.emplace_back(lower, entry.path());
     }
     std::sort(files.begin(), files.end());
@@ -264,7 +259,7 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> ReadSaveFiles(con
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
         const std::string file = entry.path().filename().string();
-        if (!IsSaveName(Lower(file)) || !entry.is_regular_file(ec)) continue;
+        if (!IsSaveName(FoldAsciiCase(file)) || !entry.is_regular_file(ec)) continue;
         if (entry.file_size(ec) > KMaxSaveBytes || ec) continue; // not a save this player reads
         try {
             saves.emplace_back(file, ReadFileBytes(entry.path().string(), KMaxSaveBytes));
