@@ -110,6 +110,8 @@ public:
     // save directory. For each slot the newest readable save of all places wins.
     void SetOtherSaveDirs(std::vector<std::string> dirs) { OtherDirs = std::move(dirs); }
     const std::string& SaveDirectory() const { return SaveDir; }
+    // Another game was chosen: its saves go to `saveDir` (ends in "/").
+    void SetSaveDirectory(std::string saveDir) { SaveDir = std::move(saveDir); }
 
     // Every object cleared, the actors set up from the database, then the devices told.
     void Reset();

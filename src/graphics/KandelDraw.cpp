@@ -54,6 +54,11 @@ void TKandelDraw::SetFrameRate(int framesPerSecond) {
     frameTime_ = 1000.0 / framesPerSecond;
 }
 
+void TKandelDraw::SetFastForward(int frames) {
+    fastForward_ = frames < 2 ? 1 : frames;
+    if (fastForward_ == 1) fastPhase_ = 0;
+}
+
 void TKandelDraw::SetMaxLag(int frames) {
     maxLag_ = frames < 2 ? 1 : frames;
 }
@@ -81,6 +86,13 @@ void TKandelDraw::ResetTiming() {
 void TKandelDraw::WaitFrame() {
     ++framesWaited_;
     if (OnFrame) OnFrame(framesWaited_);
+    if (fastForward_ > 1) {
+        if (++fastPhase_ < fastForward_) {
+            PumpMessages();
+            return;
+        }
+        fastPhase_ = 0;
+    }
     if (headless_) {
         host_.AdvanceClock(frameTime_);
         PumpMessages();

@@ -71,10 +71,17 @@ public:
     // EKandelDrawAbort once a close was requested or the window closed, and
     // EKandelDrawReset for F12.
     void PumpMessages();
+    // Shows the board, except in a frame that fast-forward passes over (it still
+    // counts as presented: the game's pictures are the same at any speed).
     void Present() {
-        host_.Present(Board);
+        if (fastForward_ <= 1 || fastPhase_ + 1 >= fastForward_) host_.Present(Board);
         ++presents_;
     }
+    // Fast-forward: the game runs `frames` frames for each frame shown and waited
+    // for (values below 2: normal speed). The frames between only pump messages,
+    // and a headless clock does not move for them.
+    void SetFastForward(int frames);
+    int FastForward() const { return fastForward_; }
     // How many times the board has been presented.
     std::uint64_t Presents() const { return presents_; }
 
@@ -120,6 +127,8 @@ private:
     bool zoom_ = false;
     bool initialized_ = false;
     bool closeRequested_ = false;
+    int fastForward_ = 1;
+    int fastPhase_ = 0; // frames of the fast-forward group gone by
 };
 
 } // namespace kestra

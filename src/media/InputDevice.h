@@ -33,6 +33,7 @@ enum class TKeyCode : std::uint8_t {
     V,
     B,
     N,
+    Tab, // no logical button: the fast-forward hot key
     Count
 };
 
@@ -54,6 +55,28 @@ inline constexpr std::uint8_t KMouseRight = 0x02;
 // The joystick axes range over -32768..32767; 0 is the centre.
 inline constexpr int KJoystickAxisMax = 32767;
 
+// The buttons of a gamepad with a known layout, by position (bit = 1 << button):
+// South is the lower face button (A on most pads), East the right one.
+enum class TPadButton : std::uint8_t {
+    South,
+    East,
+    West,
+    North,
+    Back,
+    Start,
+    DpadUp,
+    DpadDown,
+    DpadLeft,
+    DpadRight,
+    Count
+};
+using TPadButtons = std::uint16_t;
+constexpr TPadButtons PadBit(TPadButton button) {
+    return static_cast<TPadButtons>(1u << static_cast<unsigned>(button));
+}
+// The name used in input scripts ("GamepadSouth", "GamepadUp", ...).
+std::string_view PadButtonName(TPadButton button);
+
 // The state of every device at one instant, plus what went down since the
 // previous sample. "Went down" catches presses that were released again before
 // the sample was taken; keys pressed while Alt was down are never reported there.
@@ -71,6 +94,12 @@ struct TInputSample {
     int JoystickY = 0;                         // negative: up
     std::uint32_t JoystickButtonsDown = 0;     // bit i = button index i (0-based)
     std::uint32_t JoystickButtonsWentDown = 0; // likewise
+    // Gamepads with a known layout, all of them together (a raw joystick is the
+    // joystick above): the left stick and the buttons.
+    bool PadPresent = false;
+    int PadStickX = 0, PadStickY = 0; // as the joystick axes
+    TPadButtons PadButtonsDown = 0;
+    TPadButtons PadButtonsWentDown = 0;
 };
 
 class IInputDevice {

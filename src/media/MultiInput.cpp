@@ -26,9 +26,18 @@ std::string_view KeyCodeName(TKeyCode key) {
     static constexpr std::string_view names[] = {
         "None", "Down",   "Left", "Right", "Up",    "Pad2",   "Pad4",     "Pad6", "Pad8",
         "J",    "H",      "L",    "K",     "Space", "Return", "PadEnter", "Z",    "Escape",
-        "Pad0", "Insert", "X",    "C",     "V",     "B",      "N"};
+        "Pad0", "Insert", "X",    "C",     "V",     "B",      "N",        "Tab"};
     static_assert(std::size(names) == static_cast<std::size_t>(TKeyCode::Count));
     auto i = static_cast<std::size_t>(key);
+    return i < std::size(names) ? names[i] : std::string_view("?");
+}
+
+std::string_view PadButtonName(TPadButton button) {
+    static constexpr std::string_view names[] = {
+        "GamepadSouth", "GamepadEast", "GamepadWest", "GamepadNorth", "GamepadBack",
+        "GamepadStart", "GamepadUp",   "GamepadDown", "GamepadLeft",  "GamepadRight"};
+    static_assert(std::size(names) == static_cast<std::size_t>(TPadButton::Count));
+    auto i = static_cast<std::size_t>(button);
     return i < std::size(names) ? names[i] : std::string_view("?");
 }
 
@@ -57,6 +66,42 @@ std::uint16_t TMultiInput::JoystickButtonBits(std::uint32_t buttons) {
     return bits;
 }
 
+std::uint16_t TMultiInput::PadButtonBits(TPadButtons buttons) {
+    std::uint16_t bits = 0;
+    if (buttons & PadBit(TPadButton::South)) bits |= KButtonDecide;
+    if (buttons & (PadBit(TPadButton::East) | PadBit(TPadButton::Start))) bits |= KButtonCancel;
+    if (buttons & PadBit(TPadButton::DpadDown)) bits |= KButtonDown;
+    if (buttons & PadBit(TPadButton::DpadLeft)) bits |= KButtonLeft;
+    if (buttons & PadBit(TPadButton::DpadRight)) bits |= KButtonRight;
+    if (buttons & PadBit(TPadButton::DpadUp)) bits |= KButtonUp;
+    return bits;
+}
+
+void TMultiInput::UpdateHotKeys(const TInputSample& s) {
+    hotHeld_ = 0;
+    if (!s.Active) return;
+    for (std::size_t i = 0; i < KHotKeyCount; ++i) {
+        const THotKeyBinding& b = HotKeys[i];
+        bool held = false, pressed = false;
+        if (b.Key != TKeyCode::None) {
+            held = !s.Alt && (s.KeysDown & KeyBit(b.Key)) != 0;
+            pressed = (s.KeysWentDown & KeyBit(b.Key)) != 0;
+        } else if (b.FunctionKey >= 1 && b.FunctionKey <= 12) {
+            held = device_.FunctionKeyDown(b.FunctionKey);
+            pressed = device_.FunctionKeyPressed(b.FunctionKey);
+        }
+        if (held) hotHeld_ |= 1u << i;
+        if (pressed) hotPressed_ |= 1u << i;
+    }
+}
+
+bool TMultiInput::TakeHotKeyPress(THotKey key) {
+    const std::uint32_t bit = 1u << static_cast<unsigned>(key);
+    const bool pressed = (hotPressed_ & bit) != 0;
+    hotPressed_ &= ~bit;
+    return pressed;
+}
+
 void TMultiInput::Update() {
     TInputSample s = device_.Sample();
     std::uint16_t previous = polled_;
@@ -70,6 +115,14 @@ void TMultiInput::Update() {
             bits |= JoystickButtonBits(s.JoystickButtonsDown);
             wentDown |= JoystickButtonBits(s.JoystickButtonsWentDown);
         }
+        if (s.PadPresent) {
+            if (s.PadStickX < JoystickLeft) bits |= KButtonLeft;
+            if (s.PadStickX > JoystickRight) bits |= KButtonRight;
+            if (s.PadStickY < JoystickTop) bits |= KButtonUp;
+            if (s.PadStickY > JoystickBottom) bits |= KButtonDown;
+            bits |= PadButtonBits(s.PadButtonsDown);
+            wentDown |= PadButtonBits(s.PadButtonsWentDown);
+        }
         // Alt combinations (Alt+Enter) are hot keys, never game input.
         if (!s.Alt) {
             bits |= KeyBits(s.KeysDown);
@@ -82,6 +135,7 @@ void TMultiInput::Update() {
         if (s.Shift) bits |= KButtonShift;
         if (s.Ctrl) bits |= KButtonCtrl;
     }
+    UpdateHotKeys(s);
     polled_ = bits;
     Held = bits;
     Pressed = static_cast<std::uint16_t>(wentDown | (bits & ~previous));

@@ -1,7 +1,8 @@
 #pragma once
-// Logical buttons: the keyboard, the first joystick and the mouse buttons turned
-// into one 16-bit set per frame (held, newly pressed, pressed with key repeat) and
-// one walking direction.
+// Logical buttons: the keyboard, the first joystick, gamepads and the mouse buttons
+// turned into one 16-bit set per frame (held, newly pressed, pressed with key
+// repeat) and one walking direction; and the player's hot keys.
+#include "media/HotKeys.h"
 #include "media/InputDevice.h"
 
 #include <array>
@@ -49,18 +50,30 @@ public:
     TKeyTable KeyTable = KDefaultKeyTable;
 
     // Joystick thresholds: a direction counts when the axis is strictly beyond them.
+    // A gamepad's left stick uses them too.
     int JoystickLeft = 0, JoystickRight = 0, JoystickTop = 0, JoystickBottom = 0;
     bool JoystickDisabled = false;
+
+    // The hot keys' keys; HotKeyHeld answers for the last update.
+    THotKeyTable HotKeys = KDefaultHotKeys;
+    bool HotKeyHeld(THotKey key) const { return (hotHeld_ >> static_cast<unsigned>(key)) & 1u; }
+    // Whether the hot key went down in any update since the last call for it.
+    bool TakeHotKeyPress(THotKey key);
 
 private:
     std::uint16_t KeyBits(TKeySet keys) const;
     static std::uint16_t JoystickButtonBits(std::uint32_t buttons);
+    // A gamepad: south decides, east and Start cancel, the D-pad moves.
+    static std::uint16_t PadButtonBits(TPadButtons buttons);
+    void UpdateHotKeys(const TInputSample& sample);
 
     IInputDevice& device_;
     std::uint16_t polled_ = 0;
     bool lastAxisHorizontal_ = false;
     int repeatButton_ = 0;
     int repeatCounter_ = 0;
+    std::uint32_t hotHeld_ = 0;
+    std::uint32_t hotPressed_ = 0; // since taken
 };
 
 } // namespace kestra

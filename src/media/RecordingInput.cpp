@@ -23,6 +23,12 @@ TScriptedInput::TState TRecordingInput::StateOf(const TInputSample& live,
         s.JoystickY = live.JoystickY;
         s.Buttons = live.JoystickButtonsDown;
     }
+    s.Pad = live.PadPresent;
+    if (s.Pad) {
+        s.PadX = live.PadStickX;
+        s.PadY = live.PadStickY;
+        s.PadButtons = live.PadButtonsDown;
+    }
     s.Inactive = !live.Active;
     // A replay derives a press from a button that becomes held; the rest are taps.
     const TKeySet newlyHeld = live.Alt ? 0 : s.Keys & ~previous.Keys;
@@ -31,6 +37,9 @@ TScriptedInput::TState TRecordingInput::StateOf(const TInputSample& live,
         static_cast<std::uint16_t>(functionPressed & ~(s.FunctionKeys & ~previous.FunctionKeys));
     s.MouseTaps = static_cast<std::uint8_t>(live.MouseWentDown & ~(s.Mouse & ~previous.Mouse));
     s.ButtonTaps = s.Joystick ? live.JoystickButtonsWentDown & ~(s.Buttons & ~previous.Buttons) : 0;
+    s.PadTaps = s.Pad ? static_cast<TPadButtons>(live.PadButtonsWentDown &
+                                                 ~(s.PadButtons & ~previous.PadButtons))
+                      : TPadButtons{0};
     return s;
 }
 

@@ -47,22 +47,37 @@ int ButtonNumber(std::string_view name) {
     return ParseNumberWord(name.substr(prefix.size()), n) && n >= 0 && n < 32 ? n : -1;
 }
 
-// "Joy:X,Y"; false when the word is something else or the numbers are out of range.
-bool ParseJoystick(std::string_view word, TScriptedInput::TState& state) {
-    if (word.size() < 4 || !SameName(word.substr(0, 4), "Joy:")) return false;
-    const std::string_view axes = word.substr(4);
+// "PREFIX:X,Y" with both axes in range; false when the word is something else.
+bool ParseAxes(std::string_view word, std::string_view prefix, int& x, int& y) {
+    if (word.size() < prefix.size() || !SameName(word.substr(0, prefix.size()), prefix))
+        return false;
+    const std::string_view axes = word.substr(prefix.size());
     const std::size_t comma = axes.find(',');
     if (comma == std::string_view::npos) return false;
-    int x = 0, y = 0;
-    if (!ParseNumberWord(axes.substr(0, comma), x) || !ParseNumberWord(axes.substr(comma + 1), y))
+    int ax = 0, ay = 0;
+    if (!ParseNumberWord(axes.substr(0, comma), ax) || !ParseNumberWord(axes.substr(comma + 1), ay))
         return false;
-    if (x < -KJoystickAxisMax - 1 || x > KJoystickAxisMax || y < -KJoystickAxisMax - 1 ||
-        y > KJoystickAxisMax)
+    if (ax < -KJoystickAxisMax - 1 || ax > KJoystickAxisMax || ay < -KJoystickAxisMax - 1 ||
+        ay > KJoystickAxisMax)
         return false;
-    state.Joystick = true;
-    state.JoystickX = x;
-    state.JoystickY = y;
+    x = ax;
+    y = ay;
     return true;
+}
+
+// "Joy:X,Y" (a joystick) or "Gamepad:X,Y" (a gamepad's left stick).
+bool ParseStick(std::string_view word, TScriptedInput::TState& state) {
+    if (ParseAxes(word, "Joy:", state.JoystickX, state.JoystickY)) return state.Joystick = true;
+    if (ParseAxes(word, "Gamepad:", state.PadX, state.PadY)) return state.Pad = true;
+    return false;
+}
+
+// "GamepadSouth" ... as its button; Count when the word is something else.
+TPadButton PadButtonOfName(std::string_view name) {
+    for (int b = 0; b < static_cast<int>(TPadButton::Count); ++b)
+        if (SameName(name, PadButtonName(static_cast<TPadButton>(b))))
+            return static_cast<TPadButton>(b);
+    return TPadButton::Count;
 }
 
 // Applies one word to a state; false when the word is unknown.
@@ -95,12 +110,18 @@ bool ApplyKey(std::string_view word, TScriptedInput::TState& state) {
         state.Joystick = true;
         return true;
     }
+    if (const TPadButton p = PadButtonOfName(name); p != TPadButton::Count) {
+        TPadButtons& bits = tap ? state.PadTaps : state.PadButtons;
+        bits = static_cast<TPadButtons>(bits | PadBit(p));
+        state.Pad = true;
+        return true;
+    }
     if (tap) return false;
     if (SameName(name, "Shift")) return state.Shift = true;
     if (SameName(name, "Ctrl")) return state.Ctrl = true;
     if (SameName(name, "Alt")) return state.Alt = true;
     if (SameName(name, "Inactive")) return state.Inactive = true;
-    return ParseJoystick(name, state);
+    return ParseStick(name, state);
 }
 
 } // namespace
@@ -151,8 +172,9 @@ TScriptedInput TScriptedInput::FromText(std::string_view text, const std::string
                          .append(words[w])
                          .append("' (known: Decide Cancel, the key table's keys such as Down Z "
                                  "Return Pad2, Shift Ctrl Alt, F1-F12, MouseLeft MouseRight, "
-                                 "Joy:X,Y, Button0-Button31, Inactive; + before a button for a "
-                                 "press)"));
+                                 "Joy:X,Y, Button0-Button31, Gamepad:X,Y, GamepadSouth "
+                                 "GamepadEast GamepadStart GamepadUp ..., Inactive; + before a "
+                                 "button for a press)"));
         result.changes_.push_back(change);
     }
     return result;
@@ -178,6 +200,7 @@ bool TScriptedInput::TState::SameHeld(const TState& other) const {
     a.FunctionTaps = b.FunctionTaps = 0;
     a.MouseTaps = b.MouseTaps = 0;
     a.ButtonTaps = b.ButtonTaps = 0;
+    a.PadTaps = b.PadTaps = 0;
     return a == b;
 }
 
@@ -220,6 +243,12 @@ std::string TScriptedInput::FormatLine(const TChange& change) {
         if (s.Buttons >> b & 1u) word(false, "Button" + std::to_string(b));
         if (s.ButtonTaps >> b & 1u) word(true, "Button" + std::to_string(b));
     }
+    if (s.Pad) word(false, "Gamepad:" + std::to_string(s.PadX) + "," + std::to_string(s.PadY));
+    for (int b = 0; b < static_cast<int>(TPadButton::Count); ++b) {
+        const TPadButtons bit = PadBit(static_cast<TPadButton>(b));
+        if (s.PadButtons & bit) word(false, PadButtonName(static_cast<TPadButton>(b)));
+        if (s.PadTaps & bit) word(true, PadButtonName(static_cast<TPadButton>(b)));
+    }
     if (s.Inactive) word(false, "Inactive");
     return line;
 }
@@ -234,6 +263,7 @@ TInputSample TScriptedInput::Sample() {
         taps.FunctionTaps = static_cast<std::uint16_t>(taps.FunctionTaps | current_.FunctionTaps);
         taps.MouseTaps = static_cast<std::uint8_t>(taps.MouseTaps | current_.MouseTaps);
         taps.ButtonTaps |= current_.ButtonTaps;
+        taps.PadTaps = static_cast<TPadButtons>(taps.PadTaps | current_.PadTaps);
     }
 
     functionPressed_ = static_cast<std::uint16_t>((current_.FunctionKeys & ~previous.FunctionKeys) |
@@ -257,6 +287,12 @@ TInputSample TScriptedInput::Sample() {
     s.JoystickY = current_.JoystickY;
     s.JoystickButtonsDown = current_.Buttons;
     s.JoystickButtonsWentDown = (current_.Buttons & ~previous.Buttons) | taps.ButtonTaps;
+    s.PadPresent = current_.Pad;
+    s.PadStickX = current_.PadX;
+    s.PadStickY = current_.PadY;
+    s.PadButtonsDown = current_.PadButtons;
+    s.PadButtonsWentDown =
+        static_cast<TPadButtons>((current_.PadButtons & ~previous.PadButtons) | taps.PadTaps);
     return s;
 }
 

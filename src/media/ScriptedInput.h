@@ -13,8 +13,12 @@
 //   MouseLeft, MouseRight
 //   Joy:X,Y             a joystick with its axes at X and Y (-32768..32767)
 //   Button0 ... Button31  a joystick button held (implies a joystick at the centre)
+//   Gamepad:X,Y         a gamepad with its left stick at X and Y
+//   GamepadSouth GamepadEast GamepadWest GamepadNorth GamepadBack GamepadStart
+//   GamepadUp GamepadDown GamepadLeft GamepadRight
+//                       a gamepad button held (implies a gamepad, stick at the centre)
 //   Inactive            the application does not have the input focus
-// "+NAME" (a key, function key, mouse or joystick button) says the button went down
+// "+NAME" (a key, function key, mouse, joystick or gamepad button) says the button went down
 // in the line's first update although it does not become newly held there (it was
 // pressed again, or pressed and released between two updates). A recording writes
 // what the devices gave in this form, so replaying it gives every update the same.
@@ -45,16 +49,22 @@ public:
         bool Joystick = false;
         int JoystickX = 0, JoystickY = 0;
         std::uint32_t Buttons = 0;
+        bool Pad = false;
+        int PadX = 0, PadY = 0;
+        TPadButtons PadButtons = 0;
         bool Inactive = false;
         // Went down in the line's first update besides what becomes newly held.
         TKeySet KeyTaps = 0;
         std::uint16_t FunctionTaps = 0;
         std::uint8_t MouseTaps = 0;
         std::uint32_t ButtonTaps = 0;
+        TPadButtons PadTaps = 0;
         bool operator==(const TState&) const = default;
         // The same but for the taps.
         bool SameHeld(const TState& other) const;
-        bool HasTaps() const { return KeyTaps || FunctionTaps || MouseTaps || ButtonTaps; }
+        bool HasTaps() const {
+            return KeyTaps || FunctionTaps || MouseTaps || ButtonTaps || PadTaps;
+        }
     };
     struct TChange {
         std::uint64_t From = 0; // sample number

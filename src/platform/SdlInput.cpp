@@ -1,6 +1,12 @@
 #include "platform/SdlInput.h"
 
+#include "base/Warning.h"
+
 #include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <system_error>
 
 namespace kestra::platform {
 
@@ -13,13 +19,33 @@ constexpr SDL_Scancode KScancodes[] = {
     SDL_SCANCODE_K,       SDL_SCANCODE_SPACE,  SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER,
     SDL_SCANCODE_Z,       SDL_SCANCODE_ESCAPE, SDL_SCANCODE_KP_0,   SDL_SCANCODE_INSERT,
     SDL_SCANCODE_X,       SDL_SCANCODE_C,      SDL_SCANCODE_V,      SDL_SCANCODE_B,
-    SDL_SCANCODE_N};
+    SDL_SCANCODE_N,       SDL_SCANCODE_TAB};
 static_assert(std::size(KScancodes) == static_cast<std::size_t>(TKeyCode::Count));
 
 TKeyCode KeyOfScancode(SDL_Scancode code) {
     for (std::size_t i = 1; i < std::size(KScancodes); ++i)
         if (KScancodes[i] == code) return static_cast<TKeyCode>(i);
     return TKeyCode::None;
+}
+
+// Our gamepad buttons as SDL's, in TPadButton order.
+constexpr SDL_GameControllerButton KPadButtons[] = {
+    SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,
+    SDL_CONTROLLER_BUTTON_X,         SDL_CONTROLLER_BUTTON_Y,
+    SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,
+    SDL_CONTROLLER_BUTTON_DPAD_UP,   SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+    SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT};
+static_assert(std::size(KPadButtons) == static_cast<std::size_t>(TPadButton::Count));
+
+TPadButtons PadBitOf(std::uint8_t sdlButton) {
+    for (std::size_t i = 0; i < std::size(KPadButtons); ++i)
+        if (KPadButtons[i] == sdlButton) return PadBit(static_cast<TPadButton>(i));
+    return 0;
+}
+
+// The stronger of two axis readings (two pads pushed at once).
+int StrongerAxis(int a, int b) {
+    return std::abs(b) > std::abs(a) ? b : a;
 }
 
 std::uint8_t MouseBit(std::uint8_t sdlButton) {
@@ -35,22 +61,62 @@ int ScancodeOf(TKeyCode key) {
     return i < std::size(KScancodes) ? static_cast<int>(KScancodes[i]) : 0;
 }
 
-SdlInput::SdlInput(bool useJoystick) : useJoystick_(useJoystick) {
-    if (useJoystick_ && SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
-        joystickSystem_ = true;
-        OpenJoystick();
-    }
+std::filesystem::path UserPadMappingsFile() {
+    std::filesystem::path config;
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && x[0] == '/')
+        config = x;
+    else if (const char* home = std::getenv("HOME"); home && home[0])
+        config = std::filesystem::path(home) / ".config";
+    else
+        return {};
+    return config / "kestra" / "gamecontrollerdb.txt";
+}
+
+SdlInput::SdlInput(bool useJoystick, const std::filesystem::path& mappings)
+    : useJoystick_(useJoystick) {
+    if (!useJoystick_ || SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return;
+    joystickSystem_ = true;
+    std::error_code ec;
+    if (!mappings.empty() && std::filesystem::exists(mappings, ec) &&
+        SDL_GameControllerAddMappingsFromFile(mappings.c_str()) < 0)
+        Warn(mappings.string() + ": the gamepad mappings cannot be read (" + SDL_GetError() + ")");
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenPad(i);
+    OpenJoystick();
 }
 
 SdlInput::~SdlInput() {
     CloseJoystick();
-    if (joystickSystem_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    for (TPad& pad : pads_) SDL_GameControllerClose(pad.Controller);
+    pads_.clear();
+    if (joystickSystem_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
 void SdlInput::OpenJoystick() {
-    if (joystick_ || !joystickSystem_ || SDL_NumJoysticks() < 1) return;
-    joystick_ = SDL_JoystickOpen(0);
-    joystickId_ = joystick_ ? SDL_JoystickInstanceID(joystick_) : -1;
+    if (joystick_ || !joystickSystem_) return;
+    // The first joystick SDL knows no gamepad layout for; gamepads are read as pads.
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+        if (SDL_IsGameController(i)) continue;
+        joystick_ = SDL_JoystickOpen(i);
+        joystickId_ = joystick_ ? SDL_JoystickInstanceID(joystick_) : -1;
+        return;
+    }
+}
+
+void SdlInput::OpenPad(int deviceIndex) {
+    if (!joystickSystem_ || !SDL_IsGameController(deviceIndex)) return;
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+    for (const TPad& pad : pads_)
+        if (pad.Id == id) return; // both the start-up scan and its added event
+    if (SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex))
+        pads_.push_back({controller, id});
+}
+
+void SdlInput::ClosePad(std::int32_t instanceId) {
+    auto it = std::find_if(pads_.begin(), pads_.end(),
+                           [instanceId](const TPad& pad) { return pad.Id == instanceId; });
+    if (it == pads_.end()) return;
+    SDL_GameControllerClose(it->Controller);
+    pads_.erase(it);
 }
 
 void SdlInput::CloseJoystick() {
@@ -85,6 +151,18 @@ void SdlInput::OnSdlEvent(const SDL_Event& event) {
             CloseJoystick();
             OpenJoystick();
         }
+        break;
+    case SDL_CONTROLLERDEVICEADDED:
+        if (useJoystick_) OpenPad(event.cdevice.which);
+        break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        ClosePad(event.cdevice.which);
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+        for (const TPad& pad : pads_)
+            if (pad.Id == event.cbutton.which)
+                padWentDown_ =
+                    static_cast<TPadButtons>(padWentDown_ | PadBitOf(event.cbutton.button));
         break;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) active_ = true;
@@ -123,7 +201,22 @@ TInputSample SdlInput::Sample() {
             if (SDL_JoystickGetButton(joystick_, b)) s.JoystickButtonsDown |= 1u << b;
         s.JoystickButtonsWentDown = joystickWentDown_;
     }
+    if (!pads_.empty()) {
+        s.PadPresent = true;
+        for (const TPad& pad : pads_) {
+            s.PadStickX = StrongerAxis(
+                s.PadStickX, SDL_GameControllerGetAxis(pad.Controller, SDL_CONTROLLER_AXIS_LEFTX));
+            s.PadStickY = StrongerAxis(
+                s.PadStickY, SDL_GameControllerGetAxis(pad.Controller, SDL_CONTROLLER_AXIS_LEFTY));
+            for (std::size_t b = 0; b < std::size(KPadButtons); ++b)
+                if (SDL_GameControllerGetButton(pad.Controller, KPadButtons[b]))
+                    s.PadButtonsDown = static_cast<TPadButtons>(s.PadButtonsDown |
+                                                                PadBit(static_cast<TPadButton>(b)));
+        }
+        s.PadButtonsWentDown = padWentDown_;
+    }
     keysWentDown_ = 0;
+    padWentDown_ = 0;
     mouseWentDown_ = 0;
     joystickWentDown_ = 0;
     functionPressed_ = functionWentDown_;

@@ -57,7 +57,10 @@ private:
 // The input devices, fed by the window's event pump while they live.
 class SdlWindowInput : public SdlInput {
 public:
-    explicit SdlWindowInput(SdlWindow& window) : window_(window) { window_.AddEventSink(this); }
+    explicit SdlWindowInput(SdlWindow& window)
+        : SdlInput(true, UserPadMappingsFile()), window_(window) {
+        window_.AddEventSink(this);
+    }
     ~SdlWindowInput() override { window_.RemoveEventSink(this); }
     SdlWindowInput(const SdlWindowInput&) = delete;
     SdlWindowInput& operator=(const SdlWindowInput&) = delete;

@@ -249,13 +249,7 @@ bool HasDataBase(const fs::path& dir) {
     return false;
 }
 
-std::string NotAGameMessage(const fs::path& dir) {
-    std::vector<std::string> games;
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_directory(ec) && HasDataBase(it->path()))
-            games.push_back(it->path().filename().string());
-    std::sort(games.begin(), games.end());
+std::string NotAGameMessage(const fs::path& dir, const std::vector<std::string>& games) {
     std::string text = dir.string() +
                        ": there is no game here (KESTRA.ldb was not found). Start kestra in "
                        "a game's folder, or name the folder: kestra DIR, or kestra --game DIR.";
@@ -270,6 +264,26 @@ std::string NotAGameMessage(const fs::path& dir) {
 }
 
 } // namespace
+
+std::vector<std::string> GameFoldersIn(const fs::path& dir) {
+    std::vector<std::string> games;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end && games.size() < 1000;
+         it.increment(ec))
+        if (it->is_directory(ec) && HasDataBase(it->path()))
+            games.push_back(it->path().filename().string());
+    std::sort(games.begin(), games.end());
+    return games;
+}
+
+TGameConfig ChooserConfig(const ENotAGame& notAGame) {
+    TGameConfig c;
+    c.GameDir = WithSlash(notAGame.Folder.string());
+    c.GameFolderName = notAGame.Folder.filename().string();
+    c.GameTitle = "Kestra";
+    c.GameFolders = notAGame.Games;
+    return c;
+}
 
 void TakeGameDirectoryWord(TCommandLine& cl) {
     if (cl.GameDir || cl.Words.size() != 1) return;
@@ -389,8 +403,11 @@ TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& en
     c.GameTitle =
         TIniFile::Load(TitleIniPath(c.GameDir)).ReadString("KESTRA", "GameTitle", "Untitled");
     c.RuntimePackagePath = FindRuntimePackagePath(env);
-    if (!c.FullPackageFlag && c.RuntimePackagePath.empty() && !HasDataBase(absolute))
-        throw ENotAGame(NotAGameMessage(absolute));
+    if (!c.FullPackageFlag && c.RuntimePackagePath.empty() && !HasDataBase(absolute)) {
+        std::vector<std::string> games = GameFoldersIn(absolute);
+        const std::string message = NotAGameMessage(absolute, games);
+        throw ENotAGame(message, absolute, std::move(games));
+    }
     if (!c.FullPackageFlag && c.RuntimePackagePath.empty()) {
         // Say which file decided that the package is needed: a broken KESTRA.ini is the
         // likelier fault in a game that ships everything.

@@ -30,7 +30,11 @@ public:
 // game's folder, and the game folders found inside it.
 class ENotAGame : public EFileError {
 public:
-    using EFileError::EFileError;
+    ENotAGame(const std::string& message, std::filesystem::path folder,
+              std::vector<std::string> games)
+        : EFileError(message), Folder(std::move(folder)), Games(std::move(games)) {}
+    std::filesystem::path Folder;   // absolute
+    std::vector<std::string> Games; // the names of the game folders in it, sorted
 };
 
 struct TReplayFile;
@@ -111,6 +115,9 @@ struct TGameConfig {
     bool FullPackageFlag = false;
     bool ExeReadOnly = false;           // the game directory is not writable
     std::string GameTitle = "Untitled"; // bytes in the game's code page
+    // Set when GameDir holds no game but game folders: their names, for the player
+    // to choose from (ChooserConfig).
+    std::vector<std::string> GameFolders;
 };
 
 // Builds the configuration. isWritable answers for the game directory. Raises
@@ -119,6 +126,13 @@ struct TGameConfig {
 // ERuntimePackageMissing when the package is required but not configured.
 TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& env,
                            const std::function<bool(const std::filesystem::path&)>& isWritable);
+
+// The folders directly in `dir` that hold a game's database, sorted by name.
+std::vector<std::string> GameFoldersIn(const std::filesystem::path& dir);
+
+// The start-up values of a folder that holds no game but the games of `notAGame`:
+// GameDir is that folder, GameFolders the games, and nothing else is set.
+TGameConfig ChooserConfig(const ENotAGame& notAGame);
 
 // KESTRA_RTP, else RuntimePackagePath in $XDG_CONFIG_HOME/kestra/config.ini
 // (default ~/.config), in section [Kestra] or before any section; "/" appended.

@@ -5,15 +5,18 @@
 #include "base/Errors.h"
 #include "base/Warning.h"
 #include "battle/LS_Battle.h"
+#include "graphics/GR_ProgramSkin.h"
 #include "media/RecordingInput.h"
 #include "scenes/LS_Debug.h"
 #include "scenes/LS_Menu.h"
 #include "scenes/LS_Name.h"
 #include "scenes/LS_SaveFile.h"
 #include "scenes/LS_Shop.h"
+#include "shell/GameChooser.h"
 #include "shell/GameSetup.h"
 #include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
+#include "shell/Screenshot.h"
 
 #include <cstdio>
 #include <new>
@@ -41,14 +44,30 @@ private:
     TKandelDraw& display_;
 };
 
+TGameConfig LoadConfig(const TCommandLine& commandLine, IGamePlatform& platform) {
+    return LoadGameConfig(commandLine, platform.Environment(),
+                          [&platform](const std::filesystem::path& dir) {
+                              return platform.IsWritableDirectory(dir);
+                          });
+}
+
+// A folder of games (not one game) starts the game chooser, except for a recording or a
+// replay, which belong to one game.
+TGameConfig StartConfig(const TCommandLine& commandLine, IGamePlatform& platform) {
+    try {
+        return LoadConfig(commandLine, platform);
+    } catch (const ENotAGame& e) {
+        if (e.Games.empty() || commandLine.RecordFile || commandLine.ReplayFile) throw;
+        Report(std::string(e.what()) + "\nChoose one in the list.");
+        return ChooserConfig(e);
+    }
+}
+
 } // namespace
 
 TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
-    : Config(LoadGameConfig(commandLine, platform.Environment(),
-                            [&platform](const std::filesystem::path& dir) {
-                                return platform.IsWritableDirectory(dir);
-                            })),
-      platform_(platform), battleTestWord_(commandLine.Word(4)) {
+    : Config(StartConfig(commandLine, platform)), platform_(platform),
+      battleTestWord_(commandLine.Word(4)), words_(commandLine.Words) {
     Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath,
                                             platform.NameConverter());
     Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
@@ -57,13 +76,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     const std::uint32_t seed =
         commandLine.Seed ? *commandLine.Seed : static_cast<std::uint32_t>(clockStart);
 
-    // A save directory that cannot be made is reported when a save is attempted:
-    // the game itself can still be played.
-    std::string saveDir = Config.GameDir;
-    try {
-        saveDir = GetSaveDir(Config, platform.Environment());
-    } catch (const EFileError&) {
-    }
+    std::string saveDir = SaveDirOfGame(false);
     // Save times run from the recording's start, so a replay finds the newest save
     // where the recording did.
     std::int64_t clockShift = 0;
@@ -99,6 +112,12 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         presentsSeen_ = Display->Presents();
         if (ReplayRecorder) ReplayRecorder->Frame(frame, presented, Display->Board);
         if (ReplayChecker) ReplayChecker->Frame(frame, presented, Display->Board);
+        if (Input) {
+            // The player's keys: the picture of this frame, and the speed from here on.
+            if (Input->TakeHotKeyPress(THotKey::Screenshot)) TakeScreenshot();
+            Display->SetFastForward(
+                Input->HotKeyHeld(THotKey::FastForward) && !PlayingMovie ? KFastForwardFrames : 1);
+        }
         if (Recorder->Record(frame, Display->Board)) throw EKandelDrawAbort();
     };
     Display->Initialize();
@@ -147,9 +166,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
             return platform.SaveDayCount(platform.WallClockMilliseconds() + clockShift);
         });
     if (movedSaves) {
-        // Saves that moved are said once, and the game directory's own saves still show.
-        Warn("saves go to " + saveDir + ", since the game directory " + Config.GameDir +
-             " cannot take new files; Continue lists the saves of both places");
+        SaveDirOfGame(true);
         Session->Save->SetOtherSaveDirs({Config.GameDir});
     }
 
@@ -163,6 +180,43 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Debug = std::make_unique<TVezDebugScene>(*this);
     Placeholder =
         std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
+    if (ChoosingGame())
+        SetScene(KSceneTitle, std::make_unique<TGameChooserScene>(
+                                  *this, ReadGameChoices(Config.GameDir, Config.GameFolders)));
+}
+
+std::string TGameMain::SaveDirOfGame(bool report) {
+    // A save directory that cannot be made is reported when a save is attempted:
+    // the game itself can still be played.
+    std::string saveDir = Config.GameDir;
+    try {
+        saveDir = GetSaveDir(Config, platform_.Environment());
+    } catch (const EFileError&) {
+    }
+    // Saves that moved are said once, and the game directory's own saves still show.
+    if (report && saveDir != Config.GameDir)
+        Warn("saves go to " + saveDir + ", since the game directory " + Config.GameDir +
+             " cannot take new files; Continue lists the saves of both places");
+    return saveDir;
+}
+
+void TGameMain::ChooseGame(const std::string& folder) {
+    chosenGame_ = Config.GameDir + folder;
+    Display->RequestReset();
+}
+
+void TGameMain::SwitchToChosenGame() {
+    TCommandLine line;
+    line.Words = words_;
+    line.GameDir = chosenGame_;
+    chosenGame_.clear();
+    Config = LoadConfig(line, platform_);
+    *Assets = TAssetLookup(Config.GameDir, Config.RuntimePackagePath, platform_.NameConverter());
+    const std::string saveDir = SaveDirOfGame(true);
+    Session->Save->SetSaveDirectory(saveDir);
+    if (saveDir != Config.GameDir) Session->Save->SetOtherSaveDirs({Config.GameDir});
+    Scenes[KSceneTitle].reset();
+    PrepareGame(*this);
 }
 
 TGameMain::~TGameMain() {
@@ -213,6 +267,14 @@ TLcfgGameState& TGameMain::State() {
 }
 
 TVezSystemGraphic& TGameMain::SystemGraphic() {
+    if (!Session->GameLoaded) {
+        // Before any game (the chooser): the player's own skin.
+        if (!programSkin_) Skin->LoadSystemBitmap(ProgramSystemBitmap());
+        programSkin_ = true;
+        skinLoaded_ = false;
+        return *Skin;
+    }
+    programSkin_ = false;
     const TLcfgSystem& system = System();
     const std::string& name = system.SystemGraphic();
     const std::int32_t background = system.WindowBackground(), font = system.Font();
@@ -248,8 +310,12 @@ void TGameMain::Run() {
             return;
         } catch (const EKandelDrawReset&) {
             // F12: the next pass resets the whole game, over the game's files read
-            // again (an author who edited them sees the change).
-            if (Session->GameLoaded) LoadGameData(*this);
+            // again (an author who edited them sees the change). After the chooser
+            // it starts the chosen game.
+            if (!chosenGame_.empty())
+                SwitchToChosenGame();
+            else if (Session->GameLoaded)
+                LoadGameData(*this);
         }
     }
 }
@@ -355,6 +421,18 @@ int TGameMain::FinishReplay() {
         Report(text);
     }
     return 0;
+}
+
+void TGameMain::TakeScreenshot() {
+    try {
+        const double now = platform_.SaveDayCount(platform_.WallClockMilliseconds());
+        const std::filesystem::path file =
+            WriteScreenshot(Display->Board, ScreenshotFolder(platform_.Environment()),
+                            ScreenshotBaseName(Config.GameFolderName, now));
+        Report("screenshot " + file.string());
+    } catch (const EFileError& e) {
+        Report(std::string("no screenshot: ") + e.what());
+    }
 }
 
 void TGameMain::LeaveFullScreen() noexcept {

@@ -58,6 +58,8 @@ inline constexpr int KMaxLagFrames = 20;
 inline constexpr int KGameFrameRate = 60;
 // Frames that pass after F12 is released before the game starts again.
 inline constexpr int KResetSettleFrames = 20;
+// Game frames per frame shown while the fast-forward key is held.
+inline constexpr int KFastForwardFrames = 4;
 
 class TGameMain : public TSceneHost {
 public:
@@ -86,6 +88,12 @@ public:
     // A message for the player that does not end the game (a save that failed), shown
     // with the game's title.
     void ShowMessage(std::string_view text);
+    // The screenshot key: the board as a PNG in the pictures folder, one line on
+    // stderr naming the file (or saying why there is none).
+    void TakeScreenshot();
+    // Set while a movie plays: its sound is queued frame by frame, so fast-forward
+    // waits until it ends.
+    bool PlayingMovie = false;
 
     // TSceneHost
     TKandelBoard& Board() override { return Display->Board; }
@@ -101,6 +109,12 @@ public:
     // Installs a scene into its slot (the field of each game; tests); it takes the
     // place of the game's own scene of that number.
     void SetScene(std::uint8_t number, std::unique_ptr<TVezScene> scene);
+
+    // The game chooser's choice (a folder in GameDir): the game object takes that game
+    // and starts it at its title. Unwinds like the reset key.
+    [[noreturn]] void ChooseGame(const std::string& folder);
+    // The game chooser runs: the start folder holds games, not a game.
+    bool ChoosingGame() const { return !Config.GameFolders.empty(); }
 
     // The machine the game runs on (movies are opened through it).
     IGamePlatform& Platform() { return platform_; }
@@ -157,14 +171,22 @@ public:
 
 private:
     void StartReplayCheck(const TCommandLine& commandLine);
+    // The save folder of Config's game (the game directory, or where its saves
+    // moved); says once when they moved.
+    std::string SaveDirOfGame(bool report);
+    // The game chosen in the chooser takes the place of the chooser's folder.
+    void SwitchToChosenGame();
 
     IGamePlatform& platform_;
     std::string battleTestWord_;       // the fourth command-line word
+    std::vector<std::string> words_;   // the command line's words
+    std::string chosenGame_;           // the chooser's choice, until the switch
     TScriptedInput* script_ = nullptr; // InputDevice when it is a script
     std::uint64_t presentsSeen_ = 0;   // the display's presents at the last frame's end
     // The system graphic, window background and font the skin shows (none yet before
     // the first use).
     bool skinLoaded_ = false;
+    bool programSkin_ = false; // the skin is the player's own (no game loaded)
     std::string skinName_;
     std::int32_t skinBackground_ = 0, skinFont_ = 0;
 };

@@ -42,6 +42,17 @@ TMovieEnd PlayMovieFile(TGameMain& game, const std::string& path, const TRect& r
     TKandelDraw& display = *game.Display;
     IKandelDrawHost& host = *game.DisplayHost;
     TMovieSoundScope soundScope(*game.Sound);
+    // The movie's sound is queued as its frames go by: it plays at normal speed only.
+    struct TNormalSpeed {
+        TGameMain& Game;
+        explicit TNormalSpeed(TGameMain& g) : Game(g) {
+            Game.PlayingMovie = true;
+            Game.Display->SetFastForward(1);
+        }
+        ~TNormalSpeed() { Game.PlayingMovie = false; }
+        TNormalSpeed(const TNormalSpeed&) = delete;
+        TNormalSpeed& operator=(const TNormalSpeed&) = delete;
+    } normalSpeed(game);
     const double frameMs = 1000.0 / display.FrameRate();
     std::vector<std::int16_t> sound;
     std::uint64_t pictures = 0, decodeMs = 0;

@@ -184,6 +184,8 @@ void LoadGameData(TGameMain& game) {
 
 std::shared_ptr<TGameSession> PrepareGame(TGameMain& game) {
     std::shared_ptr<TGameSession> session = game.Session;
+    // The chooser's folder has no data; the chosen game is prepared when it starts.
+    if (game.ChoosingGame()) return session;
     LoadGameData(game);
     session->Save->Reset();
     session->GameLoaded = true;
