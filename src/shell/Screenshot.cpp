@@ -15,18 +15,37 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The XDG_PICTURES_DIR line of user-dirs.dirs; empty when there is none usable.
-fs::path PicturesFromUserDirs(const fs::path& file, const std::string& home) {
-    std::ifstream in(file);
-    std::string line;
-    for (int lines = 0; lines < 200 && std::getline(in, line); ++lines) {
-        const std::string key = "XDG_PICTURES_DIR=\"";
+// A user-dirs.dirs larger than this is no desktop's, and is not read.
+constexpr std::uintmax_t KMaxUserDirsBytes = 64 * 1024;
+
+std::string ReadSmallFile(const fs::path& file) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    if (ec || size > KMaxUserDirsBytes) return {};
+    std::ifstream in(file, std::ios::binary);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    in.read(text.data(), static_cast<std::streamsize>(size));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+} // namespace
+
+fs::path PicturesDirFromUserDirs(std::string_view text, const std::string& home) {
+    const std::string_view key = "XDG_PICTURES_DIR=\"";
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
         const std::size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line.compare(start, key.size(), key) != 0) continue;
-        const std::size_t open = start + key.size();
-        const std::size_t close = line.find('"', open);
-        if (close == std::string::npos) return {};
-        std::string value = line.substr(open, close - open);
+        if (start == std::string_view::npos || line.substr(start).substr(0, key.size()) != key)
+            continue;
+        line = line.substr(start + key.size());
+        const std::size_t close = line.find('"');
+        if (close == std::string_view::npos) return {};
+        std::string value(line.substr(0, close));
         if (value.starts_with("$HOME")) {
             if (home.empty()) return {};
             value = home + value.substr(5);
@@ -36,8 +55,6 @@ fs::path PicturesFromUserDirs(const fs::path& file, const std::string& home) {
     }
     return {};
 }
-
-} // namespace
 
 fs::path ScreenshotFolder(const TEnvLookup& env) {
     if (auto v = env("XDG_PICTURES_DIR"); v && !v->empty() && v->front() == '/')
@@ -49,7 +66,8 @@ fs::path ScreenshotFolder(const TEnvLookup& env) {
     else if (!home.empty())
         config = fs::path(home) / ".config";
     if (!config.empty())
-        if (fs::path pictures = PicturesFromUserDirs(config / "user-dirs.dirs", home);
+        if (fs::path pictures =
+                PicturesDirFromUserDirs(ReadSmallFile(config / "user-dirs.dirs"), home);
             !pictures.empty())
             return pictures / "kestra";
     if (home.empty()) return {};

@@ -16,6 +16,10 @@ namespace kestra {
 // none of them can be known (no HOME).
 std::filesystem::path ScreenshotFolder(const TEnvLookup& env);
 
+// The folder of the XDG_PICTURES_DIR line of a user-dirs.dirs text ("$HOME/..." or an
+// absolute path in quotes); empty when it has none that can be used.
+std::filesystem::path PicturesDirFromUserDirs(std::string_view text, const std::string& home);
+
 // "<game>-YYYY-MM-DD-hhmmss" for a time given as days since 30 December 1899 with the
 // time of day as the fraction (the platform's save time stamp).
 std::string ScreenshotBaseName(std::string_view game, double dayCount);

@@ -205,6 +205,10 @@ TEST(Screenshot, FolderAndNameFollowTheDesktopsSettings) {
            "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
     EXPECT_EQ(ScreenshotFolder(env({{"HOME", h}})), home.Path() / "Bilder" / "kestra");
     EXPECT_TRUE(ScreenshotFolder(env({})).empty());
+    EXPECT_EQ(PicturesDirFromUserDirs("  XDG_PICTURES_DIR=\"$HOME/P\"", "/h"), fs::path("/h/P"));
+    EXPECT_TRUE(PicturesDirFromUserDirs("XDG_PICTURES_DIR=\"Pictures\"\n", "/h").empty());
+    EXPECT_TRUE(PicturesDirFromUserDirs("XDG_PICTURES_DIR=\"$HOME/P\n", "/h").empty());
+    EXPECT_TRUE(PicturesDirFromUserDirs("XDG_PICTURES_DIR=\"$HOME/P\"", "").empty());
     // 2026-12-09 07:05:12 as a save time stamp.
     const double day = 46365.0 + (7 * 3600 + 5 * 60 + 12) / 86400.0;
     EXPECT_EQ(ScreenshotBaseName("demo", day), "demo-2026-12-09-070512");
