@@ -11,6 +11,7 @@
 #include "scenes/LS_Name.h"
 #include "scenes/LS_SaveFile.h"
 #include "scenes/LS_Shop.h"
+#include "shell/GameCodePage.h"
 #include "shell/GameSetup.h"
 #include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
@@ -48,9 +49,13 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
                             [&platform](const std::filesystem::path& dir) {
                                 return platform.IsWritableDirectory(dir);
                             })),
-      platform_(platform), battleTestWord_(commandLine.Word(4)) {
-    Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath,
-                                            platform.NameConverter());
+      CodePage(ChooseCodePage(Config), platform.TextDecoder()), platform_(platform),
+      battleTestWord_(commandLine.Word(4)) {
+    if (!Config.CodePage && CodePage.Number() != KDefaultCodePage)
+        Report("the game's texts look like code page " + std::to_string(CodePage.Number()) +
+               "; --encoding N or Encoding=N under [game:" + Config.GameFolderName +
+               "] in the config file chooses another");
+    Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath, CodePage);
     Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
                                                 commandLine.Frames);
     const std::int64_t clockStart = platform.WallClockMilliseconds();
@@ -85,8 +90,8 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         ReplayRecorder = std::make_unique<TReplayRecorder>(*commandLine.RecordFile, header);
     }
 
-    DisplayHost =
-        std::make_unique<TScriptedHotKeyHost>(platform.CreateDisplayHost(Config.GameTitle, true));
+    DisplayHost = std::make_unique<TScriptedHotKeyHost>(
+        platform.CreateDisplayHost(CodePage.ToUtf8Lossy(Config.GameTitle), true));
     Display = std::make_unique<TKandelDraw>(*DisplayHost, platform.Headless());
     Display->SetFrameRate(KGameFrameRate);
     Display->SetMaxLag(KMaxLagFrames);
@@ -135,7 +140,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     }
     DisplayHost->Attach(script_);
     Input = std::make_unique<TMultiInput>(*InputDevice);
-    Font = std::make_unique<TGlyphFont>();
+    Font = std::make_unique<TGlyphFont>(CodePage);
     Skin = std::make_unique<TVezSystemGraphic>(*Font, Assets.get());
 
     Session = CreateGameSession(
@@ -366,7 +371,7 @@ void TGameMain::LeaveFullScreen() noexcept {
 }
 
 void TGameMain::ShowMessage(std::string_view text) {
-    platform_.ShowErrorMessage(Config.GameTitle, text);
+    platform_.ShowErrorMessage(CodePage.ToUtf8Lossy(Config.GameTitle), CodePage.Readable(text));
 }
 
 int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
@@ -375,12 +380,13 @@ int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
     std::string title = "Kestra";
     auto fail = [&](std::string_view message) {
         if (game) game->LeaveFullScreen();
-        platform.ShowErrorMessage(title, message);
+        platform.ShowErrorMessage(title,
+                                  game ? game->CodePage.Readable(message) : std::string(message));
         return 1;
     };
     try {
         game = std::make_unique<TGameMain>(commandLine, platform);
-        title = game->Config.GameTitle;
+        title = game->CodePage.ToUtf8Lossy(game->Config.GameTitle);
         if (prepare) prepare(*game);
         game->Run();
         return game->FinishReplay();

@@ -2,7 +2,7 @@
 // The owner of the process-wide objects and the frame loop.
 //
 // Creation order (destruction is the reverse):
-//   start-up configuration and asset lookup,
+//   start-up configuration, the code page of the game's text and asset lookup,
 //   frame recorder (hash log, screenshots, frame limit), replay recorder or checker,
 //   display (its window side from the platform, the 320 x 240 board),
 //   sound (Create, InitMidi, InitWave),
@@ -18,6 +18,7 @@
 //   placeholder scene.
 // Sound is released before anything is destroyed.
 #include "base/AssetLookup.h"
+#include "base/CodePage.h"
 #include "base/Random.h"
 #include "graphics/GR_Font.h"
 #include "graphics/GR_System.h"
@@ -120,6 +121,9 @@ public:
     // Process-wide objects, declared in creation order so that they are
     // destroyed in reverse.
     TGameConfig Config;
+    // The code page of every text of the game (--encoding, the user's config file, else
+    // guessed from the database): lead bytes, glyphs, file names, caption, messages.
+    TCodePage CodePage;
     std::unique_ptr<TAssetLookup> Assets;
     std::int32_t BattleTestTroop = 0;
     std::unique_ptr<TFrameRecorder> Recorder;
