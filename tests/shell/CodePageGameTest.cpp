@@ -1,8 +1,8 @@
 // Games in other code pages than 932: the test game "western" is written in code page
 // 1252 and played by the real game object, with --encoding, with the code page from the
 // user's config file and with the guess; the demo (code page 932) is still guessed 932.
-#include "GoldenPicture.h"
-#include "TestGame.h"
+#include "../GoldenPicture.h"
+#include "../TestGame.h"
 #include "base/CodePage.h"
 #include "shell/GameCodePage.h"
 
@@ -78,9 +78,9 @@ public:
 };
 
 // New game from the title; the map's first event shows four lines of accented text.
-constexpr const char* KNewGameScript = "0\n40 Decide\n41\n";
-constexpr std::uint64_t KMessageShownFrame = 400;
-constexpr std::uint64_t KTitleShownFrame = 39;
+constexpr const char* KNewGameScript = "0\n100 Decide\n101\n";
+constexpr std::uint64_t KMessageShownFrame = 460;
+constexpr std::uint64_t KTitleShownFrame = 95;
 
 TEST(CodePageGame, WesternAccentsDrawWithTheChosenAndWithTheGuessedCodePage) {
     TConfigHome home;
