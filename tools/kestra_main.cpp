@@ -64,8 +64,7 @@ int main(int argc, char** argv) {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         kestra::THeadlessPlatform platform(kestra::platform::AtomicWriteFile,
                                            kestra::platform::OpenFfmpegMovie);
-        platform.SetNameConverter(
-            [](std::string_view name) { return kestra::platform::Cp932ToUtf8(name); });
+        platform.SetTextDecoder(kestra::platform::CodePageToUtf8);
         return kestra::RunGame(commandLine, platform, PrepareGameData);
     }
     kestra::platform::SdlPlatform platform;

@@ -1,6 +1,6 @@
 #include "shell/GameChooser.h"
 
-#include "base/Cp932.h"
+#include "base/CodePage.h"
 #include "base/IniFile.h"
 #include "media/MultiInput.h"
 #include "shell/GameConfig.h"
@@ -16,10 +16,10 @@ constexpr int KListRows = 10;
 constexpr int KListWidth = 288;
 
 // The first characters of text that fit in `columns` half-width columns.
-std::string Clip(std::string_view text, std::size_t columns) {
+std::string Clip(std::string_view text, std::size_t columns, const TCodePage& codePage) {
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t n = Cp932CharLength(text, pos);
+        const std::size_t n = codePage.CharLength(text, pos);
         if (pos + n > columns) break;
         pos += n;
     }
@@ -43,9 +43,10 @@ std::vector<TGameChoice> ReadGameChoices(const std::string& dir,
 void TGameChooserScene::TList::DrawItem(int x, int y, int index) {
     const TGameChoice& game = games_[static_cast<std::size_t>(index)];
     // The title, and the folder in grey at the right.
-    const std::string folder = Clip(game.Folder, 16);
+    const std::string folder = Clip(game.Folder, 16, Game.CodePage);
     const int folderX = ItemWidth - 6 * static_cast<int>(folder.size());
-    DrawText(x, y, false, 0, Clip(game.Title, static_cast<std::size_t>(folderX - 6) / 6));
+    DrawText(x, y, false, 0,
+             Clip(game.Title, static_cast<std::size_t>(folderX - 6) / 6, Game.CodePage));
     DrawText(x + folderX, y, false, 3, folder);
 }
 

@@ -2,6 +2,7 @@
 
 #include "shell/Replay.h"
 
+#include "base/CodePage.h"
 #include "base/IniFile.h"
 
 #include <algorithm>
@@ -98,6 +99,13 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             cl.Frames = ParseNumber<std::uint64_t>(name, value());
         } else if (name == "--input") {
             cl.InputScript = path();
+        } else if (name == "--encoding") {
+            const std::string v = value();
+            cl.CodePage = ParseCodePage(v);
+            if (!cl.CodePage)
+                throw ECommandLineError("--encoding: '" + v +
+                                        "' is not a code page (932, 1252, 1250, 1251, 936, 949 "
+                                        "or 950)");
         } else if (name == "--hash-log") {
             cl.HashLog = path();
         } else if (name == "--record") {
@@ -163,6 +171,10 @@ std::string CommandLineHelp(std::string_view programName) {
            "\n"
            "Options:\n"
            "  --game DIR              the game directory (default: the current directory)\n"
+           "  --encoding N            the code page of the game's text: 932 (Japanese),\n"
+           "                          1252 (Western), 1250 (Central European), 1251\n"
+           "                          (Cyrillic), 936, 950 (Chinese) or 949 (Korean);\n"
+           "                          default: guessed from the game's texts, else 932\n"
            "  --headless              no window, no sound, no waiting between frames\n"
            "  --seed N                seed of the random generator (default: the clock)\n"
            "  --frames N              stop after N frames\n"
@@ -188,7 +200,8 @@ std::string CommandLineHelp(std::string_view programName) {
            "a joystick's stick moves and its buttons decide and cancel.\n"
            "\n"
            "Settings: ~/.config/kestra/config.ini (XDG_CONFIG_HOME moves it), section\n"
-           "[Kestra]: RuntimePackagePath=DIR.\n"
+           "[Kestra]: RuntimePackagePath=DIR; section [game:FOLDER] (FOLDER the game's\n"
+           "folder name): Encoding=N, the game's code page as --encoding gives it.\n"
            "\n"
            "Exit codes: 0 the game ended, 1 an error, 2 a bad command line, 3 a replay\n"
            "whose pictures differ from the recording's.\n"
@@ -214,11 +227,28 @@ TEnvLookup ProcessEnvironment() {
     };
 }
 
-std::string FindRuntimePackagePath(const TEnvLookup& env) {
-    if (auto v = env("KESTRA_RTP"); v && !v->empty()) return WithSlash(*v);
+fs::path UserConfigPath(const TEnvLookup& env) {
     std::string config = XdgDir(env, "XDG_CONFIG_HOME", "/.config");
     if (config.empty()) return {};
-    TIniFile ini = TIniFile::Load(fs::path(config) / "kestra" / "config.ini");
+    return fs::path(config) / "kestra" / "config.ini";
+}
+
+std::optional<int> ConfiguredCodePage(const TEnvLookup& env, std::string_view gameFolderName) {
+    const fs::path path = UserConfigPath(env);
+    if (path.empty()) return std::nullopt;
+    const std::string section = "game:" + std::string(gameFolderName);
+    const auto v = TIniFile::Load(path).Find(section, "Encoding");
+    if (!v) return std::nullopt;
+    if (auto number = ParseCodePage(*v)) return number;
+    throw EFileError(path.string() + ": Encoding=" + *v + " under [" + section +
+                     "] is not a code page (932, 1252, 1250, 1251, 936, 949 or 950)");
+}
+
+std::string FindRuntimePackagePath(const TEnvLookup& env) {
+    if (auto v = env("KESTRA_RTP"); v && !v->empty()) return WithSlash(*v);
+    const fs::path config = UserConfigPath(env);
+    if (config.empty()) return {};
+    TIniFile ini = TIniFile::Load(config);
     auto v = ini.Find("Kestra", "RuntimePackagePath");
     if (!v) v = ini.Find("", "RuntimePackagePath");
     return v ? WithSlash(*v) : std::string();
@@ -406,6 +436,8 @@ TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& en
     c.GameTitle =
         TIniFile::Load(TitleIniPath(c.GameDir)).ReadString("KESTRA", "GameTitle", "Untitled");
     c.RuntimePackagePath = FindRuntimePackagePath(env);
+    c.CodePage =
+        commandLine.CodePage ? commandLine.CodePage : ConfiguredCodePage(env, c.GameFolderName);
     if (!c.FullPackageFlag && c.RuntimePackagePath.empty() && !HasDataBase(absolute)) {
         std::vector<std::string> games = GameFoldersIn(absolute);
         const std::string message = NotAGameMessage(absolute, games);

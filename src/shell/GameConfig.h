@@ -56,6 +56,8 @@ struct TCommandLine {
     std::optional<std::filesystem::path> InputScript;
     std::vector<TScreenshotRequest> Screenshots;
     std::optional<std::filesystem::path> HashLog;
+    // --encoding: the code page of the game's text.
+    std::optional<int> CodePage;
     // Record the play into a replay file; replay one (headless unless ReplayWindow),
     // rewriting its checkpoints when approving; a game whose data differs from the
     // recording's is refused when strict.
@@ -115,6 +117,9 @@ struct TGameConfig {
     bool FullPackageFlag = false;
     bool ExeReadOnly = false;           // the game directory is not writable
     std::string GameTitle = "Untitled"; // bytes in the game's code page
+    // The code page the player chose (--encoding, else Encoding in the game's section of
+    // the user's config file); unset, the game object guesses it from the game's texts.
+    std::optional<int> CodePage;
     // Set when GameDir holds no game but game folders: their names, for the player
     // to choose from (ChooserConfig).
     std::vector<std::string> GameFolders;
@@ -137,6 +142,15 @@ TGameConfig ChooserConfig(const ENotAGame& notAGame);
 // KESTRA_RTP, else RuntimePackagePath in $XDG_CONFIG_HOME/kestra/config.ini
 // (default ~/.config), in section [Kestra] or before any section; "/" appended.
 std::string FindRuntimePackagePath(const TEnvLookup& env);
+
+// The user's config file, $XDG_CONFIG_HOME/kestra/config.ini (default ~/.config);
+// empty when neither XDG_CONFIG_HOME nor HOME is known.
+std::filesystem::path UserConfigPath(const TEnvLookup& env);
+
+// Encoding=N in the section [game:FOLDER] of the user's config file (FOLDER the game's
+// folder name, any ASCII case); nullopt when unset. A value that is not a supported
+// code page raises EFileError naming the file, the section and the value.
+std::optional<int> ConfiguredCodePage(const TEnvLookup& env, std::string_view gameFolderName);
 
 // The ini holding GameTitle: named after the game's Windows executable
 // (Game.exe -> Game.ini, any case) when the directory has one, else KESTRA.ini.

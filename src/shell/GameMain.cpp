@@ -13,6 +13,7 @@
 #include "scenes/LS_SaveFile.h"
 #include "scenes/LS_Shop.h"
 #include "shell/GameChooser.h"
+#include "shell/GameCodePage.h"
 #include "shell/GameSetup.h"
 #include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
@@ -66,10 +67,11 @@ TGameConfig StartConfig(const TCommandLine& commandLine, IGamePlatform& platform
 } // namespace
 
 TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
-    : Config(StartConfig(commandLine, platform)), platform_(platform),
-      battleTestWord_(commandLine.Word(4)), words_(commandLine.Words) {
-    Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath,
-                                            platform.NameConverter());
+    : Config(StartConfig(commandLine, platform)),
+      CodePage(ChooseCodePage(Config), platform.TextDecoder()), platform_(platform),
+      battleTestWord_(commandLine.Word(4)), startLine_(commandLine) {
+    ReportCodePageGuess();
+    Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath, CodePage);
     Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
                                                 commandLine.Frames);
     const std::int64_t clockStart = platform.WallClockMilliseconds();
@@ -98,8 +100,8 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         ReplayRecorder = std::make_unique<TReplayRecorder>(*commandLine.RecordFile, header);
     }
 
-    DisplayHost =
-        std::make_unique<TScriptedHotKeyHost>(platform.CreateDisplayHost(Config.GameTitle, true));
+    DisplayHost = std::make_unique<TScriptedHotKeyHost>(
+        platform.CreateDisplayHost(CodePage.ToUtf8Lossy(Config.GameTitle), true));
     Display = std::make_unique<TKandelDraw>(*DisplayHost, platform.Headless());
     Display->SetFrameRate(KGameFrameRate);
     Display->SetMaxLag(KMaxLagFrames);
@@ -154,7 +156,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     }
     DisplayHost->Attach(script_);
     Input = std::make_unique<TMultiInput>(*InputDevice);
-    Font = std::make_unique<TGlyphFont>();
+    Font = std::make_unique<TGlyphFont>(CodePage);
     Skin = std::make_unique<TVezSystemGraphic>(*Font, Assets.get());
 
     Session = CreateGameSession(
@@ -205,13 +207,26 @@ void TGameMain::ChooseGame(const std::string& folder) {
     Display->RequestReset();
 }
 
+void TGameMain::ReportCodePageGuess() {
+    if (!Config.CodePage && CodePage.Number() != KDefaultCodePage)
+        Report("the game's texts look like code page " + std::to_string(CodePage.Number()) +
+               "; --encoding N or Encoding=N under [game:" + Config.GameFolderName +
+               "] in the config file chooses another");
+}
+
 void TGameMain::SwitchToChosenGame() {
-    TCommandLine line;
-    line.Words = words_;
+    TCommandLine line = startLine_;
     line.GameDir = chosenGame_;
     chosenGame_.clear();
     Config = LoadConfig(line, platform_);
-    *Assets = TAssetLookup(Config.GameDir, Config.RuntimePackagePath, platform_.NameConverter());
+    // The chosen game's code page, and what depends on it: file names, glyphs, the skin.
+    CodePage = TCodePage(ChooseCodePage(Config), platform_.TextDecoder());
+    ReportCodePageGuess();
+    Skin.reset();
+    Font = std::make_unique<TGlyphFont>(CodePage);
+    Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath, CodePage);
+    Skin = std::make_unique<TVezSystemGraphic>(*Font, Assets.get());
+    programSkin_ = skinLoaded_ = false;
     const std::string saveDir = SaveDirOfGame(true);
     Session->Save->SetSaveDirectory(saveDir);
     if (saveDir != Config.GameDir) Session->Save->SetOtherSaveDirs({Config.GameDir});
@@ -444,7 +459,7 @@ void TGameMain::LeaveFullScreen() noexcept {
 }
 
 void TGameMain::ShowMessage(std::string_view text) {
-    platform_.ShowErrorMessage(Config.GameTitle, text);
+    platform_.ShowErrorMessage(CodePage.ToUtf8Lossy(Config.GameTitle), CodePage.Readable(text));
 }
 
 int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
@@ -453,12 +468,13 @@ int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
     std::string title = "Kestra";
     auto fail = [&](std::string_view message) {
         if (game) game->LeaveFullScreen();
-        platform.ShowErrorMessage(title, message);
+        platform.ShowErrorMessage(title,
+                                  game ? game->CodePage.Readable(message) : std::string(message));
         return 1;
     };
     try {
         game = std::make_unique<TGameMain>(commandLine, platform);
-        title = game->Config.GameTitle;
+        title = game->CodePage.ToUtf8Lossy(game->Config.GameTitle);
         if (prepare) prepare(*game);
         game->Run();
         return game->FinishReplay();

@@ -2,7 +2,7 @@
 // The owner of the process-wide objects and the frame loop.
 //
 // Creation order (destruction is the reverse):
-//   start-up configuration and asset lookup,
+//   start-up configuration, the code page of the game's text and asset lookup,
 //   frame recorder (hash log, screenshots, frame limit), replay recorder or checker,
 //   display (its window side from the platform, the 320 x 240 board),
 //   sound (Create, InitMidi, InitWave),
@@ -18,6 +18,7 @@
 //   placeholder scene.
 // Sound is released before anything is destroyed.
 #include "base/AssetLookup.h"
+#include "base/CodePage.h"
 #include "base/Random.h"
 #include "graphics/GR_Font.h"
 #include "graphics/GR_System.h"
@@ -134,6 +135,9 @@ public:
     // Process-wide objects, declared in creation order so that they are
     // destroyed in reverse.
     TGameConfig Config;
+    // The code page of every text of the game (--encoding, the user's config file, else
+    // guessed from the database): lead bytes, glyphs, file names, caption, messages.
+    TCodePage CodePage;
     std::unique_ptr<TAssetLookup> Assets;
     std::int32_t BattleTestTroop = 0;
     std::unique_ptr<TFrameRecorder> Recorder;
@@ -176,10 +180,12 @@ private:
     std::string SaveDirOfGame(bool report);
     // The game chosen in the chooser takes the place of the chooser's folder.
     void SwitchToChosenGame();
+    // One line when the code page was guessed as another than 932.
+    void ReportCodePageGuess();
 
     IGamePlatform& platform_;
     std::string battleTestWord_;       // the fourth command-line word
-    std::vector<std::string> words_;   // the command line's words
+    TCommandLine startLine_;           // the command line (for the chosen game)
     std::string chosenGame_;           // the chooser's choice, until the switch
     TScriptedInput* script_ = nullptr; // InputDevice when it is a script
     std::uint64_t presentsSeen_ = 0;   // the display's presents at the last frame's end

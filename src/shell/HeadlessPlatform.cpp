@@ -41,8 +41,8 @@ std::unique_ptr<ITonica> THeadlessPlatform::CreateTonica() {
 
 void THeadlessPlatform::ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) {
     auto readable = [this](std::string_view s) {
-        if (IsValidUtf8(s) || !converter_) return std::string(s);
-        return converter_(s).value_or(std::string(s));
+        if (IsValidUtf8(s) || !decoder_) return std::string(s);
+        return decoder_(932, s).value_or(std::string(s));
     };
     const std::string title = readable(titleCp932), text = readable(textCp932);
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());

@@ -73,7 +73,7 @@ public:
         : replaceFile_(std::move(replaceFile)), openMovie_(std::move(openMovie)) {}
 
     bool Headless() const override { return true; }
-    std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
+    std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleUtf8,
                                                        bool zoom) override;
     // Nothing held, ever; an input script replaces it.
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
@@ -83,7 +83,7 @@ public:
         return openMovie_(path);
     }
     // Writes "title: text" to stderr; text that is not UTF-8 goes through the
-    // name converter when there is one.
+    // text decoder as code page 932 when there is one.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     // The simulated clock of the display host, from KHeadlessEpochMs.
     std::int64_t WallClockMilliseconds() override;
@@ -93,16 +93,17 @@ public:
                      std::span<const std::uint8_t> bytes) override {
         replaceFile_(path, bytes);
     }
-    TNameConverter NameConverter() override { return converter_; }
+    TCodePageDecoder TextDecoder() override { return decoder_; }
     bool IsWritableDirectory(const std::filesystem::path& dir) override;
     TEnvLookup Environment() override { return ProcessEnvironment(); }
 
-    // Code page 932 names are tried as raw bytes only unless one is given.
-    void SetNameConverter(TNameConverter converter) { converter_ = std::move(converter); }
+    // Text of the double-byte code pages has no UTF-8 form (file names are tried as raw
+    // bytes only) unless one is given.
+    void SetTextDecoder(TCodePageDecoder decoder) { decoder_ = std::move(decoder); }
 
 private:
     double clock_ = 0.0; // simulated milliseconds since KHeadlessEpochMs
-    TNameConverter converter_;
+    TCodePageDecoder decoder_;
     TFileReplacer replaceFile_;
     TMovieOpener openMovie_;
 };

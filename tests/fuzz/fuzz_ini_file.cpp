@@ -1,4 +1,5 @@
 // Settings files come with downloaded games.
+#include "base/CodePage.h"
 #include "base/IniFile.h"
 
 #include <cstddef>
@@ -10,5 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ini.ReadBool("KESTRA", "FullPackageFlag", false);
     (void)ini.ReadString("kestra", "GameTitle", "Untitled");
     (void)ini.ReadInteger("", "x", 7);
+    // The player's config file: a game's code page.
+    if (auto page = ini.Find("game:western", "Encoding")) (void)kestra::ParseCodePage(*page);
     return 0;
 }
