@@ -239,11 +239,11 @@ bool TSettingsStore::Change(const TSettings& changed) {
     current_ = changed;
     if (!writable_) return false;
     bool any = false;
-    for (const auto& [setting, text] : after) {
+    for (const auto& entry : after) {
         const auto old = std::find_if(before.begin(), before.end(),
-                                      [&](const auto& entry) { return entry.first == setting; });
-        if (old != before.end() && old->second == text) continue;
-        document_->Set(setting.Section, setting.Key, text);
+                                      [&entry](const auto& e) { return e.first == entry.first; });
+        if (old != before.end() && old->second == entry.second) continue;
+        document_->Set(entry.first.Section, entry.first.Key, entry.second);
         any = true;
     }
     if (!any) return true;
