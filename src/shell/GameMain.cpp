@@ -10,6 +10,7 @@
 #include "scenes/LS_Menu.h"
 #include "scenes/LS_Name.h"
 #include "scenes/LS_SaveFile.h"
+#include "scenes/LS_Settings.h"
 #include "scenes/LS_Shop.h"
 #include "shell/GameCodePage.h"
 #include "shell/GameSetup.h"
@@ -55,6 +56,19 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         Report("the game's texts look like code page " + std::to_string(CodePage.Number()) +
                "; --encoding N or Encoding=N under [game:" + Config.GameFolderName +
                "] in the config file chooses another");
+    Settings = std::make_unique<TSettingsStore>(
+        UserConfigPath(platform.Environment()), commandLine,
+        [&platform](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+            platform.ReplaceFile(path, bytes);
+        });
+    if (commandLine.Replay || commandLine.RecordFile) {
+        // A replay reads the keys as the recording did: both use the default bindings,
+        // and a replay writes no settings.
+        if (Settings->KeepDefaultBindings() && commandLine.RecordFile)
+            Warn("the recording uses the default keys; the key bindings of " +
+                 Settings->Path().string() + " are not used while recording");
+        if (commandLine.Replay) Settings->SetReadOnly();
+    }
     Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath, CodePage);
     Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
                                                 commandLine.Frames);
@@ -95,8 +109,12 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Display = std::make_unique<TKandelDraw>(*DisplayHost, platform.Headless());
     Display->SetFrameRate(KGameFrameRate);
     Display->SetMaxLag(KMaxLagFrames);
-    Display->SetScreenZoom(true);
-    Display->SetFullScreen(!Config.WindowMode && !platform.Headless());
+    // Without a setting: zoomed, and full screen unless the word "Window" is given.
+    const TSettings& settings = Settings->Current();
+    Display->SetWindowScale(settings.Scale);
+    Display->SetFit(settings.Fit);
+    Display->SetFullScreen(settings.FullScreen.value_or(!Config.WindowMode) &&
+                           !platform.Headless());
     Display->OnFrame = [this](std::uint64_t frame) {
         if (Sound) Sound->AdvanceFrame();
         // A frame the loop skipped to catch up leaves the board as it was.
@@ -112,6 +130,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Sound->Create();
     Sound->InitMidi();
     Sound->InitWave();
+    Sound->SetPlayerVolumes(settings.MusicVolume, settings.SoundVolume);
 
     RandomGenerator = std::make_unique<TRandom>(seed);
 
@@ -140,6 +159,8 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     }
     DisplayHost->Attach(script_);
     Input = std::make_unique<TMultiInput>(*InputDevice);
+    Settings->ApplyTo(*Input);
+    DisplayHost->BindHotKeys(settings.HotKeys);
     Font = std::make_unique<TGlyphFont>(CodePage);
     Skin = std::make_unique<TVezSystemGraphic>(*Font, Assets.get());
 
@@ -168,6 +189,19 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Debug = std::make_unique<TVezDebugScene>(*this);
     Placeholder =
         std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
+    SettingsScreen = std::make_unique<TVezSettingsScreen>(*this);
+}
+
+void TGameMain::ApplySettings(const TSettings& before) {
+    const TSettings& settings = Settings->Current();
+    // The screen follows only what changed: F4 and F5 of the run stay as they were.
+    if (settings.FullScreen != before.FullScreen && settings.FullScreen)
+        Display->SetFullScreen(*settings.FullScreen);
+    if (settings.Scale != before.Scale) Display->SetWindowScale(settings.Scale);
+    if (settings.Fit != before.Fit) Display->SetFit(settings.Fit);
+    Sound->SetPlayerVolumes(settings.MusicVolume, settings.SoundVolume);
+    Settings->ApplyTo(*Input);
+    DisplayHost->BindHotKeys(settings.HotKeys);
 }
 
 TGameMain::~TGameMain() {
@@ -272,6 +306,11 @@ void TGameMain::KandelDrawMain() {
         system.FrameCount =
             static_cast<std::int32_t>(static_cast<std::uint32_t>(system.FrameCount) + 1U);
         Input->Update();
+        // The settings stop the game where it is; it goes on from there afterwards.
+        if (Session->GameLoaded && Input->HotKeyPressed(THotKey::Settings)) {
+            SettingsScreen->Run();
+            continue;
+        }
         SceneFor(scene).Update();
         // A new scene starts at once: no drawing and no wait for the old one.
         if (system.Scene != scene) continue;
@@ -304,7 +343,7 @@ void TGameMain::ResetGame() {
     Placeholder->Reset();
     // The screen stays black while F12 is held.
     Input->Update();
-    while (InputDevice->FunctionKeyDown(12)) {
+    while (Input->HotKeyDown(THotKey::Reset)) {
         Display->WaitFrame();
         Input->Update();
     }
