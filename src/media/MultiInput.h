@@ -2,8 +2,8 @@
 // Logical buttons: the keyboard, the first joystick, gamepads and the mouse buttons
 // turned into one 16-bit set per frame (held, newly pressed, pressed with key
 // repeat) and one walking direction; and the player's hot keys.
-#include "media/HotKeys.h"
 #include "media/InputDevice.h"
+#include "media/KeyBindings.h"
 
 #include <array>
 #include <cstdint>
@@ -48,31 +48,35 @@ public:
     int Direction = 0;          // 0 none, 2 down, 4 left, 6 right, 8 up
     int RepeatInterval = 4;     // frames, used within 1..100000
     TKeyTable KeyTable = KDefaultKeyTable;
+    // The program's own keys and the joystick buttons of Decide, Cancel and the menu.
+    THotKeyBindings HotKeys = DefaultHotKeys();
+    TJoystickBindings JoystickButtons;
+    // The last sample the buttons came from (the settings screen reads raw keys).
+    TInputSample LastSample;
+
+    // A hot key's key is down now, or went down in the interval of the last Update.
+    bool HotKeyDown(THotKey key) const;
+    bool HotKeyPressed(THotKey key) const;
 
     // Joystick thresholds: a direction counts when the axis is strictly beyond them.
     // A gamepad's left stick uses them too.
     int JoystickLeft = 0, JoystickRight = 0, JoystickTop = 0, JoystickBottom = 0;
     bool JoystickDisabled = false;
 
-    // The hot keys' keys; HotKeyHeld answers for the last update.
-    THotKeyTable HotKeys = KDefaultHotKeys;
-    bool HotKeyHeld(THotKey key) const { return (hotHeld_ >> static_cast<unsigned>(key)) & 1u; }
     // Whether the hot key went down in any update since the last call for it.
     bool TakeHotKeyPress(THotKey key);
 
 private:
     std::uint16_t KeyBits(TKeySet keys) const;
-    static std::uint16_t JoystickButtonBits(std::uint32_t buttons);
+    std::uint16_t JoystickButtonBits(std::uint32_t buttons) const;
     // A gamepad: south decides, east and Start cancel, the D-pad moves.
     static std::uint16_t PadButtonBits(TPadButtons buttons);
-    void UpdateHotKeys(const TInputSample& sample);
 
     IInputDevice& device_;
     std::uint16_t polled_ = 0;
     bool lastAxisHorizontal_ = false;
     int repeatButton_ = 0;
     int repeatCounter_ = 0;
-    std::uint32_t hotHeld_ = 0;
     std::uint32_t hotPressed_ = 0; // since taken
 };
 

@@ -43,8 +43,8 @@ public:
     bool IsApplicationActive() override { return host_->IsApplicationActive(); }
     void WaitForMessage() override { host_->WaitForMessage(); }
     void Present(const TKandelBoard& board) override { host_->Present(board); }
-    void ApplyScreenMode(bool fullScreen, bool zoom) override {
-        host_->ApplyScreenMode(fullScreen, zoom);
+    void ApplyScreenMode(bool fullScreen, int scale, bool fit) override {
+        host_->ApplyScreenMode(fullScreen, scale, fit);
     }
     THotKeys TakeHotKeys() override { return host_->TakeHotKeys(); }
 

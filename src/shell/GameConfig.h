@@ -39,6 +39,12 @@ public:
 
 struct TReplayFile;
 
+// A setting given on the command line for this run only: its place in the settings
+// file and the option that gave it (for messages).
+struct TSettingOverride {
+    std::string Section, Key, Value, Option;
+};
+
 struct TScreenshotRequest {
     std::uint64_t Frame = 0;
     std::filesystem::path Path;
@@ -70,6 +76,7 @@ struct TCommandLine {
     std::shared_ptr<const TReplayFile> Replay;
     bool Help = false;
     bool Version = false;
+    std::vector<TSettingOverride> SettingOverrides;
 
     // The i-th word (1-based); a missing word is the empty string.
     std::string Word(std::size_t i) const;
@@ -84,7 +91,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 // its length; headless unless --window. Raises what reading the replay raises, and
 // ECommandLineError for options that make no sense with it.
 void LoadReplay(TCommandLine& commandLine);
-std::string CommandLineHelp(std::string_view programName);
+// The help text; configPath is the settings file of this user.
+std::string CommandLineHelp(std::string_view programName, const std::string& configPath);
 
 // A single word that names a directory ("kestra path/to/game") becomes the game
 // directory when no --game is given; the words then start empty.

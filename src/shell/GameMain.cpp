@@ -11,6 +11,7 @@
 #include "scenes/LS_Menu.h"
 #include "scenes/LS_Name.h"
 #include "scenes/LS_SaveFile.h"
+#include "scenes/LS_Settings.h"
 #include "scenes/LS_Shop.h"
 #include "shell/GameChooser.h"
 #include "shell/GameCodePage.h"
@@ -71,6 +72,19 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
       CodePage(ChooseCodePage(Config), platform.TextDecoder()), platform_(platform),
       battleTestWord_(commandLine.Word(4)), startLine_(commandLine) {
     ReportCodePageGuess();
+    Settings = std::make_unique<TSettingsStore>(
+        UserConfigPath(platform.Environment()), commandLine,
+        [&platform](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+            platform.ReplaceFile(path, bytes);
+        });
+    if (commandLine.Replay || commandLine.RecordFile) {
+        // A replay reads the keys as the recording did: both use the default bindings,
+        // and a replay writes no settings.
+        if (Settings->KeepDefaultBindings() && commandLine.RecordFile)
+            Warn("the recording uses the default keys; the key bindings of " +
+                 Settings->Path().string() + " are not used while recording");
+        if (commandLine.Replay) Settings->SetReadOnly();
+    }
     Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath, CodePage);
     Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
                                                 commandLine.Frames);
@@ -105,8 +119,12 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Display = std::make_unique<TKandelDraw>(*DisplayHost, platform.Headless());
     Display->SetFrameRate(KGameFrameRate);
     Display->SetMaxLag(KMaxLagFrames);
-    Display->SetScreenZoom(true);
-    Display->SetFullScreen(!Config.WindowMode && !platform.Headless());
+    // Without a setting: zoomed, and full screen unless the word "Window" is given.
+    const TSettings& settings = Settings->Current();
+    Display->SetWindowScale(settings.Scale);
+    Display->SetFit(settings.Fit);
+    Display->SetFullScreen(settings.FullScreen.value_or(!Config.WindowMode) &&
+                           !platform.Headless());
     Display->OnFrame = [this](std::uint64_t frame) {
         if (Sound) Sound->AdvanceFrame();
         // A frame the loop skipped to catch up leaves the board as it was.
@@ -118,7 +136,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
             // The player's keys: the picture of this frame, and the speed from here on.
             if (Input->TakeHotKeyPress(THotKey::Screenshot)) TakeScreenshot();
             Display->SetFastForward(
-                Input->HotKeyHeld(THotKey::FastForward) && !PlayingMovie ? KFastForwardFrames : 1);
+                Input->HotKeyDown(THotKey::FastForward) && !PlayingMovie ? KFastForwardFrames : 1);
         }
         if (Recorder->Record(frame, Display->Board)) throw EKandelDrawAbort();
     };
@@ -128,6 +146,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Sound->Create();
     Sound->InitMidi();
     Sound->InitWave();
+    Sound->SetPlayerVolumes(settings.MusicVolume, settings.SoundVolume);
 
     RandomGenerator = std::make_unique<TRandom>(seed);
 
@@ -156,6 +175,8 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     }
     DisplayHost->Attach(script_);
     Input = std::make_unique<TMultiInput>(*InputDevice);
+    Settings->ApplyTo(*Input);
+    DisplayHost->BindHotKeys(settings.HotKeys);
     Font = std::make_unique<TGlyphFont>(CodePage);
     Skin = std::make_unique<TVezSystemGraphic>(*Font, Assets.get());
 
@@ -185,6 +206,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     if (ChoosingGame())
         SetScene(KSceneTitle, std::make_unique<TGameChooserScene>(
                                   *this, ReadGameChoices(Config.GameDir, Config.GameFolders)));
+    SettingsScreen = std::make_unique<TVezSettingsScreen>(*this);
 }
 
 std::string TGameMain::SaveDirOfGame(bool report) {
@@ -232,6 +254,18 @@ void TGameMain::SwitchToChosenGame() {
     if (saveDir != Config.GameDir) Session->Save->SetOtherSaveDirs({Config.GameDir});
     Scenes[KSceneTitle].reset();
     PrepareGame(*this);
+}
+
+void TGameMain::ApplySettings(const TSettings& before) {
+    const TSettings& settings = Settings->Current();
+    // The screen follows only what changed: F4 and F5 of the run stay as they were.
+    if (settings.FullScreen != before.FullScreen && settings.FullScreen)
+        Display->SetFullScreen(*settings.FullScreen);
+    if (settings.Scale != before.Scale) Display->SetWindowScale(settings.Scale);
+    if (settings.Fit != before.Fit) Display->SetFit(settings.Fit);
+    Sound->SetPlayerVolumes(settings.MusicVolume, settings.SoundVolume);
+    Settings->ApplyTo(*Input);
+    DisplayHost->BindHotKeys(settings.HotKeys);
 }
 
 TGameMain::~TGameMain() {
@@ -348,6 +382,11 @@ void TGameMain::KandelDrawMain() {
         system.FrameCount =
             static_cast<std::int32_t>(static_cast<std::uint32_t>(system.FrameCount) + 1U);
         Input->Update();
+        // The settings stop the game where it is; it goes on from there afterwards.
+        if (Session->GameLoaded && Input->HotKeyPressed(THotKey::Settings)) {
+            SettingsScreen->Run();
+            continue;
+        }
         SceneFor(scene).Update();
         // A new scene starts at once: no drawing and no wait for the old one.
         if (system.Scene != scene) continue;
@@ -380,7 +419,7 @@ void TGameMain::ResetGame() {
     Placeholder->Reset();
     // The screen stays black while F12 is held.
     Input->Update();
-    while (InputDevice->FunctionKeyDown(12)) {
+    while (Input->HotKeyDown(THotKey::Reset)) {
         Display->WaitFrame();
         Input->Update();
     }

@@ -16,13 +16,19 @@ THotKeys TScriptedHotKeyHost::TakeHotKeys() {
     if (script_) {
         // Each press acts once, however many pumps follow it.
         const std::uint16_t presses = script_->TakeFunctionKeyPresses();
+        const TKeySet keyPresses = script_->TakeKeyPresses();
+        auto pressed = [&](THotKey hotKey) {
+            const TBoundKey key = keys_[static_cast<std::size_t>(hotKey)];
+            return key.Function != 0 ? (presses >> key.Function & 1u) != 0
+                                     : (keyPresses & KeyBit(key.Key)) != 0;
+        };
         if (resetFromScriptOnly_) {
-            keys.Reset = (presses >> 12 & 1u) != 0;
+            keys.Reset = pressed(THotKey::Reset);
             return keys;
         }
-        keys.ToggleScreenMode |= (presses >> 4 & 1u) != 0;
-        keys.ToggleZoom |= (presses >> 5 & 1u) != 0;
-        keys.Reset |= (presses >> 12 & 1u) != 0;
+        keys.ToggleScreenMode |= pressed(THotKey::FullScreen);
+        keys.ToggleZoom |= pressed(THotKey::Zoom);
+        keys.Reset |= pressed(THotKey::Reset);
     }
     return keys;
 }

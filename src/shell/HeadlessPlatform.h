@@ -31,9 +31,9 @@ private:
     double& clock_;
 };
 
-// Hot keys from an input script: F4, F5 and F12 act when the script presses them,
-// at the first message pump after the input update that saw the press (also when
-// more updates came in between). Other hosts' hot keys pass through unchanged.
+// Hot keys from an input script: F4, F5 and F12 (or the keys bound to them) act when the script
+// presses them, at the first message pump after the input update that saw the press (also when more
+// updates came in between). Other hosts' hot keys pass through unchanged.
 class TScriptedHotKeyHost : public IKandelDrawHost {
 public:
     explicit TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner);
@@ -50,10 +50,14 @@ public:
     bool IsApplicationActive() override { return inner_->IsApplicationActive(); }
     void WaitForMessage() override { inner_->WaitForMessage(); }
     void Present(const TKandelBoard& board) override { inner_->Present(board); }
-    void ApplyScreenMode(bool fullScreen, bool zoom) override {
-        inner_->ApplyScreenMode(fullScreen, zoom);
+    void ApplyScreenMode(bool fullScreen, int scale, bool fit) override {
+        inner_->ApplyScreenMode(fullScreen, scale, fit);
     }
     THotKeys TakeHotKeys() override;
+    void BindHotKeys(const THotKeyBindings& keys) override {
+        keys_ = keys;
+        inner_->BindHotKeys(keys);
+    }
     void AdvanceClock(double ms) override { inner_->AdvanceClock(ms); }
 
     IKandelDrawHost& Inner() { return *inner_; }
@@ -62,6 +66,7 @@ private:
     std::unique_ptr<IKandelDrawHost> inner_;
     TScriptedInput* script_ = nullptr;
     bool resetFromScriptOnly_ = false;
+    THotKeyBindings keys_ = DefaultHotKeys();
 };
 
 class THeadlessPlatform : public IGamePlatform {
