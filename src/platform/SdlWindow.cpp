@@ -17,7 +17,8 @@ namespace {
 int RenderDriverIndex(const char* name) {
     for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
         SDL_RendererInfo info{};
-        if (SDL_GetRenderDriverInfo(i, &info) == 0 && info.name && std::strcmp(info.name, name) == 0)
+        if (SDL_GetRenderDriverInfo(i, &info) == 0 && info.name &&
+            std::strcmp(info.name, name) == 0)
             return i;
     }
     return -1;
@@ -163,8 +164,7 @@ SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoome
         if (software >= 0) {
             SDL_DestroyRenderer(impl_->renderer);
             impl_->renderer = SDL_CreateRenderer(impl_->window, software, 0);
-            if (!impl_->renderer)
-                impl_->renderer = SDL_CreateRenderer(impl_->window, -1, 0);
+            if (!impl_->renderer) impl_->renderer = SDL_CreateRenderer(impl_->window, -1, 0);
             if (!impl_->renderer)
                 throw std::runtime_error(std::string("cannot create a renderer: ") +
                                          SDL_GetError());
