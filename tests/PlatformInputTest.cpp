@@ -134,9 +134,32 @@ TEST(PlatformInput, WindowModesAndPresentOnTheDummyDriver) {
     platform::SdlFrameHost host(window);
     TKandelBoard board;
     board.SetSize(320, 240);
-    host.ApplyScreenMode(false, false);
+    host.ApplyScreenMode(false, 1, false);
     host.Present(board);
-    host.ApplyScreenMode(false, true);
+    host.ApplyScreenMode(false, 2, false);
     host.Present(board);
     EXPECT_FALSE(window.FullScreen());
+}
+
+// Hot keys follow their bindings: FullScreen on Tab, Zoom on F7; F4 and F5 then do nothing.
+TEST(PlatformInput, HotKeysFollowTheirBindings) {
+    platform::SdlWindow window("bound hot keys", 320, 240, false);
+    platform::SdlFrameHost host(window);
+    THotKeyBindings keys = DefaultHotKeys();
+    keys[static_cast<int>(THotKey::FullScreen)] = TableKey(TKeyCode::Tab);
+    keys[static_cast<int>(THotKey::Zoom)] = FunctionKey(7);
+    host.BindHotKeys(keys);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_F4);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_F5);
+    host.PumpMessages();
+    THotKeys taken = host.TakeHotKeys();
+    EXPECT_FALSE(taken.ToggleScreenMode);
+    EXPECT_FALSE(taken.ToggleZoom);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_TAB);
+    PushKey(SDL_KEYDOWN, SDL_SCANCODE_F7);
+    host.PumpMessages();
+    taken = host.TakeHotKeys();
+    EXPECT_TRUE(taken.ToggleScreenMode);
+    EXPECT_TRUE(taken.ToggleZoom);
+    EXPECT_TRUE(host.TakeHotKeys().Reset == false);
 }

@@ -130,6 +130,15 @@ public:
         if (DiskFull) throw EFileError(path.filename().string() + ": disk full");
         THeadlessPlatform::ReplaceFile(path, bytes);
     }
+    // The process environment, but for the settings file's folder: each test game has
+    // its own, so the developer's settings never reach a test.
+    TEnvLookup Environment() override {
+        return [home = ConfigHome](const std::string& name) -> std::optional<std::string> {
+            if (name == "XDG_CONFIG_HOME") return home.string();
+            return ProcessEnvironment()(name);
+        };
+    }
+    std::filesystem::path ConfigHome = "/nonexistent/kestra-test-config";
     TRecordingTonica* Sound = nullptr; // the game's device once the game is built
     std::vector<std::string> Messages;
     bool DiskFull = false;
@@ -151,6 +160,7 @@ public:
                      std::vector<std::string> words = {"TestPlay"}) {
         Game.reset();
         Platform = MakePlatform ? MakePlatform() : std::make_unique<TTestPlatform>();
+        Platform->ConfigHome = ConfigHome.Path();
         TCommandLine line;
         line.Words = std::move(words);
         line.GameDir = Dir.Path();
@@ -186,6 +196,19 @@ public:
     }
 
     TempDir Dir;
+    // $XDG_CONFIG_HOME of the game's runs: the settings file is kestra/config.ini in it.
+    TempDir ConfigHome;
+    std::filesystem::path SettingsFile() const {
+        return ConfigHome.Path() / "kestra" / "config.ini";
+    }
+    void WriteSettings(const std::string& text) const {
+        std::filesystem::create_directories(SettingsFile().parent_path());
+        std::ofstream(SettingsFile(), std::ios::binary) << text;
+    }
+    std::string ReadSettings() const {
+        std::ifstream in(SettingsFile(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
     // Makes the platform of the next Start (a plain TTestPlatform when empty).
     std::function<std::unique_ptr<TTestPlatform>()> MakePlatform;
     // The sound effects and fades of the game built last.

@@ -15,7 +15,7 @@
 
 #include "DataJson.h"
 #include "ToolCommands.h"
-#include "base/Cp932.h"
+#include "base/CodePage.h"
 #include "base/Errors.h"
 #include "base/Json.h"
 #include "data/DataBase.h"
@@ -72,6 +72,8 @@ constexpr std::int32_t KMoveNameCount = static_cast<std::int32_t>(std::size(KMov
 
 struct TContext {
     std::string File;
+    // The code page texts are packed into ("codePage" at the top of the JSON).
+    int CodePage = 932;
 };
 
 // ---- text ----
@@ -154,13 +156,16 @@ std::string GameTextToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::optional<std::string> Utf8ToGameText(const std::string& text, std::string* problem) {
+std::optional<std::string> Utf8ToGameText(const std::string& text, std::string* problem,
+                                          int codePage) {
     std::string out, run;
     auto flush = [&]() -> bool {
         if (run.empty()) return true;
-        auto bytes = platform::Utf8ToCp932(run);
+        auto bytes = platform::Utf8ToCodePage(codePage, run);
         if (!bytes) {
-            if (problem) *problem = "text \"" + run + "\" has characters code page 932 lacks";
+            if (problem)
+                *problem = "text \"" + run + "\" has characters code page " +
+                           std::to_string(codePage) + " lacks";
             return false;
         }
         out += *bytes;
@@ -473,7 +478,7 @@ std::int64_t WantInt(const TContext& cx, const TJson& v, const std::string& path
 std::string WantText(const TContext& cx, const TJson& v, const std::string& path) {
     if (!v.IsString()) Fail(cx.File, path, "expected a string");
     std::string problem;
-    auto bytes = Utf8ToGameText(v.AsString(), &problem);
+    auto bytes = Utf8ToGameText(v.AsString(), &problem, cx.CodePage);
     if (!bytes) Fail(cx.File, path, problem);
     return *bytes;
 }
@@ -808,7 +813,8 @@ void RecordFromJson(const TContext& cx, const TJson& obj, const std::string& pat
     for (const auto& m : obj.Members()) {
         if (std::find(v.Used.begin(), v.Used.end(), m.first) != v.Used.end()) continue;
         if (m.first == "unknownChunks" || (isItem && m.first == "id") ||
-            (depth == 0 && m.first == "kind") || (isMap && m.first == "legend"))
+            (depth == 0 && (m.first == "kind" || m.first == "codePage")) ||
+            (isMap && m.first == "legend"))
             continue;
         Fail(cx.File, path + "." + m.first, "unknown field");
     }
@@ -925,11 +931,16 @@ TJson DumpFile(const std::string& path) {
 }
 
 std::vector<std::uint8_t> PackJson(const TJson& doc, const std::string& source) {
-    TContext cx{source};
+    TContext cx{source, 932};
     if (!doc.IsObject()) Fail(source, "$", "expected an object");
     const TJson* kind = doc.Find("kind");
     if (kind == nullptr || !kind->IsString())
         Fail(source, "$.kind", "missing: \"database\", \"map tree\", \"map\" or \"save\"");
+    if (const TJson* page = doc.Find("codePage")) {
+        cx.CodePage = static_cast<int>(WantInt(cx, *page, "$.codePage", 0, 9999));
+        if (!IsSupportedCodePage(cx.CodePage))
+            Fail(source, "$.codePage", "not a code page (932, 1252, 1250, 1251, 936, 949, 950)");
+    }
     if (kind->AsString() == "save") {
         auto save = std::make_unique<TSaveFileImage>();
         RecordFromJson(cx, doc, "$", *save, 0);
@@ -957,8 +968,8 @@ std::vector<std::uint8_t> PackJson(const TJson& doc, const std::string& source) 
     if (kind->AsString() == "map tree") {
         TVezMapTree tree;
         for (const auto& m : doc.Members())
-            if (m.first != "kind" && m.first != "maps" && m.first != "displayOrder" &&
-                m.first != "selectedMap" && m.first != "start")
+            if (m.first != "kind" && m.first != "codePage" && m.first != "maps" &&
+                m.first != "displayOrder" && m.first != "selectedMap" && m.first != "start")
                 Fail(source, "$." + m.first, "unknown field");
         if (const TJson* maps = doc.Find("maps")) ListFromJson(cx, *maps, "$.maps", tree, 0);
         if (const TJson* order = doc.Find("displayOrder")) {

@@ -8,6 +8,7 @@
 #include "shell/GameMain.h"
 #include "shell/GameSetup.h"
 #include "shell/HeadlessPlatform.h"
+#include "shell/Settings.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (commandLine.Help) {
-        std::fputs(kestra::CommandLineHelp("kestra").c_str(), stdout);
+        std::fputs(kestra::CommandLineHelp(
+                       "kestra", kestra::UserConfigPath(kestra::ProcessEnvironment()).string())
+                       .c_str(),
+                   stdout);
         return 0;
     }
     if (commandLine.Version) {
@@ -64,8 +68,7 @@ int main(int argc, char** argv) {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         kestra::THeadlessPlatform platform(kestra::platform::AtomicWriteFile,
                                            kestra::platform::OpenFfmpegMovie);
-        platform.SetNameConverter(
-            [](std::string_view name) { return kestra::platform::Cp932ToUtf8(name); });
+        platform.SetTextDecoder(kestra::platform::CodePageToUtf8);
         return kestra::RunGame(commandLine, platform, PrepareGameData);
     }
     kestra::platform::SdlPlatform platform;

@@ -13,13 +13,13 @@ char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Whether a directory entry names the same file as a wanted name. In code page 932
-// names the trail byte of a double-byte character can look like an ASCII letter;
-// it must match exactly.
-bool SameName(std::string_view entry, std::string_view wanted, bool cp932) {
+// Whether a directory entry names the same file as a wanted name. In the raw bytes of
+// a double-byte code page the trail byte of a character can look like an ASCII letter;
+// it must match exactly. page is null for UTF-8 names.
+bool SameName(std::string_view entry, std::string_view wanted, const TCodePage* page) {
     if (entry.size() != wanted.size()) return false;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (cp932 && IsCp932LeadByte(static_cast<unsigned char>(wanted[i])) &&
+        if (page && page->IsLeadByte(static_cast<unsigned char>(wanted[i])) &&
             i + 1 < wanted.size()) {
             if (entry[i] != wanted[i] || entry[i + 1] != wanted[i + 1]) return false;
             ++i;
@@ -31,12 +31,12 @@ bool SameName(std::string_view entry, std::string_view wanted, bool cp932) {
 }
 
 // Splits a name at "\" and "/"; nullopt when a component is empty, "." or "..".
-std::optional<std::vector<std::string>> SplitName(std::string_view name, bool cp932) {
+std::optional<std::vector<std::string>> SplitName(std::string_view name, const TCodePage* page) {
     std::vector<std::string> parts(1);
     for (std::size_t i = 0; i < name.size(); ++i) {
         char c = name[i];
         if (c == '\0') return std::nullopt;
-        if (cp932 && IsCp932LeadByte(static_cast<unsigned char>(c)) && i + 1 < name.size()) {
+        if (page && page->IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < name.size()) {
             parts.back() += c;
             parts.back() += name[++i];
             continue;
@@ -53,9 +53,8 @@ std::optional<std::vector<std::string>> SplitName(std::string_view name, bool cp
 
 } // namespace
 
-TAssetLookup::TAssetLookup(std::string gameDir, std::string packageDir, TNameConverter toUtf8)
-    : gameDir_(std::move(gameDir)), packageDir_(std::move(packageDir)), toUtf8_(std::move(toUtf8)) {
-}
+TAssetLookup::TAssetLookup(std::string gameDir, std::string packageDir, const TCodePage& codePage)
+    : gameDir_(std::move(gameDir)), packageDir_(std::move(packageDir)), codePage_(codePage) {}
 
 const std::vector<std::string>& TAssetLookup::Listing(const std::string& dir) {
     std::error_code ec;
@@ -75,7 +74,7 @@ const std::vector<std::string>& TAssetLookup::Listing(const std::string& dir) {
 }
 
 std::optional<std::string> TAssetLookup::FindEntry(const std::string& dir, std::string_view name,
-                                                   bool cp932, bool wantDirectory) {
+                                                   bool raw, bool wantDirectory) {
     std::error_code ec;
     auto fits = [&](const std::string& entry) {
         fs::path p = fs::path(dir) / entry;
@@ -84,19 +83,19 @@ std::optional<std::string> TAssetLookup::FindEntry(const std::string& dir, std::
     std::string exact(name);
     if (fits(exact)) return exact;
     for (const std::string& entry : Listing(dir))
-        if (SameName(entry, name, cp932) && fits(entry)) return entry;
+        if (SameName(entry, name, raw ? &codePage_ : nullptr) && fits(entry)) return entry;
     return std::nullopt;
 }
 
 std::optional<fs::path> TAssetLookup::Resolve(const std::string& root, std::string_view folder,
                                               const std::vector<std::string>& components,
-                                              bool cp932) {
+                                              bool raw) {
     auto folderName = FindEntry(root, folder, false, true);
     if (!folderName) return std::nullopt;
     std::string dir = root + *folderName;
     for (std::size_t i = 0; i < components.size(); ++i) {
         bool last = i + 1 == components.size();
-        auto entry = FindEntry(dir, components[i], cp932, !last);
+        auto entry = FindEntry(dir, components[i], raw, !last);
         if (!entry) return std::nullopt;
         dir += "/" + *entry;
     }
@@ -110,13 +109,12 @@ std::optional<fs::path> TAssetLookup::FindAssetFile(std::string_view baseName,
     // The UTF-8 spelling first, then the raw bytes.
     struct Spelling {
         std::vector<std::string> Components;
-        bool Cp932;
+        bool Raw;
     };
     std::vector<Spelling> spellings;
-    if (toUtf8_)
-        if (auto utf8 = toUtf8_(baseName); utf8 && *utf8 != baseName)
-            if (auto parts = SplitName(*utf8, false)) spellings.push_back({*parts, false});
-    if (auto parts = SplitName(baseName, true)) spellings.push_back({*parts, true});
+    if (auto utf8 = codePage_.ToUtf8(baseName); utf8 && *utf8 != baseName)
+        if (auto parts = SplitName(*utf8, nullptr)) spellings.push_back({*parts, false});
+    if (auto parts = SplitName(baseName, &codePage_)) spellings.push_back({*parts, true});
     if (spellings.empty()) return std::nullopt;
 
     for (const std::string* root : {&gameDir_, &packageDir_}) {
@@ -125,14 +123,14 @@ std::optional<fs::path> TAssetLookup::FindAssetFile(std::string_view baseName,
             for (Spelling s : spellings) {
                 s.Components.back() += ".";
                 s.Components.back() += ext;
-                if (auto found = Resolve(*root, folder, s.Components, s.Cp932)) return found;
+                if (auto found = Resolve(*root, folder, s.Components, s.Raw)) return found;
             }
     }
     return std::nullopt;
 }
 
 std::optional<fs::path> TAssetLookup::FindGameFile(std::string_view name) {
-    auto parts = SplitName(name, false);
+    auto parts = SplitName(name, nullptr);
     if (!parts || parts->size() != 1) return std::nullopt;
     auto entry = FindEntry(gameDir_, name, false, false);
     if (!entry) return std::nullopt;

@@ -1,8 +1,8 @@
 #pragma once
 // Finding the files that game data names: asset folders of the game directory
 // first, then of the runtime package; names match without regard to ASCII case,
-// and names in code page 932 are tried converted to UTF-8 and as raw bytes.
-#include "base/Cp932.h"
+// and names in the game's code page are tried converted to UTF-8 and as raw bytes.
+#include "base/CodePage.h"
 
 #include <array>
 #include <filesystem>
@@ -21,14 +21,11 @@ inline constexpr std::array<std::string_view, 2> KMusicExtensions = {"mid", "wav
 inline constexpr std::array<std::string_view, 1> KSoundExtensions = {"wav"};
 inline constexpr std::array<std::string_view, 2> KMovieExtensions = {"avi", "mpg"};
 
-// Code page 932 to UTF-8; nullopt when the bytes are not valid code page 932.
-using TNameConverter = std::function<std::optional<std::string>(std::string_view)>;
-
 class TAssetLookup {
 public:
-    // Roots end in "/" (packageDir may be empty: no package). toUtf8 may be empty:
-    // names are then tried as raw bytes only.
-    TAssetLookup(std::string gameDir, std::string packageDir, TNameConverter toUtf8 = {});
+    // Roots end in "/" (packageDir may be empty: no package). Names without a UTF-8
+    // form in the code page are tried as raw bytes only.
+    TAssetLookup(std::string gameDir, std::string packageDir, const TCodePage& codePage);
 
     // The file for a base name from game data, or nullopt when there is none (also
     // for an empty name). Names may reach into subfolders with "\" or "/", but a
@@ -47,13 +44,13 @@ public:
 private:
     std::optional<std::filesystem::path> Resolve(const std::string& root, std::string_view folder,
                                                  const std::vector<std::string>& components,
-                                                 bool cp932);
-    std::optional<std::string> FindEntry(const std::string& dir, std::string_view name, bool cp932,
+                                                 bool raw);
+    std::optional<std::string> FindEntry(const std::string& dir, std::string_view name, bool raw,
                                          bool wantDirectory);
     const std::vector<std::string>& Listing(const std::string& dir);
 
     std::string gameDir_, packageDir_;
-    TNameConverter toUtf8_;
+    const TCodePage& codePage_;
     struct TListing {
         std::filesystem::file_time_type Stamp;
         std::vector<std::string> Names;

@@ -37,6 +37,38 @@ private:
     std::vector<TEntry> entries_;
 };
 
+// An ini file kept line by line, read with the rules of TIniFile, so that changing
+// values keeps everything else (comments, unknown keys and sections, their order,
+// the line ends) as the user wrote it.
+class TIniDocument {
+public:
+    TIniDocument() = default;
+    explicit TIniDocument(std::string_view text);
+
+    struct TValue {
+        std::string Value;
+        std::size_t Line = 0; // from 1
+    };
+    std::optional<TValue> Find(std::string_view section, std::string_view key) const;
+    // Replaces the value of the first line of the key, else adds a line at the end of
+    // the section's keys, else adds the section at the end of the file.
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+    std::string Text() const;
+
+private:
+    struct TLine {
+        std::string Text;
+        std::string Section; // folded; "" before the first header
+        std::string Key;     // folded; empty for other lines
+        std::string Value;
+        bool Header = false;
+    };
+    std::vector<TLine> lines_;
+    std::string newline_ = "\n";
+    bool finalNewline_ = true;
+    bool bom_ = false;
+};
+
 // ASCII-only case folding; bytes of 0x80 and above are left alone.
 std::string FoldAsciiCase(std::string_view s);
 

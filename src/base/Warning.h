@@ -13,4 +13,14 @@ void Warn(std::string_view message);
 // warnings off for the whole process.
 void SetWarningsEnabled(bool enabled);
 
+// While one lives, this thread's warnings are dropped: for a look into a file that the
+// game reads again later and warns about then.
+class TWarningsMuted {
+public:
+    TWarningsMuted();
+    ~TWarningsMuted();
+    TWarningsMuted(const TWarningsMuted&) = delete;
+    TWarningsMuted& operator=(const TWarningsMuted&) = delete;
+};
+
 } // namespace kestra

@@ -237,7 +237,7 @@ void TVezBattleScene::UpdateAll() {
         party.TickTimer();
         if (!party.TimerRunning && InBattle()) EndBattle(KBattleAborted);
     }
-    if (Game.Config.TestPlayMode && Game.InputDevice->FunctionKeyDown(9)) RunDebugScene();
+    if (Game.Config.TestPlayMode && Game.Input->HotKeyDown(THotKey::Debug)) RunDebugScene();
 }
 
 void TVezBattleScene::RunDebugScene() {

@@ -28,6 +28,9 @@ constexpr const char* KLatinFont = "shnm6x12a.pcf.gz";
 constexpr const char* KGothicFont = "shnmk12.pcf.gz";
 constexpr const char* KMinchoFont = "shnmk12min.pcf.gz";
 constexpr const char* KExtensionFont = "f12.pcf.gz";
+// The efont Unicode fonts of the other code pages: 6 x 12 and 12 x 12 cells.
+constexpr const char* KUnicodeHalfFont = "h12.pcf.gz";
+constexpr const char* KUnicodeFullFont = "f12.pcf.gz";
 
 } // namespace
 
@@ -64,12 +67,13 @@ struct TGlyphFont::Faces {
         if (library) FT_Done_FreeType(library);
     }
 
-    FT_Face Open(const std::string& dir, const char* file, bool required) {
+    FT_Face Open(const std::string& dir, const char* file, bool required,
+                 const char* package = "xfonts-shinonome") {
         std::string path = (std::filesystem::path(dir) / file).string();
         FT_Face face = nullptr;
         if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
             if (required)
-                throw EFileError(path + ": cannot open the font (install xfonts-shinonome)");
+                throw EFileError(path + ": cannot open the font (install " + package + ")");
             return nullptr;
         }
         // The JIS-encoded bitmap fonts carry one charmap that FreeType does not
@@ -79,9 +83,16 @@ struct TGlyphFont::Faces {
     }
 };
 
-TGlyphFont::TGlyphFont(const std::string& fontDir) : faces_(std::make_unique<Faces>()) {
+TGlyphFont::TGlyphFont(const TCodePage& codePage, const std::string& fontDir)
+    : codePage_(codePage), faces_(std::make_unique<Faces>()) {
     if (FT_Init_FreeType(&faces_->library) != 0)
         throw EKestraError("cannot start the font rasteriser");
+    if (codePage.Number() != 932) {
+        // halfWidth and gothic hold the Unicode fonts; mincho is gothic.
+        faces_->halfWidth = faces_->Open(fontDir, KUnicodeHalfFont, true, "xfonts-efont-unicode");
+        faces_->gothic = faces_->Open(fontDir, KUnicodeFullFont, true, "xfonts-efont-unicode");
+        return;
+    }
     faces_->halfWidth = faces_->Open(fontDir, KHalfWidthFont, true);
     faces_->latin = faces_->Open(fontDir, KLatinFont, true);
     faces_->gothic = faces_->Open(fontDir, KGothicFont, true);
@@ -136,6 +147,12 @@ const TGlyphMask& TGlyphFont::Glyph(TFontFace face, std::uint16_t code) {
     auto found = cache_.find(key);
     if (found != cache_.end()) return found->second;
     TGlyphMask mask{};
+    if (codePage_.Number() != 932) {
+        const std::uint32_t unicode = codePage_.ToUnicode(code);
+        if (unicode >= 0x20 && unicode != 0x7F && !(unicode >= 0x80 && unicode < 0xA0))
+            RenderInto(code <= 0xFF ? faces_->halfWidth : faces_->gothic, unicode, mask);
+        return cache_.emplace(key, mask).first->second;
+    }
     if (code <= 0xFF) {
         if (code == 0x7E)
             RenderInto(faces_->latin, code, mask);

@@ -1,12 +1,15 @@
 #pragma once
-// Glyphs of the game's two 12-pixel fonts for code page 932 text.
+// Glyphs of the game's two 12-pixel fonts for the game's code page.
 //
-// Full-width characters come from the Shinonome JIS X 0208 bitmap fonts (gothic
-// and mincho), half-width ones from the Shinonome JIS X 0201 font, and the code
-// page's extensions that JIS X 0208 lacks (circled numbers, Roman numerals, the
-// IBM kanji) from the efont Unicode font, so no character of the code page is
-// dropped. Glyphs are pure 1-bit masks: no anti-aliasing.
-#include "base/Cp932.h"
+// Code page 932: full-width characters come from the Shinonome JIS X 0208 bitmap
+// fonts (gothic and mincho), half-width ones from the Shinonome JIS X 0201 font, and
+// the code page's extensions that JIS X 0208 lacks (circled numbers, Roman numerals,
+// the IBM kanji) from the efont Unicode font, so no character of the code page is
+// dropped. Every other code page draws from the efont Unicode fonts: a byte of its own
+// from the half-width one (6 pixels wide), a double-byte character from the full-width
+// one; gothic and mincho look the same there. Glyphs are pure 1-bit masks: no
+// anti-aliasing.
+#include "base/CodePage.h"
 
 #include <array>
 #include <cstdint>
@@ -33,9 +36,10 @@ std::uint32_t Cp932ExtensionToUnicode(std::uint16_t sjis);
 
 class TGlyphFont {
 public:
-    // Opens the fonts in fontDir; throws EFileError naming the file when one of
-    // the required fonts is missing. The extension font is optional.
-    explicit TGlyphFont(const std::string& fontDir = DefaultFontDir());
+    // Opens the fonts of the code page in fontDir; throws EFileError naming the file
+    // when one of the required fonts is missing. For code page 932 the extension font
+    // is optional.
+    explicit TGlyphFont(const TCodePage& codePage, const std::string& fontDir = DefaultFontDir());
     ~TGlyphFont();
     TGlyphFont(const TGlyphFont&) = delete;
     TGlyphFont& operator=(const TGlyphFont&) = delete;
@@ -47,9 +51,12 @@ public:
     const TGlyphMask& Glyph(TFontFace face, std::uint16_t code);
 
     bool HasExtensionFont() const;
+    // The code page whose characters the codes of Glyph are.
+    const TCodePage& CodePage() const { return codePage_; }
 
 private:
     struct Faces;
+    const TCodePage& codePage_;
     std::unique_ptr<Faces> faces_;
     std::map<std::uint32_t, TGlyphMask> cache_;
 };

@@ -238,7 +238,7 @@ void TVezSystemGraphic::DrawText(TKandelSheet& dest, int x, int y, int color,
             ++p;
             continue;
         }
-        std::size_t consumed = Cp932CharLength(text, p);
+        std::size_t consumed = font_.CodePage().CharLength(text, p);
         int widthBytes = static_cast<int>(consumed);
         std::uint32_t code = b;
         if (consumed == 2) {
@@ -254,7 +254,8 @@ void TVezSystemGraphic::DrawText(TKandelSheet& dest, int x, int y, int color,
             }
         }
         const int bound = dest.Width() - 6 * widthBytes - 6;
-        const bool hangs = code >= 0x8141 && code <= 0x8144;
+        // Code page 932's ideographic and full-width comma and full stop.
+        const bool hangs = font_.CodePage().Number() == 932 && code >= 0x8141 && code <= 0x8144;
         if (x < bound || (x == bound && hangs)) Stamp(dest, x, y, color, GlyphFor(code));
         x += 6 * widthBytes;
         p += consumed;

@@ -14,7 +14,7 @@ TKandelDraw::TKandelDraw(IKandelDrawHost& host, bool headless)
 
 void TKandelDraw::Initialize() {
     initialized_ = true;
-    host_.ApplyScreenMode(fullScreen_, zoom_);
+    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
     ResetTiming();
 }
 
@@ -22,7 +22,7 @@ void TKandelDraw::SetFullScreen(bool fullScreen) {
     if (fullScreen == fullScreen_) return;
     fullScreen_ = fullScreen;
     if (!initialized_) return;
-    host_.ApplyScreenMode(fullScreen_, zoom_);
+    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
     ResetTiming();
 }
 
@@ -30,7 +30,27 @@ void TKandelDraw::SetScreenZoom(bool zoom) {
     if (zoom == zoom_) return;
     zoom_ = zoom;
     if (!initialized_) return;
-    host_.ApplyScreenMode(fullScreen_, zoom_);
+    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
+    ResetTiming();
+}
+
+void TKandelDraw::SetWindowScale(int scale) {
+    const int clamped = std::clamp(scale, 1, 4);
+    const bool zoom = clamped > 1;
+    const int zoomScale = zoom ? clamped : zoomScale_;
+    if (zoom == zoom_ && zoomScale == zoomScale_) return;
+    zoom_ = zoom;
+    zoomScale_ = zoomScale;
+    if (!initialized_) return;
+    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
+    ResetTiming();
+}
+
+void TKandelDraw::SetFit(bool fit) {
+    if (fit == fit_) return;
+    fit_ = fit;
+    if (!initialized_) return;
+    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
     ResetTiming();
 }
 

@@ -5,6 +5,7 @@
 // messages. Clock, sleeping and messages come from the host, so the schedule runs
 // the same over SDL, in headless runs and against a test clock.
 #include "graphics/KandelBoard.h"
+#include "media/KeyBindings.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,9 +14,9 @@ namespace kestra {
 
 // Hot keys the window saw since they were last taken.
 struct THotKeys {
-    bool ToggleScreenMode = false; // F4 without Alt, or Alt+Enter
-    bool ToggleZoom = false;       // F5
-    bool Reset = false;            // F12
+    bool ToggleScreenMode = false; // F4 (the FullScreen key) without Alt, or Alt+Enter
+    bool ToggleZoom = false;       // F5 (the Zoom key)
+    bool Reset = false;            // F12 (the Reset key)
 };
 
 class IKandelDrawHost {
@@ -35,9 +36,13 @@ public:
 
     // Shows the board; full screen integer-scaled and centred.
     virtual void Present(const TKandelBoard&) {}
-    // Window (1x, or 2x when zoomed) or full screen.
-    virtual void ApplyScreenMode(bool /*fullScreen*/, bool /*zoom*/) {}
+    // A window of `scale` times the board (1 unzoomed), or full screen; the picture is
+    // enlarged by the largest whole factor that fits, or with `fit` by the largest
+    // factor that keeps its aspect.
+    virtual void ApplyScreenMode(bool /*fullScreen*/, int /*scale*/, bool /*fit*/) {}
     virtual THotKeys TakeHotKeys() { return {}; }
+    // The keys of FullScreen, Zoom and Reset from now on (F4, F5, F12 until told).
+    virtual void BindHotKeys(const THotKeyBindings& /*keys*/) {}
     // Headless runs: a frame's time has passed on a simulated clock.
     virtual void AdvanceClock(double /*ms*/) {}
 };
@@ -83,6 +88,13 @@ public:
     void ToggleScreenMode() { SetFullScreen(!fullScreen_); }
     bool ScreenZoom() const { return zoom_; }
     void SetScreenZoom(bool zoom);
+    // The window's size in boards: 1 unzoomed, else the zoom factor (2..4, default 2).
+    // Setting 1 turns the zoom off, 2..4 turn it on at that factor.
+    int WindowScale() const { return zoom_ ? zoomScale_ : 1; }
+    void SetWindowScale(int scale);
+    // Aspect-correct enlargement by any factor instead of whole factors.
+    bool Fit() const { return fit_; }
+    void SetFit(bool fit);
     // Applies the screen mode for the first time.
     void Initialize();
     [[noreturn]] void RequestReset();
@@ -118,6 +130,8 @@ private:
     std::uint64_t presents_ = 0;
     bool fullScreen_ = false;
     bool zoom_ = false;
+    int zoomScale_ = 2;
+    bool fit_ = false;
     bool initialized_ = false;
     bool closeRequested_ = false;
 };

@@ -124,7 +124,7 @@ void RefreshPages(TGameMain& game) {
 }
 
 bool AbortKeyHeld(TGameMain& game) {
-    return game.Config.TestPlayMode && game.InputDevice->FunctionKeyDown(10);
+    return game.Config.TestPlayMode && game.Input->HotKeyDown(THotKey::AbortEvent);
 }
 
 bool FieldLeft(TGameMain& game) {

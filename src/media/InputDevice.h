@@ -33,19 +33,60 @@ enum class TKeyCode : std::uint8_t {
     V,
     B,
     N,
+    // Further keys a player may bind (not in the default table).
+    A,
+    D,
+    E,
+    F,
+    G,
+    I,
+    M,
+    O,
+    P,
+    Q,
+    R,
+    S,
+    T,
+    U,
+    W,
+    Y,
+    Digit0,
+    Digit1,
+    Digit2,
+    Digit3,
+    Digit4,
+    Digit5,
+    Digit6,
+    Digit7,
+    Digit8,
+    Digit9,
+    Tab,
+    Backspace,
+    Delete,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    Pad1,
+    Pad3,
+    Pad5,
+    Pad7,
+    Pad9,
     Count
 };
 
 // One bit per key code (bit = 1 << code).
-using TKeySet = std::uint32_t;
-static_assert(static_cast<int>(TKeyCode::Count) <= 32);
+using TKeySet = std::uint64_t;
+static_assert(static_cast<int>(TKeyCode::Count) <= 64);
 
 constexpr TKeySet KeyBit(TKeyCode key) {
     return key == TKeyCode::None ? 0u : TKeySet{1} << static_cast<unsigned>(key);
 }
 
-// The name used in input scripts and messages ("Down", "Pad2", ...).
+// The name used in input scripts, settings and messages ("Down", "Pad2", "Digit1", ...).
 std::string_view KeyCodeName(TKeyCode key);
+// The key of a name in any letter case; None when no key has it.
+TKeyCode KeyCodeOfName(std::string_view name);
 
 // Mouse button bits of a sample.
 inline constexpr std::uint8_t KMouseLeft = 0x01;

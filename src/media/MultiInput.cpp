@@ -24,12 +24,30 @@ const TKeyTable KDefaultKeyTable = {{
 
 std::string_view KeyCodeName(TKeyCode key) {
     static constexpr std::string_view names[] = {
-        "None", "Down",   "Left", "Right", "Up",    "Pad2",   "Pad4",     "Pad6", "Pad8",
-        "J",    "H",      "L",    "K",     "Space", "Return", "PadEnter", "Z",    "Escape",
-        "Pad0", "Insert", "X",    "C",     "V",     "B",      "N"};
+        "None",   "Down",     "Left",   "Right",  "Up",        "Pad2",   "Pad4",   "Pad6",
+        "Pad8",   "J",        "H",      "L",      "K",         "Space",  "Return", "PadEnter",
+        "Z",      "Escape",   "Pad0",   "Insert", "X",         "C",      "V",      "B",
+        "N",      "A",        "D",      "E",      "F",         "G",      "I",      "M",
+        "O",      "P",        "Q",      "R",      "S",         "T",      "U",      "W",
+        "Y",      "Digit0",   "Digit1", "Digit2", "Digit3",    "Digit4", "Digit5", "Digit6",
+        "Digit7", "Digit8",   "Digit9", "Tab",    "Backspace", "Delete", "Home",   "End",
+        "PageUp", "PageDown", "Pad1",   "Pad3",   "Pad5",      "Pad7",   "Pad9"};
     static_assert(std::size(names) == static_cast<std::size_t>(TKeyCode::Count));
     auto i = static_cast<std::size_t>(key);
     return i < std::size(names) ? names[i] : std::string_view("?");
+}
+
+TKeyCode KeyCodeOfName(std::string_view name) {
+    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    for (int k = 1; k < static_cast<int>(TKeyCode::Count); ++k) {
+        const std::string_view candidate = KeyCodeName(static_cast<TKeyCode>(k));
+        if (candidate.size() != name.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < name.size() && same; ++i)
+            same = fold(candidate[i]) == fold(name[i]);
+        if (same) return static_cast<TKeyCode>(k);
+    }
+    return TKeyCode::None;
 }
 
 TMultiInput::TMultiInput(IInputDevice& device) : device_(device) {
@@ -50,15 +68,28 @@ std::uint16_t TMultiInput::KeyBits(TKeySet keys) const {
     return bits;
 }
 
-std::uint16_t TMultiInput::JoystickButtonBits(std::uint32_t buttons) {
+std::uint16_t TMultiInput::JoystickButtonBits(std::uint32_t buttons) const {
     std::uint16_t bits = 0;
-    if (buttons & 0x5u) bits |= KButtonDecide; // first and third button
-    if (buttons & 0x2u) bits |= KButtonCancel; // second button
+    if (buttons & JoystickButtons.Decide) bits |= KButtonDecide;
+    if (buttons & (JoystickButtons.Cancel | JoystickButtons.Menu)) bits |= KButtonCancel;
     return bits;
+}
+
+bool TMultiInput::HotKeyDown(THotKey key) const {
+    const TBoundKey bound = HotKeys[static_cast<std::size_t>(key)];
+    if (bound.Function != 0) return device_.FunctionKeyDown(bound.Function);
+    return LastSample.Active && !LastSample.Alt && (LastSample.KeysDown & KeyBit(bound.Key)) != 0;
+}
+
+bool TMultiInput::HotKeyPressed(THotKey key) const {
+    const TBoundKey bound = HotKeys[static_cast<std::size_t>(key)];
+    if (bound.Function != 0) return device_.FunctionKeyPressed(bound.Function);
+    return LastSample.Active && (LastSample.KeysWentDown & KeyBit(bound.Key)) != 0;
 }
 
 void TMultiInput::Update() {
     TInputSample s = device_.Sample();
+    LastSample = s;
     std::uint16_t previous = polled_;
     std::uint16_t bits = 0, wentDown = 0;
     if (s.Active) {

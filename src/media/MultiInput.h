@@ -3,6 +3,7 @@
 // into one 16-bit set per frame (held, newly pressed, pressed with key repeat) and
 // one walking direction.
 #include "media/InputDevice.h"
+#include "media/KeyBindings.h"
 
 #include <array>
 #include <cstdint>
@@ -47,6 +48,15 @@ public:
     int Direction = 0;          // 0 none, 2 down, 4 left, 6 right, 8 up
     int RepeatInterval = 4;     // frames, used within 1..100000
     TKeyTable KeyTable = KDefaultKeyTable;
+    // The program's own keys and the joystick buttons of Decide, Cancel and the menu.
+    THotKeyBindings HotKeys = DefaultHotKeys();
+    TJoystickBindings JoystickButtons;
+    // The last sample the buttons came from (the settings screen reads raw keys).
+    TInputSample LastSample;
+
+    // A hot key's key is down now, or went down in the interval of the last Update.
+    bool HotKeyDown(THotKey key) const;
+    bool HotKeyPressed(THotKey key) const;
 
     // Joystick thresholds: a direction counts when the axis is strictly beyond them.
     int JoystickLeft = 0, JoystickRight = 0, JoystickTop = 0, JoystickBottom = 0;
@@ -54,7 +64,7 @@ public:
 
 private:
     std::uint16_t KeyBits(TKeySet keys) const;
-    static std::uint16_t JoystickButtonBits(std::uint32_t buttons);
+    std::uint16_t JoystickButtonBits(std::uint32_t buttons) const;
 
     IInputDevice& device_;
     std::uint16_t polled_ = 0;

@@ -248,6 +248,7 @@ TInputSample TScriptedInput::Sample() {
     // Keys that go down while Alt is held are the window's, not the game's.
     if (!current_.Alt) s.KeysWentDown = (current_.Keys & ~previous.Keys) | taps_;
     s.KeysWentDown |= taps.KeyTaps;
+    unclaimedKeyPresses_ |= s.KeysWentDown;
     taps_ = 0;
     s.MouseDown = current_.Mouse;
     s.MouseWentDown =
@@ -263,6 +264,12 @@ TInputSample TScriptedInput::Sample() {
 std::uint16_t TScriptedInput::TakeFunctionKeyPresses() {
     std::uint16_t presses = unclaimedPresses_;
     unclaimedPresses_ = 0;
+    return presses;
+}
+
+TKeySet TScriptedInput::TakeKeyPresses() {
+    const TKeySet presses = unclaimedKeyPresses_;
+    unclaimedKeyPresses_ = 0;
     return presses;
 }
 

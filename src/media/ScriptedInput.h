@@ -86,6 +86,8 @@ public:
     // call: the window's hot keys act on presses that several input updates
     // between two message pumps would otherwise hide.
     std::uint16_t TakeFunctionKeyPresses();
+    // Likewise the key-table keys that went down (hot keys bound to them).
+    TKeySet TakeKeyPresses();
     const std::vector<TChange>& Changes() const { return changes_; }
 
 private:
@@ -95,6 +97,7 @@ private:
     TKeySet taps_ = 0;
     std::uint16_t functionPressed_ = 0;
     std::uint16_t unclaimedPresses_ = 0;
+    TKeySet unclaimedKeyPresses_ = 0;
     std::uint64_t samples_ = 0;
     bool active_ = true;
 };

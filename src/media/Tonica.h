@@ -80,6 +80,10 @@ public:
     // Drops the movie sound still queued (the movie ended or was skipped).
     virtual void EndMovieSound() = 0;
 
+    // The player's volumes (0..100, gain (v/100)^2) over everything the game asks:
+    // music (MIDI and WAV) and sound effects. They act at once, also on what plays.
+    virtual void SetPlayerVolumes(std::int32_t music, std::int32_t sound) = 0;
+
     // Called once per game frame by the frame loop. Real devices keep their own
     // clock and ignore it; the null implementation advances its simulated music.
     virtual void AdvanceFrame() {}
@@ -123,7 +127,14 @@ public:
     void TermWave() override {}
     void QueueMovieSound(const std::int16_t*, std::size_t) override {}
     void EndMovieSound() override {}
+    void SetPlayerVolumes(std::int32_t music, std::int32_t sound) override {
+        PlayerMusicVolume = music;
+        PlayerSoundVolume = sound;
+    }
     void AdvanceFrame() override;
+
+    // The last player volumes set (100 until then).
+    std::int32_t PlayerMusicVolume = 100, PlayerSoundVolume = 100;
 
 private:
     bool Released = false;

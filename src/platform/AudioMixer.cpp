@@ -84,6 +84,8 @@ struct TAudioMixer::Impl {
     double MusicPos = 0;
     std::int32_t MusicTempo = 100;
     float MusicGain = 1;
+    // The player's volumes over the game's.
+    float PlayerMusicGain = 1, PlayerSoundGain = 1;
     TTonicaPan MusicPan;
     double Fade = 1;
     double FadeDelta = 0; // per output frame; < 0 fades out and then stops
@@ -175,7 +177,7 @@ struct TAudioMixer::Impl {
             return; // wave output closed: the music holds its position
         }
         for (std::size_t f = 0; f < frames; ++f) {
-            auto g = static_cast<float>(MusicGain * Fade);
+            auto g = static_cast<float>(MusicGain * PlayerMusicGain * Fade);
             if (Music == TMusicKind::Midi) {
                 MixL[f] += MidiL[f] * 32767.0f * g * MusicPan.Left;
                 MixR[f] += MidiR[f] * 32767.0f * g * MusicPan.Right;
@@ -225,8 +227,8 @@ struct TAudioMixer::Impl {
                 double frac = v.Pos - static_cast<double>(i);
                 float l = SampleAt(w, i, frac, 0, false);
                 float r = w.Channels == 2 ? SampleAt(w, i, frac, 1, false) : l;
-                MixL[f] += l * v.GainL;
-                MixR[f] += r * v.GainR;
+                MixL[f] += l * v.GainL * PlayerSoundGain;
+                MixR[f] += r * v.GainR * PlayerSoundGain;
                 v.Pos += v.Step;
             }
         }
@@ -415,6 +417,12 @@ void TAudioMixer::FadeInMusic(std::int32_t ms) {
     if (!P->MusicSounding || ms <= 0) return;
     P->Fade = 0;
     P->FadeDelta = 1000.0 / (static_cast<double>(ms) * P->Options.SampleRate);
+}
+
+void TAudioMixer::SetPlayerVolumes(std::int32_t music, std::int32_t sound) {
+    std::lock_guard lock(P->M);
+    P->PlayerMusicGain = TonicaGain(music);
+    P->PlayerSoundGain = TonicaGain(sound);
 }
 
 void TAudioMixer::SetMusicVolume(std::int32_t volume) {

@@ -66,6 +66,7 @@ public:
     void TermWave() override;
     void QueueMovieSound(const std::int16_t* stereo, std::size_t frames) override;
     void EndMovieSound() override;
+    void SetPlayerVolumes(std::int32_t music, std::int32_t sound) override;
     // Movie sound frames queued and not yet rendered.
     std::size_t QueuedMovieFrames();
 

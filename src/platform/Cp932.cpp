@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
+#include <map>
+#include <memory>
 
 namespace kestra::platform {
 
@@ -77,6 +79,26 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932) {
         cp932.remove_prefix(std::min(cp932.size(), r.Used + 1));
     }
     return out;
+}
+
+std::optional<std::string> CodePageToUtf8(int codePage, std::string_view bytes) {
+    if (codePage == 932) return Cp932ToUtf8(bytes);
+    thread_local std::map<int, std::unique_ptr<Converter>> converters;
+    auto& c = converters[codePage];
+    if (!c) c = std::make_unique<Converter>("UTF-8", ("CP" + std::to_string(codePage)).c_str());
+    auto r = c->Run(bytes);
+    if (!r.Ok) return std::nullopt;
+    return std::move(r.Text);
+}
+
+std::optional<std::string> Utf8ToCodePage(int codePage, std::string_view utf8) {
+    if (codePage == 932) return Utf8ToCp932(utf8);
+    thread_local std::map<int, std::unique_ptr<Converter>> converters;
+    auto& c = converters[codePage];
+    if (!c) c = std::make_unique<Converter>(("CP" + std::to_string(codePage)).c_str(), "UTF-8");
+    auto r = c->Run(utf8);
+    if (!r.Ok) return std::nullopt;
+    return std::move(r.Text);
 }
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {

@@ -1,6 +1,7 @@
 #pragma once
-// Conversion between the games' code page 932 bytes and UTF-8, for file names,
-// window captions and message boxes. Game text itself is never converted.
+// Conversion between the games' code pages and UTF-8 through iconv, for file names,
+// window captions, message boxes and the glyphs of the double-byte pages. Game text
+// itself is never converted.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,5 +14,9 @@ std::optional<std::string> Cp932ToUtf8(std::string_view cp932);
 std::string Cp932ToUtf8Lossy(std::string_view cp932);
 // nullopt when the text has characters code page 932 lacks.
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
+
+// The same for any code page of base/CodePage.h (the engine's TCodePageDecoder).
+std::optional<std::string> CodePageToUtf8(int codePage, std::string_view bytes);
+std::optional<std::string> Utf8ToCodePage(int codePage, std::string_view utf8);
 
 } // namespace kestra::platform

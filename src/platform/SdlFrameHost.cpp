@@ -1,6 +1,7 @@
 #include "platform/SdlFrameHost.h"
 
 #include "base/Errors.h"
+#include "platform/SdlInput.h"
 #include "platform/SdlWindow.h"
 
 #include <SDL.h>
@@ -38,8 +39,8 @@ void SdlFrameHost::Present(const TKandelBoard& board) {
     window_.Present(board.ScanLine(0), board.Pitch());
 }
 
-void SdlFrameHost::ApplyScreenMode(bool fullScreen, bool zoom) {
-    window_.SetMode(fullScreen, zoom);
+void SdlFrameHost::ApplyScreenMode(bool fullScreen, int scale, bool fit) {
+    window_.SetMode(fullScreen, scale, fit);
 }
 
 THotKeys SdlFrameHost::TakeHotKeys() {
@@ -52,24 +53,20 @@ void SdlFrameHost::OnSdlEvent(const SDL_Event& event) {
     if (event.type == SDL_QUIT) quit_ = true;
     // Auto-repeat would reset the game over and over while F12 is held.
     if (event.type == SDL_KEYDOWN && !event.key.repeat) {
-        bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
-        switch (event.key.keysym.scancode) {
-        case SDL_SCANCODE_F4:
-            if (!alt) hotKeys_.ToggleScreenMode = true;
-            break;
-        case SDL_SCANCODE_RETURN:
-        case SDL_SCANCODE_KP_ENTER:
-            if (alt) hotKeys_.ToggleScreenMode = true;
-            break;
-        case SDL_SCANCODE_F5:
-            hotKeys_.ToggleZoom = true;
-            break;
-        case SDL_SCANCODE_F12:
-            hotKeys_.Reset = true;
-            break;
-        default:
-            break;
-        }
+        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+        const SDL_Scancode code = event.key.keysym.scancode;
+        const TBoundKey key = code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F12
+                                  ? FunctionKey(code - SDL_SCANCODE_F1 + 1)
+                                  : TableKey(KeyOfScancode(code));
+        auto is = [&](THotKey hotKey) {
+            return !key.Empty() && key == keys_[static_cast<std::size_t>(hotKey)];
+        };
+        // Alt+F4 belongs to the window system; Alt+Enter always switches the screen.
+        if (is(THotKey::FullScreen) && !alt) hotKeys_.ToggleScreenMode = true;
+        if (alt && (code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER))
+            hotKeys_.ToggleScreenMode = true;
+        if (is(THotKey::Zoom)) hotKeys_.ToggleZoom = true;
+        if (is(THotKey::Reset)) hotKeys_.Reset = true;
     }
     if (event.type != SDL_WINDOWEVENT) return;
     switch (event.window.event) {

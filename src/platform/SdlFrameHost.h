@@ -23,8 +23,9 @@ public:
     void WaitForMessage() override;
     void OnSdlEvent(const SDL_Event& event) override;
     void Present(const TKandelBoard& board) override;
-    void ApplyScreenMode(bool fullScreen, bool zoom) override;
+    void ApplyScreenMode(bool fullScreen, int scale, bool fit) override;
     THotKeys TakeHotKeys() override;
+    void BindHotKeys(const THotKeyBindings& keys) override { keys_ = keys; }
 
 private:
     SdlWindow& window_;
@@ -32,6 +33,7 @@ private:
     bool minimized_ = false;
     bool quit_ = false;
     THotKeys hotKeys_;
+    THotKeyBindings keys_ = DefaultHotKeys();
 };
 
 } // namespace kestra::platform

@@ -7,20 +7,23 @@ namespace kestra::platform {
 namespace {
 
 constexpr SDL_Scancode KScancodes[] = {
-    SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_DOWN,   SDL_SCANCODE_LEFT,   SDL_SCANCODE_RIGHT,
-    SDL_SCANCODE_UP,      SDL_SCANCODE_KP_2,   SDL_SCANCODE_KP_4,   SDL_SCANCODE_KP_6,
-    SDL_SCANCODE_KP_8,    SDL_SCANCODE_J,      SDL_SCANCODE_H,      SDL_SCANCODE_L,
-    SDL_SCANCODE_K,       SDL_SCANCODE_SPACE,  SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER,
-    SDL_SCANCODE_Z,       SDL_SCANCODE_ESCAPE, SDL_SCANCODE_KP_0,   SDL_SCANCODE_INSERT,
-    SDL_SCANCODE_X,       SDL_SCANCODE_C,      SDL_SCANCODE_V,      SDL_SCANCODE_B,
-    SDL_SCANCODE_N};
+    SDL_SCANCODE_UNKNOWN,   SDL_SCANCODE_DOWN,     SDL_SCANCODE_LEFT,   SDL_SCANCODE_RIGHT,
+    SDL_SCANCODE_UP,        SDL_SCANCODE_KP_2,     SDL_SCANCODE_KP_4,   SDL_SCANCODE_KP_6,
+    SDL_SCANCODE_KP_8,      SDL_SCANCODE_J,        SDL_SCANCODE_H,      SDL_SCANCODE_L,
+    SDL_SCANCODE_K,         SDL_SCANCODE_SPACE,    SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER,
+    SDL_SCANCODE_Z,         SDL_SCANCODE_ESCAPE,   SDL_SCANCODE_KP_0,   SDL_SCANCODE_INSERT,
+    SDL_SCANCODE_X,         SDL_SCANCODE_C,        SDL_SCANCODE_V,      SDL_SCANCODE_B,
+    SDL_SCANCODE_N,         SDL_SCANCODE_A,        SDL_SCANCODE_D,      SDL_SCANCODE_E,
+    SDL_SCANCODE_F,         SDL_SCANCODE_G,        SDL_SCANCODE_I,      SDL_SCANCODE_M,
+    SDL_SCANCODE_O,         SDL_SCANCODE_P,        SDL_SCANCODE_Q,      SDL_SCANCODE_R,
+    SDL_SCANCODE_S,         SDL_SCANCODE_T,        SDL_SCANCODE_U,      SDL_SCANCODE_W,
+    SDL_SCANCODE_Y,         SDL_SCANCODE_0,        SDL_SCANCODE_1,      SDL_SCANCODE_2,
+    SDL_SCANCODE_3,         SDL_SCANCODE_4,        SDL_SCANCODE_5,      SDL_SCANCODE_6,
+    SDL_SCANCODE_7,         SDL_SCANCODE_8,        SDL_SCANCODE_9,      SDL_SCANCODE_TAB,
+    SDL_SCANCODE_BACKSPACE, SDL_SCANCODE_DELETE,   SDL_SCANCODE_HOME,   SDL_SCANCODE_END,
+    SDL_SCANCODE_PAGEUP,    SDL_SCANCODE_PAGEDOWN, SDL_SCANCODE_KP_1,   SDL_SCANCODE_KP_3,
+    SDL_SCANCODE_KP_5,      SDL_SCANCODE_KP_7,     SDL_SCANCODE_KP_9};
 static_assert(std::size(KScancodes) == static_cast<std::size_t>(TKeyCode::Count));
-
-TKeyCode KeyOfScancode(SDL_Scancode code) {
-    for (std::size_t i = 1; i < std::size(KScancodes); ++i)
-        if (KScancodes[i] == code) return static_cast<TKeyCode>(i);
-    return TKeyCode::None;
-}
 
 std::uint8_t MouseBit(std::uint8_t sdlButton) {
     if (sdlButton == SDL_BUTTON_LEFT) return KMouseLeft;
@@ -29,6 +32,12 @@ std::uint8_t MouseBit(std::uint8_t sdlButton) {
 }
 
 } // namespace
+
+TKeyCode KeyOfScancode(int code) {
+    for (std::size_t i = 1; i < std::size(KScancodes); ++i)
+        if (KScancodes[i] == code) return static_cast<TKeyCode>(i);
+    return TKeyCode::None;
+}
 
 int ScancodeOf(TKeyCode key) {
     auto i = static_cast<std::size_t>(key);

@@ -44,7 +44,9 @@ private:
     std::uint16_t functionPressed_ = 0;  // as of the last Sample
 };
 
-// The SDL scancode of a key-table key (0 for None).
+// The SDL scancode of a key-table key (0 for None), and the key of a scancode (None
+// for keys the table cannot name).
 int ScancodeOf(TKeyCode key);
+TKeyCode KeyOfScancode(int scancode);
 
 } // namespace kestra::platform

@@ -43,8 +43,8 @@ public:
     bool IsApplicationActive() override { return host_->IsApplicationActive(); }
     void WaitForMessage() override { host_->WaitForMessage(); }
     void Present(const TKandelBoard& board) override { host_->Present(board); }
-    void ApplyScreenMode(bool fullScreen, bool zoom) override {
-        host_->ApplyScreenMode(fullScreen, zoom);
+    void ApplyScreenMode(bool fullScreen, int scale, bool fit) override {
+        host_->ApplyScreenMode(fullScreen, scale, fit);
     }
     THotKeys TakeHotKeys() override { return host_->TakeHotKeys(); }
 
@@ -68,9 +68,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<IKandelDrawHost> SdlPlatform::CreateDisplayHost(const std::string& titleCp932,
+std::unique_ptr<IKandelDrawHost> SdlPlatform::CreateDisplayHost(const std::string& titleUtf8,
                                                                 bool zoom) {
-    return std::make_unique<SdlDisplayHost>(Cp932ToUtf8Lossy(titleCp932), zoom, window_);
+    return std::make_unique<SdlDisplayHost>(titleUtf8, zoom, window_);
 }
 
 std::unique_ptr<IInputDevice> SdlPlatform::CreateInputDevice() {
@@ -109,8 +109,8 @@ std::int64_t SdlPlatform::WallClockMilliseconds() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-TNameConverter SdlPlatform::NameConverter() {
-    return [](std::string_view name) { return Cp932ToUtf8(name); };
+TCodePageDecoder SdlPlatform::TextDecoder() {
+    return CodePageToUtf8;
 }
 
 bool SdlPlatform::IsWritableDirectory(const std::filesystem::path& dir) {

@@ -11,7 +11,7 @@ class SdlPlatform : public IGamePlatform {
 public:
     bool Headless() const override { return false; }
     // Opens the window; the display then applies its screen mode.
-    std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
+    std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleUtf8,
                                                        bool zoom) override;
     // Needs the display host: the devices read the window's events.
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
@@ -24,7 +24,7 @@ public:
     std::int64_t WallClockMilliseconds() override;
     // Local time, as the player's clock shows it.
     double SaveDayCount(std::int64_t unixMilliseconds) override;
-    TNameConverter NameConverter() override;
+    TCodePageDecoder TextDecoder() override;
     bool IsWritableDirectory(const std::filesystem::path& dir) override;
     TEnvLookup Environment() override { return ProcessEnvironment(); }
     // Flushed to disk before the rename.

@@ -43,6 +43,12 @@ bool SdlTonica::HasDevice() const {
     return P->Device != 0;
 }
 
+void SdlTonica::SetPlayerVolumes(std::int32_t music, std::int32_t sound) {
+    // Both sides keep them: a device opened later starts at the player's volumes.
+    P->Silent.SetPlayerVolumes(music, sound);
+    if (P->Mixer) P->Mixer->SetPlayerVolumes(music, sound);
+}
+
 ITonica& SdlTonica::Active() {
     if (P->Device != 0) return *P->Mixer;
     return P->Silent;
@@ -76,6 +82,7 @@ void SdlTonica::Create() {
         return;
     }
     P->Mixer->Create();
+    P->Mixer->SetPlayerVolumes(P->Silent.PlayerMusicVolume, P->Silent.PlayerSoundVolume);
     SDL_PauseAudioDevice(P->Device, 0);
 }
 

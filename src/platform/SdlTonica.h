@@ -45,6 +45,7 @@ public:
         Active().QueueMovieSound(stereo, frames);
     }
     void EndMovieSound() override { Active().EndMovieSound(); }
+    void SetPlayerVolumes(std::int32_t music, std::int32_t sound) override;
     void AdvanceFrame() override { Active().AdvanceFrame(); }
 
     // True while a real device plays the mix.

@@ -66,6 +66,7 @@ struct SdlWindow::Impl {
     SDL_Texture* texture = nullptr;
     int width = 0, height = 0;
     bool fullScreen = false;
+    bool fit = false;
     std::vector<SdlEventSink*> sinks;
 
     // The texture: its format, and whether it holds the picture already enlarged
@@ -101,9 +102,21 @@ void SdlWindow::Impl::Layout() {
         oh = height;
     }
     factor = std::max(1, std::min(ow / width, oh / height));
-    dest = {(ow - width * factor) / 2, (oh - height * factor) / 2, width * factor, height * factor};
+    int dw = width * factor, dh = height * factor;
+    if (fit) {
+        // The largest picture of the board's aspect: full width, or full height.
+        if (static_cast<long long>(ow) * height <= static_cast<long long>(oh) * width) {
+            dw = ow;
+            dh = std::max(1, static_cast<int>(static_cast<long long>(ow) * height / width));
+        } else {
+            dh = oh;
+            dw = std::max(1, static_cast<int>(static_cast<long long>(oh) * width / height));
+        }
+    }
+    dest = {(ow - dw) / 2, (oh - dh) / 2, dw, dh};
     coversOutput = dest.x == 0 && dest.y == 0 && dest.w == ow && dest.h == oh;
-    const int tw = prescale ? dest.w : width, th = prescale ? dest.h : height;
+    // A fitted picture is enlarged by whole factors here and by the renderer the rest.
+    const int tw = prescale ? width * factor : width, th = prescale ? height * factor : height;
     if (texture && tw == textureWidth && th == textureHeight) return;
     if (texture) SDL_DestroyTexture(texture);
     texture = SDL_CreateTexture(renderer, format, SDL_TEXTUREACCESS_STREAMING, tw, th);
@@ -144,7 +157,7 @@ SdlWindow::SdlWindow(const std::string& title, int width, int height, bool zoome
     impl_->shown.SetSize(width, height);
     int scale = zoomed ? 2 : 1;
     impl_->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                     width * scale, height * scale, 0);
+                                     width * scale, height * scale, SDL_WINDOW_RESIZABLE);
     if (!impl_->window)
         throw std::runtime_error(std::string("cannot open the window: ") + SDL_GetError());
     // The software renderer draws into the window's surface; by default SDL shows
@@ -255,7 +268,8 @@ std::vector<std::uint32_t> SdlWindow::ReadScreen(int& width, int& height) const 
     return out;
 }
 
-void SdlWindow::SetMode(bool fullScreen, bool zoomed) {
+void SdlWindow::SetMode(bool fullScreen, int scale, bool fit) {
+    impl_->fit = fit;
     if (fullScreen != impl_->fullScreen) {
         if (SDL_SetWindowFullscreen(impl_->window,
                                     fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
@@ -264,11 +278,16 @@ void SdlWindow::SetMode(bool fullScreen, bool zoomed) {
         impl_->fullScreen = fullScreen;
     }
     if (!fullScreen) {
-        int scale = zoomed ? 2 : 1;
+        scale = std::clamp(scale, 1, 4);
         SDL_SetWindowSize(impl_->window, impl_->width * scale, impl_->height * scale);
         SDL_SetWindowPosition(impl_->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
     impl_->stale = true;
+}
+
+std::array<int, 4> SdlWindow::PictureRect() const {
+    impl_->Layout();
+    return {impl_->dest.x, impl_->dest.y, impl_->dest.w, impl_->dest.h};
 }
 
 bool SdlWindow::FullScreen() const {

@@ -1,6 +1,7 @@
 #pragma once
 // The game window: shows a 320 x 240 RGB565 picture at 1x or 2x and reports
 // what the user did with the window. No SDL type leaks out of this header.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,9 +36,13 @@ public:
     std::string RendererName() const;
     // The window's pixels as 0xRRGGBB, row by row, and their size.
     std::vector<std::uint32_t> ReadScreen(int& width, int& height) const;
-    // Window of 1x (or 2x when zoomed) the picture, or desktop full screen.
-    // Throws std::runtime_error when SDL refuses.
-    void SetMode(bool fullScreen, bool zoomed);
+    // A resizable window of `scale` (1..4) times the picture, or desktop full screen.
+    // The picture is enlarged by the largest whole factor that fits and centred, or
+    // with `fit` by the largest factor that keeps its aspect. Throws
+    // std::runtime_error when SDL refuses.
+    void SetMode(bool fullScreen, int scale, bool fit);
+    // Where the picture lies in the window's output: x, y, width, height.
+    std::array<int, 4> PictureRect() const;
     bool FullScreen() const;
     // The caption, UTF-8.
     void SetTitle(const std::string& title);

@@ -1,6 +1,6 @@
 #include "scenes/GameWindows.h"
 
-#include "base/Cp932.h"
+#include "base/CodePage.h"
 #include "data/DataBase.h"
 #include "media/MultiInput.h"
 #include "shell/GameMain.h"
@@ -322,7 +322,7 @@ void TVezGoldWindow::Update() {
 void TVezHelpWindow::SetText(std::string_view text) {
     std::string half(text);
     for (std::size_t p = 0; p < half.size();) {
-        const std::size_t n = Cp932CharLength(half, p);
+        const std::size_t n = Game.CodePage.CharLength(half, p);
         if (n == 1 && half[p] == ' ') half[p] = '\x01';
         p += n;
     }

@@ -1,6 +1,6 @@
 #include "scenes/GameWindowsMessage.h"
 
-#include "base/Cp932.h"
+#include "base/CodePage.h"
 #include "base/Errors.h"
 #include "graphics/KandelImage.h"
 #include "media/MultiInput.h"
@@ -52,11 +52,11 @@ bool TVezMessageWindow::TestPlayShift() {
     return Game.Config.TestPlayMode && (Game.Input->Held & KButtonShift) != 0;
 }
 
-std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos) {
+std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos, const TCodePage& codePage) {
     if (pos >= text.size() || text[pos] != '[') return -1;
     const std::size_t begin = pos + 1;
     std::size_t end = begin;
-    while (end < text.size() && text[end] != ']') end += Cp932CharLength(text, end);
+    while (end < text.size() && text[end] != ']') end += codePage.CharLength(text, end);
     pos = end < text.size() ? end + 1 : end;
 
     std::size_t q = begin;
@@ -143,12 +143,12 @@ void TVezMessageWindow::AddLine(const std::string& text) {
     if (Lines.empty() && text.size() >= 2 && text[0] == '\\' && text[1] == '$') ShowGold();
     std::string out;
     for (std::size_t p = 0; p < text.size() && out.size() < KMaxLineBytes;) {
-        const std::size_t n = Cp932CharLength(text, p);
+        const std::size_t n = Game.CodePage.CharLength(text, p);
         if (n == 1 && text[p] == '\\' && p + 1 < text.size()) {
             const char letter = Upper(text[p + 1]);
             if (letter == 'N' || letter == 'V') {
                 std::size_t q = p + 2;
-                const std::int32_t id = ReadBracketNumber(text, q);
+                const std::int32_t id = ReadBracketNumber(text, q, Game.CodePage);
                 out += letter == 'N' ? ActorName(id) : std::to_string(Game.System().Variable(id));
                 p = q;
                 continue;
@@ -297,7 +297,7 @@ bool TVezMessageWindow::TypeUnit(bool& instant) {
         const char letter = Upper(line[pos + 1]);
         if (letter == 'C' || letter == 'S') {
             std::size_t p = pos + 2;
-            const std::int32_t n = ReadBracketNumber(line, p);
+            const std::int32_t n = ReadBracketNumber(line, p, Game.CodePage);
             if (letter == 'S')
                 Speed = std::clamp(n, 1, KMaxSpeed);
             else if (n >= 0 && n < KTextColors)
@@ -336,7 +336,7 @@ bool TVezMessageWindow::TypeUnit(bool& instant) {
         }
         if (WaitForKey) FrameCounter = 0;
         // The code is the backslash and one whole character after it.
-        pos += 1 + Cp932CharLength(line, pos + 1);
+        pos += 1 + Game.CodePage.CharLength(line, pos + 1);
         TypePos = static_cast<std::int32_t>(pos);
         if (!instant) {
             Wait = std::max(Wait, Speed - 1);
@@ -347,7 +347,7 @@ bool TVezMessageWindow::TypeUnit(bool& instant) {
     std::size_t length = 0;
     if (pos < size) {
         const char first = line[pos];
-        if (Cp932CharLength(line, pos) == 2)
+        if (Game.CodePage.CharLength(line, pos) == 2)
             length = 2;
         else if (first == '$' && pos + 1 < size &&
                  (line[pos + 1] == '$' || IsLetter(line[pos + 1])))
@@ -357,7 +357,7 @@ bool TVezMessageWindow::TypeUnit(bool& instant) {
             // At the fastest speed two single-byte characters go together, but a
             // backslash or a "$" after the first starts the next unit.
             if (Speed <= 1 && pos + 1 < size && line[pos + 1] != '\\' && line[pos + 1] != '$' &&
-                Cp932CharLength(line, pos + 1) == 1)
+                Game.CodePage.CharLength(line, pos + 1) == 1)
                 length = 2;
         }
         const std::string_view unit(line.data() + pos, length);

@@ -10,6 +10,7 @@
 // for a key, "\$" money box, "\." and "\|" pauses of 15 and 60 frames, "\>" and
 // "\<" instant typing on and off, "\^" close without a key. The letter is
 // matched in either case; unknown codes are consumed without effect.
+#include "base/CodePage.h"
 #include "interpreter/LGD_Scripter.h"
 #include "scenes/GameWindows.h"
 
@@ -33,8 +34,8 @@ struct TVezMessageSettings {
 
 // Reads "[n]" at text[pos]: the longest leading decimal integer up to "]" (or the
 // end), saturated to 32 bits, 0 when there is none; pos moves past the "]".
-// Without "[" the value is -1 and pos stays.
-std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos);
+// Without "[" the value is -1 and pos stays. Characters are those of codePage.
+std::int32_t ReadBracketNumber(std::string_view text, std::size_t& pos, const TCodePage& codePage);
 
 // Where a field message stands (0 top, 1 middle, 2 bottom): the configured position,
 // away from the hero when the box avoids it (heroY: the bottom of the hero's tile on

@@ -112,7 +112,7 @@ void TVezFieldScene::Update() {
         // The defeat sequence has faded the field out already.
         if (Entered) FadeOut(10);
         Entered = false;
-    } else if (Game.Config.TestPlayMode && Game.InputDevice->FunctionKeyDown(9)) {
+    } else if (Game.Config.TestPlayMode && Game.Input->HotKeyDown(THotKey::Debug)) {
         // Test play: F9 held opens the switch and variable editor over the field.
         State.System.Scene = KSceneDebug;
     }

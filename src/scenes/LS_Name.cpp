@@ -4,7 +4,7 @@
 #include <array>
 
 #include "base/AssetLookup.h"
-#include "base/Cp932.h"
+#include "base/CodePage.h"
 #include "data/DataBase.h"
 #include "media/MultiInput.h"
 #include "shell/GameMain.h"
@@ -99,10 +99,10 @@ std::string_view NameEntry(int page, int column, int row) {
                      [static_cast<std::size_t>(column)];
 }
 
-std::string NameOfDoubleBytes(std::string_view name) {
+std::string NameOfDoubleBytes(std::string_view name, const TCodePage& codePage) {
     std::size_t end = 0;
     while (end + 1 < name.size() && end + 2 <= KMaxNameBytes &&
-           IsCp932LeadByte(static_cast<std::uint8_t>(name[end])))
+           codePage.IsLeadByte(static_cast<std::uint8_t>(name[end])))
         end += 2;
     return std::string(name.substr(0, end));
 }
@@ -110,7 +110,7 @@ std::string NameOfDoubleBytes(std::string_view name) {
 // ---- the name so far
 
 void TVezNameViewWindow::SetName(std::string_view name) {
-    Name_ = NameOfDoubleBytes(name);
+    Name_ = NameOfDoubleBytes(name, Game.CodePage);
     ContentLeft = 48 + 16 * static_cast<int>(Name_.size() / 2);
     Refresh();
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/CodePage.h"
 #include "graphics/KandelSheet.h"
 #include "scenes/GameWindows.h"
 #include "shell/LS_Base.h"
@@ -29,8 +30,8 @@ inline constexpr int KNameCommandRow = 8, KNamePageColumn = 6, KNameDoneColumn =
 std::string_view NameEntry(int page, int column, int row);
 
 // `name` cut before the first place that does not hold a double-byte character, and
-// to KMaxNameBytes.
-std::string NameOfDoubleBytes(std::string_view name);
+// to KMaxNameBytes; double-byte characters are those of codePage.
+std::string NameOfDoubleBytes(std::string_view name, const TCodePage& codePage);
 
 // The name typed so far: six places, the next one under the cursor.
 class TVezNameViewWindow : public TVezWindow {

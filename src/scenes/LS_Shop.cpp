@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "base/Cp932.h"
+#include "base/CodePage.h"
 #include "data/DataBase.h"
 #include "graphics/GR_CharSet.h"
 #include "media/MultiInput.h"
@@ -33,10 +33,10 @@ std::string Format(const char* pattern, std::int64_t value) {
 }
 
 // At most `bytes` bytes of `text`, never half a double-byte character.
-std::string CutText(const std::string& text, std::size_t bytes) {
+std::string CutText(const std::string& text, std::size_t bytes, const TCodePage& codePage) {
     std::size_t end = 0;
     while (end < text.size()) {
-        const std::size_t n = Cp932CharLength(text, end);
+        const std::size_t n = codePage.CharLength(text, end);
         if (end + n > bytes) break;
         end += n;
     }
@@ -214,7 +214,7 @@ std::string TVezShopScene::Text(int text) const {
     const std::int32_t term = ShopTextTerm(Inputs.MessageSet, text);
     if (term == 0) return {};
     const std::string& words = State.DataBase().Vocabulary.Term(term);
-    return CutText(words, Game.Session->MessageWindow.FaceShown() ? 38 : 50);
+    return CutText(words, Game.Session->MessageWindow.FaceShown() ? 38 : 50, Game.CodePage);
 }
 
 bool TVezShopScene::FaceShown() {

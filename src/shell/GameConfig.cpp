@@ -1,7 +1,9 @@
 #include "shell/GameConfig.h"
 
 #include "shell/Replay.h"
+#include "shell/Settings.h"
 
+#include "base/CodePage.h"
 #include "base/IniFile.h"
 
 #include <algorithm>
@@ -76,6 +78,15 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw ECommandLineError(name + " needs a value");
             return args[++i];
         };
+        // Checked now, so that a bad value is a bad command line.
+        auto setting = [&](const char* section, const std::string& key, const std::string& v) {
+            TSettings scratch;
+            if (auto error = ApplySetting(scratch, {section, key}, v))
+                throw ECommandLineError(
+                    name + ": '" + (name == "--bind" || name == "--gamepad" ? key + "=" + v : v) +
+                    "' is not " + *error);
+            cl.SettingOverrides.push_back({section, key, v, name});
+        };
         auto path = [&]() -> fs::path {
             std::string v = value();
             if (v.empty()) throw ECommandLineError(name + " needs a non-empty path");
@@ -98,15 +109,43 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             cl.Frames = ParseNumber<std::uint64_t>(name, value());
         } else if (name == "--input") {
             cl.InputScript = path();
+        } else if (name == "--encoding") {
+            const std::string v = value();
+            cl.CodePage = ParseCodePage(v);
+            if (!cl.CodePage)
+                throw ECommandLineError("--encoding: '" + v +
+                                        "' is not a code page (932, 1252, 1250, 1251, 936, 949 "
+                                        "or 950)");
         } else if (name == "--hash-log") {
             cl.HashLog = path();
         } else if (name == "--record") {
             cl.RecordFile = path();
         } else if (name == "--replay") {
             cl.ReplayFile = path();
-        } else if (name == "--window") {
+        } else if (name == "--window" || name == "--fullscreen") {
             flag();
-            cl.ReplayWindow = true;
+            const bool window = name == "--window";
+            cl.ReplayWindow = window;
+            setting("Kestra", "Screen", window ? "window" : "fullscreen");
+        } else if (name == "--scale") {
+            setting("Kestra", "Scale", value());
+        } else if (name == "--scaling") {
+            setting("Kestra", "Scaling", value());
+        } else if (name == "--volume-music") {
+            setting("Kestra", "MusicVolume", value());
+        } else if (name == "--volume-sound") {
+            setting("Kestra", "SoundVolume", value());
+        } else if (name == "--bind" || name == "--gamepad") {
+            const std::string v = value();
+            const auto eq = v.find('=');
+            if (eq == std::string::npos || eq == 0)
+                throw ECommandLineError(name + ": '" + v +
+                                        "' is not NAME=" + (name == "--bind" ? "KEY" : "BUTTON"));
+            const std::string action = v.substr(0, eq);
+            const char* section = name == "--gamepad"    ? "Gamepad"
+                                  : HotKeyOfName(action) ? "HotKeys"
+                                                         : "Keys";
+            setting(section, action, v.substr(eq + 1));
         } else if (name == "--approve") {
             flag();
             cl.Approve = true;
@@ -127,8 +166,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (cl.RecordFile && cl.ReplayFile)
         throw ECommandLineError("--record and --replay cannot be used together");
-    if (!cl.ReplayFile && (cl.ReplayWindow || cl.Approve || cl.Strict))
-        throw ECommandLineError("--window, --approve and --strict go with --replay");
+    if (!cl.ReplayFile && (cl.Approve || cl.Strict))
+        throw ECommandLineError("--approve and --strict go with --replay");
     return cl;
 }
 
@@ -143,7 +182,7 @@ void LoadReplay(TCommandLine& cl) {
     cl.Replay = std::move(replay);
 }
 
-std::string CommandLineHelp(std::string_view programName) {
+std::string CommandLineHelp(std::string_view programName, const std::string& configPath) {
     std::string p(programName);
     return "usage: " + p +
            " [options] [BattleTest|TestPlay [HideTitle [Window [TROOP]]]]\n"
@@ -163,6 +202,10 @@ std::string CommandLineHelp(std::string_view programName) {
            "\n"
            "Options:\n"
            "  --game DIR              the game directory (default: the current directory)\n"
+           "  --encoding N            the code page of the game's text: 932 (Japanese),\n"
+           "                          1252 (Western), 1250 (Central European), 1251\n"
+           "                          (Cyrillic), 936, 950 (Chinese) or 949 (Korean);\n"
+           "                          default: guessed from the game's texts, else 932\n"
            "  --headless              no window, no sound, no waiting between frames\n"
            "  --seed N                seed of the random generator (default: the clock)\n"
            "  --frames N              stop after N frames\n"
@@ -172,20 +215,32 @@ std::string CommandLineHelp(std::string_view programName) {
            "  --record FILE           record the play into a replay file\n"
            "  --replay FILE           replay a recording headless and check its pictures\n"
            "                          (exit code 3 when a picture differs)\n"
-           "  --window                with --replay: replay in a window\n"
            "  --approve               with --replay: take the pictures of this run as right\n"
            "  --strict                with --replay: refuse a game whose data has changed\n"
            "  --version               show the player's version\n"
            "  --help                  show this text\n"
            "\n"
+           "Settings for this run (they override the settings file and are not saved):\n" +
+           std::string(SettingsOptionsHelp()) +
+           "\n"
            "Keys: the arrows, the number pad or H J K L move; Space, Return, Enter or Z\n"
            "decides; Escape, X, C, V, B, N, Insert or pad 0 cancels; F4 or Alt+Enter\n"
-           "switches full screen, F5 the window size, F12 starts over; in test play F9\n"
-           "opens the switch and variable editor and Ctrl walks through walls. A\n"
-           "joystick's stick moves and its buttons decide and cancel.\n"
+           "switches full screen, F5 the window size, F12 starts over; F1 opens the\n"
+           "settings (screen, window size, volumes, keys); in test play F9 opens the\n"
+           "switch and variable editor, F10 ends the running event and Ctrl walks\n"
+           "through walls. A joystick's stick moves and its buttons decide and cancel.\n"
+           "These are the default keys; the settings screen and the file rebind them.\n"
            "\n"
-           "Settings: ~/.config/kestra/config.ini (XDG_CONFIG_HOME moves it), section\n"
-           "[Kestra]: RuntimePackagePath=DIR.\n"
+           "Settings file: " +
+           (configPath.empty() ? std::string("~/.config/kestra/config.ini") : configPath) +
+           "\n"
+           "(XDG_CONFIG_HOME moves it). [Kestra]: RuntimePackagePath=DIR, Screen=window or\n"
+           "fullscreen, Scale=1-4, Scaling=whole or fit, MusicVolume and SoundVolume=0-100;\n"
+           "[Keys]: Down Left Right Up Decide Cancel = key names; [HotKeys]: FullScreen\n"
+           "Zoom Reset Debug AbortEvent Screenshot FastForward Settings = a key name;\n"
+           "[Gamepad]: Decide Cancel Menu = button numbers; [game:FOLDER] (FOLDER the\n"
+           "game's folder name): Encoding=N, the game's code page as --encoding gives it.\n"
+           "The settings screen writes it back, keeping other lines and comments.\n"
            "\n"
            "Exit codes: 0 the game ended, 1 an error, 2 a bad command line, 3 a replay\n"
            "whose pictures differ from the recording's.\n"
@@ -211,11 +266,42 @@ TEnvLookup ProcessEnvironment() {
     };
 }
 
-std::string FindRuntimePackagePath(const TEnvLookup& env) {
-    if (auto v = env("KESTRA_RTP"); v && !v->empty()) return WithSlash(*v);
+fs::path UserConfigPath(const TEnvLookup& env) {
     std::string config = XdgDir(env, "XDG_CONFIG_HOME", "/.config");
     if (config.empty()) return {};
-    TIniFile ini = TIniFile::Load(fs::path(config) / "kestra" / "config.ini");
+    return fs::path(config) / "kestra" / "config.ini";
+}
+
+namespace {
+
+// The user's config file, or an empty one when it cannot be read: the settings store
+// says what is wrong with it.
+TIniFile LoadUserConfig(const fs::path& path) {
+    try {
+        return TIniFile::Load(path);
+    } catch (const EFileError&) {
+        return {};
+    }
+}
+
+} // namespace
+
+std::optional<int> ConfiguredCodePage(const TEnvLookup& env, std::string_view gameFolderName) {
+    const fs::path path = UserConfigPath(env);
+    if (path.empty()) return std::nullopt;
+    const std::string section = "game:" + std::string(gameFolderName);
+    const auto v = LoadUserConfig(path).Find(section, "Encoding");
+    if (!v) return std::nullopt;
+    if (auto number = ParseCodePage(*v)) return number;
+    throw EFileError(path.string() + ": Encoding=" + *v + " under [" + section +
+                     "] is not a code page (932, 1252, 1250, 1251, 936, 949 or 950)");
+}
+
+std::string FindRuntimePackagePath(const TEnvLookup& env) {
+    if (auto v = env("KESTRA_RTP"); v && !v->empty()) return WithSlash(*v);
+    const fs::path config = UserConfigPath(env);
+    if (config.empty()) return {};
+    const TIniFile ini = LoadUserConfig(config);
     auto v = ini.Find("Kestra", "RuntimePackagePath");
     if (!v) v = ini.Find("", "RuntimePackagePath");
     return v ? WithSlash(*v) : std::string();
@@ -389,6 +475,8 @@ TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& en
     c.GameTitle =
         TIniFile::Load(TitleIniPath(c.GameDir)).ReadString("KESTRA", "GameTitle", "Untitled");
     c.RuntimePackagePath = FindRuntimePackagePath(env);
+    c.CodePage =
+        commandLine.CodePage ? commandLine.CodePage : ConfiguredCodePage(env, c.GameFolderName);
     if (!c.FullPackageFlag && c.RuntimePackagePath.empty() && !HasDataBase(absolute))
         throw ENotAGame(NotAGameMessage(absolute));
     if (!c.FullPackageFlag && c.RuntimePackagePath.empty()) {

@@ -35,6 +35,12 @@ public:
 
 struct TReplayFile;
 
+// A setting given on the command line for this run only: its place in the settings
+// file and the option that gave it (for messages).
+struct TSettingOverride {
+    std::string Section, Key, Value, Option;
+};
+
 struct TScreenshotRequest {
     std::uint64_t Frame = 0;
     std::filesystem::path Path;
@@ -52,6 +58,8 @@ struct TCommandLine {
     std::optional<std::filesystem::path> InputScript;
     std::vector<TScreenshotRequest> Screenshots;
     std::optional<std::filesystem::path> HashLog;
+    // --encoding: the code page of the game's text.
+    std::optional<int> CodePage;
     // Record the play into a replay file; replay one (headless unless ReplayWindow),
     // rewriting its checkpoints when approving; a game whose data differs from the
     // recording's is refused when strict.
@@ -64,6 +72,7 @@ struct TCommandLine {
     std::shared_ptr<const TReplayFile> Replay;
     bool Help = false;
     bool Version = false;
+    std::vector<TSettingOverride> SettingOverrides;
 
     // The i-th word (1-based); a missing word is the empty string.
     std::string Word(std::size_t i) const;
@@ -78,7 +87,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 // its length; headless unless --window. Raises what reading the replay raises, and
 // ECommandLineError for options that make no sense with it.
 void LoadReplay(TCommandLine& commandLine);
-std::string CommandLineHelp(std::string_view programName);
+// The help text; configPath is the settings file of this user.
+std::string CommandLineHelp(std::string_view programName, const std::string& configPath);
 
 // A single word that names a directory ("kestra path/to/game") becomes the game
 // directory when no --game is given; the words then start empty.
@@ -111,6 +121,9 @@ struct TGameConfig {
     bool FullPackageFlag = false;
     bool ExeReadOnly = false;           // the game directory is not writable
     std::string GameTitle = "Untitled"; // bytes in the game's code page
+    // The code page the player chose (--encoding, else Encoding in the game's section of
+    // the user's config file); unset, the game object guesses it from the game's texts.
+    std::optional<int> CodePage;
 };
 
 // Builds the configuration. isWritable answers for the game directory. Raises
@@ -123,6 +136,15 @@ TGameConfig LoadGameConfig(const TCommandLine& commandLine, const TEnvLookup& en
 // KESTRA_RTP, else RuntimePackagePath in $XDG_CONFIG_HOME/kestra/config.ini
 // (default ~/.config), in section [Kestra] or before any section; "/" appended.
 std::string FindRuntimePackagePath(const TEnvLookup& env);
+
+// The user's config file, $XDG_CONFIG_HOME/kestra/config.ini (default ~/.config);
+// empty when neither XDG_CONFIG_HOME nor HOME is known.
+std::filesystem::path UserConfigPath(const TEnvLookup& env);
+
+// Encoding=N in the section [game:FOLDER] of the user's config file (FOLDER the game's
+// folder name, any ASCII case); nullopt when unset. A value that is not a supported
+// code page raises EFileError naming the file, the section and the value.
+std::optional<int> ConfiguredCodePage(const TEnvLookup& env, std::string_view gameFolderName);
 
 // The ini holding GameTitle: named after the game's Windows executable
 // (Game.exe -> Game.ini, any case) when the directory has one, else KESTRA.ini.

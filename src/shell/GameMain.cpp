@@ -10,7 +10,9 @@
 #include "scenes/LS_Menu.h"
 #include "scenes/LS_Name.h"
 #include "scenes/LS_SaveFile.h"
+#include "scenes/LS_Settings.h"
 #include "scenes/LS_Shop.h"
+#include "shell/GameCodePage.h"
 #include "shell/GameSetup.h"
 #include "shell/LS_GameOver.h"
 #include "shell/LS_Title.h"
@@ -48,9 +50,26 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
                             [&platform](const std::filesystem::path& dir) {
                                 return platform.IsWritableDirectory(dir);
                             })),
-      platform_(platform), battleTestWord_(commandLine.Word(4)) {
-    Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath,
-                                            platform.NameConverter());
+      CodePage(ChooseCodePage(Config), platform.TextDecoder()), platform_(platform),
+      battleTestWord_(commandLine.Word(4)) {
+    if (!Config.CodePage && CodePage.Number() != KDefaultCodePage)
+        Report("the game's texts look like code page " + std::to_string(CodePage.Number()) +
+               "; --encoding N or Encoding=N under [game:" + Config.GameFolderName +
+               "] in the config file chooses another");
+    Settings = std::make_unique<TSettingsStore>(
+        UserConfigPath(platform.Environment()), commandLine,
+        [&platform](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+            platform.ReplaceFile(path, bytes);
+        });
+    if (commandLine.Replay || commandLine.RecordFile) {
+        // A replay reads the keys as the recording did: both use the default bindings,
+        // and a replay writes no settings.
+        if (Settings->KeepDefaultBindings() && commandLine.RecordFile)
+            Warn("the recording uses the default keys; the key bindings of " +
+                 Settings->Path().string() + " are not used while recording");
+        if (commandLine.Replay) Settings->SetReadOnly();
+    }
+    Assets = std::make_unique<TAssetLookup>(Config.GameDir, Config.RuntimePackagePath, CodePage);
     Recorder = std::make_unique<TFrameRecorder>(commandLine.HashLog, commandLine.Screenshots,
                                                 commandLine.Frames);
     const std::int64_t clockStart = platform.WallClockMilliseconds();
@@ -85,13 +104,17 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
         ReplayRecorder = std::make_unique<TReplayRecorder>(*commandLine.RecordFile, header);
     }
 
-    DisplayHost =
-        std::make_unique<TScriptedHotKeyHost>(platform.CreateDisplayHost(Config.GameTitle, true));
+    DisplayHost = std::make_unique<TScriptedHotKeyHost>(
+        platform.CreateDisplayHost(CodePage.ToUtf8Lossy(Config.GameTitle), true));
     Display = std::make_unique<TKandelDraw>(*DisplayHost, platform.Headless());
     Display->SetFrameRate(KGameFrameRate);
     Display->SetMaxLag(KMaxLagFrames);
-    Display->SetScreenZoom(true);
-    Display->SetFullScreen(!Config.WindowMode && !platform.Headless());
+    // Without a setting: zoomed, and full screen unless the word "Window" is given.
+    const TSettings& settings = Settings->Current();
+    Display->SetWindowScale(settings.Scale);
+    Display->SetFit(settings.Fit);
+    Display->SetFullScreen(settings.FullScreen.value_or(!Config.WindowMode) &&
+                           !platform.Headless());
     Display->OnFrame = [this](std::uint64_t frame) {
         if (Sound) Sound->AdvanceFrame();
         // A frame the loop skipped to catch up leaves the board as it was.
@@ -107,6 +130,7 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Sound->Create();
     Sound->InitMidi();
     Sound->InitWave();
+    Sound->SetPlayerVolumes(settings.MusicVolume, settings.SoundVolume);
 
     RandomGenerator = std::make_unique<TRandom>(seed);
 
@@ -135,7 +159,9 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     }
     DisplayHost->Attach(script_);
     Input = std::make_unique<TMultiInput>(*InputDevice);
-    Font = std::make_unique<TGlyphFont>();
+    Settings->ApplyTo(*Input);
+    DisplayHost->BindHotKeys(settings.HotKeys);
+    Font = std::make_unique<TGlyphFont>(CodePage);
     Skin = std::make_unique<TVezSystemGraphic>(*Font, Assets.get());
 
     Session = CreateGameSession(
@@ -163,6 +189,19 @@ TGameMain::TGameMain(const TCommandLine& commandLine, IGamePlatform& platform)
     Debug = std::make_unique<TVezDebugScene>(*this);
     Placeholder =
         std::make_unique<TPlaceholderScene>(*this, *Input, [this] { Display->RequestClose(); });
+    SettingsScreen = std::make_unique<TVezSettingsScreen>(*this);
+}
+
+void TGameMain::ApplySettings(const TSettings& before) {
+    const TSettings& settings = Settings->Current();
+    // The screen follows only what changed: F4 and F5 of the run stay as they were.
+    if (settings.FullScreen != before.FullScreen && settings.FullScreen)
+        Display->SetFullScreen(*settings.FullScreen);
+    if (settings.Scale != before.Scale) Display->SetWindowScale(settings.Scale);
+    if (settings.Fit != before.Fit) Display->SetFit(settings.Fit);
+    Sound->SetPlayerVolumes(settings.MusicVolume, settings.SoundVolume);
+    Settings->ApplyTo(*Input);
+    DisplayHost->BindHotKeys(settings.HotKeys);
 }
 
 TGameMain::~TGameMain() {
@@ -267,6 +306,11 @@ void TGameMain::KandelDrawMain() {
         system.FrameCount =
             static_cast<std::int32_t>(static_cast<std::uint32_t>(system.FrameCount) + 1U);
         Input->Update();
+        // The settings stop the game where it is; it goes on from there afterwards.
+        if (Session->GameLoaded && Input->HotKeyPressed(THotKey::Settings)) {
+            SettingsScreen->Run();
+            continue;
+        }
         SceneFor(scene).Update();
         // A new scene starts at once: no drawing and no wait for the old one.
         if (system.Scene != scene) continue;
@@ -299,7 +343,7 @@ void TGameMain::ResetGame() {
     Placeholder->Reset();
     // The screen stays black while F12 is held.
     Input->Update();
-    while (InputDevice->FunctionKeyDown(12)) {
+    while (Input->HotKeyDown(THotKey::Reset)) {
         Display->WaitFrame();
         Input->Update();
     }
@@ -366,7 +410,7 @@ void TGameMain::LeaveFullScreen() noexcept {
 }
 
 void TGameMain::ShowMessage(std::string_view text) {
-    platform_.ShowErrorMessage(Config.GameTitle, text);
+    platform_.ShowErrorMessage(CodePage.ToUtf8Lossy(Config.GameTitle), CodePage.Readable(text));
 }
 
 int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
@@ -375,12 +419,13 @@ int RunGame(const TCommandLine& commandLine, IGamePlatform& platform,
     std::string title = "Kestra";
     auto fail = [&](std::string_view message) {
         if (game) game->LeaveFullScreen();
-        platform.ShowErrorMessage(title, message);
+        platform.ShowErrorMessage(title,
+                                  game ? game->CodePage.Readable(message) : std::string(message));
         return 1;
     };
     try {
         game = std::make_unique<TGameMain>(commandLine, platform);
-        title = game->Config.GameTitle;
+        title = game->CodePage.ToUtf8Lossy(game->Config.GameTitle);
         if (prepare) prepare(*game);
         game->Run();
         return game->FinishReplay();

@@ -2,7 +2,8 @@
 // The owner of the process-wide objects and the frame loop.
 //
 // Creation order (destruction is the reverse):
-//   start-up configuration and asset lookup,
+//   start-up configuration, the code page of the game's text, the player's settings and
+//   asset lookup,
 //   frame recorder (hash log, screenshots, frame limit), replay recorder or checker,
 //   display (its window side from the platform, the 320 x 240 board),
 //   sound (Create, InitMidi, InitWave),
@@ -15,9 +16,10 @@
 //   objects exist),
 //   the scene slots (the field is installed with each game), the menu, battle,
 //   shop, name input, save file, title, game-over and debug scenes, and the
-//   placeholder scene.
+//   placeholder scene, and the settings screen.
 // Sound is released before anything is destroyed.
 #include "base/AssetLookup.h"
+#include "base/CodePage.h"
 #include "base/Random.h"
 #include "graphics/GR_Font.h"
 #include "graphics/GR_System.h"
@@ -32,6 +34,7 @@
 #include "shell/LS_Base.h"
 #include "shell/PlaceholderScene.h"
 #include "shell/Replay.h"
+#include "shell/Settings.h"
 #include "state/LGD_System.h"
 
 #include <array>
@@ -51,6 +54,7 @@ class TVezNameScene;
 class TVezSaveFileScene;
 class TVezShopScene;
 class TVezTitleScene;
+class TVezSettingsScreen;
 struct TGameSession;
 
 inline constexpr int KSceneCount = 9;
@@ -86,6 +90,9 @@ public:
     // A message for the player that does not end the game (a save that failed), shown
     // with the game's title.
     void ShowMessage(std::string_view text);
+    // Gives the display what changed since `before`, and the sound and the input what
+    // the settings say now.
+    void ApplySettings(const TSettings& before);
 
     // TSceneHost
     TKandelBoard& Board() override { return Display->Board; }
@@ -120,6 +127,11 @@ public:
     // Process-wide objects, declared in creation order so that they are
     // destroyed in reverse.
     TGameConfig Config;
+    // The code page of every text of the game (--encoding, the user's config file, else
+    // guessed from the database): lead bytes, glyphs, file names, caption, messages.
+    TCodePage CodePage;
+    // The player's settings: the file's, with the command line's on top.
+    std::unique_ptr<TSettingsStore> Settings;
     std::unique_ptr<TAssetLookup> Assets;
     std::int32_t BattleTestTroop = 0;
     std::unique_ptr<TFrameRecorder> Recorder;
@@ -154,6 +166,8 @@ public:
     // Test play's switch and variable editor (its place in the lists lasts the run).
     std::unique_ptr<TVezDebugScene> Debug;
     std::unique_ptr<TPlaceholderScene> Placeholder;
+    // The settings screen of the Settings key (F1), over whatever runs.
+    std::unique_ptr<TVezSettingsScreen> SettingsScreen;
 
 private:
     void StartReplayCheck(const TCommandLine& commandLine);

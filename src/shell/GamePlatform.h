@@ -3,6 +3,7 @@
 // the input devices, sound, message boxes, the clock and the file names. The SDL
 // platform implements it for a desktop; the headless platform for tests.
 #include "base/AssetLookup.h"
+#include "base/CodePage.h"
 #include "base/FileBytes.h"
 #include "graphics/KandelDraw.h"
 #include "graphics/KandelMovie.h"
@@ -33,9 +34,9 @@ public:
 
     // No window, no audio device, no pacing.
     virtual bool Headless() const = 0;
-    // The display's window side; titleCp932 is the caption in the game's code page.
-    // The window shows once the display applies its first screen mode.
-    virtual std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
+    // The display's window side; titleUtf8 is the caption, converted from the game's
+    // code page. The window shows once the display applies its first screen mode.
+    virtual std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleUtf8,
                                                                bool zoom) = 0;
     // Keyboard, joystick and mouse. Created after the display host.
     virtual std::unique_ptr<IInputDevice> CreateInputDevice() = 0;
@@ -43,7 +44,8 @@ public:
     virtual std::unique_ptr<ITonica> CreateTonica() = 0;
     // Opens a movie file for playing; raises EMovieError naming the file when it cannot.
     virtual std::unique_ptr<IKandelMovie> OpenMovie(const std::string& path) = 0;
-    // An error message with the game's title; both in the game's code page.
+    // An error message with the game's title; both UTF-8 (the game converts its own text
+    // through its code page), or else taken as code page 932.
     virtual void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) = 0;
 
     // The clock for the random seed and the time stamps of saved games:
@@ -55,7 +57,9 @@ public:
     // saves are the same bytes everywhere).
     virtual double SaveDayCount(std::int64_t unixMilliseconds) = 0;
 
-    virtual TNameConverter NameConverter() = 0;
+    // Converts the double-byte code pages (the single-byte ones are converted by the
+    // game's own tables); may be empty: such text then has no UTF-8 form.
+    virtual TCodePageDecoder TextDecoder() = 0;
     virtual bool IsWritableDirectory(const std::filesystem::path& dir) = 0;
     virtual TEnvLookup Environment() = 0;
     // Replaces a file (a save) as a TFileReplacer does.

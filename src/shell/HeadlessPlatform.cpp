@@ -16,13 +16,19 @@ THotKeys TScriptedHotKeyHost::TakeHotKeys() {
     if (script_) {
         // Each press acts once, however many pumps follow it.
         const std::uint16_t presses = script_->TakeFunctionKeyPresses();
+        const TKeySet keyPresses = script_->TakeKeyPresses();
+        auto pressed = [&](THotKey hotKey) {
+            const TBoundKey key = keys_[static_cast<std::size_t>(hotKey)];
+            return key.Function != 0 ? (presses >> key.Function & 1u) != 0
+                                     : (keyPresses & KeyBit(key.Key)) != 0;
+        };
         if (resetFromScriptOnly_) {
-            keys.Reset = (presses >> 12 & 1u) != 0;
+            keys.Reset = pressed(THotKey::Reset);
             return keys;
         }
-        keys.ToggleScreenMode |= (presses >> 4 & 1u) != 0;
-        keys.ToggleZoom |= (presses >> 5 & 1u) != 0;
-        keys.Reset |= (presses >> 12 & 1u) != 0;
+        keys.ToggleScreenMode |= pressed(THotKey::FullScreen);
+        keys.ToggleZoom |= pressed(THotKey::Zoom);
+        keys.Reset |= pressed(THotKey::Reset);
     }
     return keys;
 }
@@ -41,8 +47,8 @@ std::unique_ptr<ITonica> THeadlessPlatform::CreateTonica() {
 
 void THeadlessPlatform::ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) {
     auto readable = [this](std::string_view s) {
-        if (IsValidUtf8(s) || !converter_) return std::string(s);
-        return converter_(s).value_or(std::string(s));
+        if (IsValidUtf8(s) || !decoder_) return std::string(s);
+        return decoder_(932, s).value_or(std::string(s));
     };
     const std::string title = readable(titleCp932), text = readable(textCp932);
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());

@@ -31,9 +31,9 @@ private:
     double& clock_;
 };
 
-// Hot keys from an input script: F4, F5 and F12 act when the script presses them,
-// at the first message pump after the input update that saw the press (also when
-// more updates came in between). Other hosts' hot keys pass through unchanged.
+// Hot keys from an input script: F4, F5 and F12 (or the keys bound to them) act when the script
+// presses them, at the first message pump after the input update that saw the press (also when more
+// updates came in between). Other hosts' hot keys pass through unchanged.
 class TScriptedHotKeyHost : public IKandelDrawHost {
 public:
     explicit TScriptedHotKeyHost(std::unique_ptr<IKandelDrawHost> inner);
@@ -50,10 +50,14 @@ public:
     bool IsApplicationActive() override { return inner_->IsApplicationActive(); }
     void WaitForMessage() override { inner_->WaitForMessage(); }
     void Present(const TKandelBoard& board) override { inner_->Present(board); }
-    void ApplyScreenMode(bool fullScreen, bool zoom) override {
-        inner_->ApplyScreenMode(fullScreen, zoom);
+    void ApplyScreenMode(bool fullScreen, int scale, bool fit) override {
+        inner_->ApplyScreenMode(fullScreen, scale, fit);
     }
     THotKeys TakeHotKeys() override;
+    void BindHotKeys(const THotKeyBindings& keys) override {
+        keys_ = keys;
+        inner_->BindHotKeys(keys);
+    }
     void AdvanceClock(double ms) override { inner_->AdvanceClock(ms); }
 
     IKandelDrawHost& Inner() { return *inner_; }
@@ -62,6 +66,7 @@ private:
     std::unique_ptr<IKandelDrawHost> inner_;
     TScriptedInput* script_ = nullptr;
     bool resetFromScriptOnly_ = false;
+    THotKeyBindings keys_ = DefaultHotKeys();
 };
 
 class THeadlessPlatform : public IGamePlatform {
@@ -73,7 +78,7 @@ public:
         : replaceFile_(std::move(replaceFile)), openMovie_(std::move(openMovie)) {}
 
     bool Headless() const override { return true; }
-    std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleCp932,
+    std::unique_ptr<IKandelDrawHost> CreateDisplayHost(const std::string& titleUtf8,
                                                        bool zoom) override;
     // Nothing held, ever; an input script replaces it.
     std::unique_ptr<IInputDevice> CreateInputDevice() override;
@@ -83,7 +88,7 @@ public:
         return openMovie_(path);
     }
     // Writes "title: text" to stderr; text that is not UTF-8 goes through the
-    // name converter when there is one.
+    // text decoder as code page 932 when there is one.
     void ShowErrorMessage(std::string_view titleCp932, std::string_view textCp932) override;
     // The simulated clock of the display host, from KHeadlessEpochMs.
     std::int64_t WallClockMilliseconds() override;
@@ -93,16 +98,17 @@ public:
                      std::span<const std::uint8_t> bytes) override {
         replaceFile_(path, bytes);
     }
-    TNameConverter NameConverter() override { return converter_; }
+    TCodePageDecoder TextDecoder() override { return decoder_; }
     bool IsWritableDirectory(const std::filesystem::path& dir) override;
     TEnvLookup Environment() override { return ProcessEnvironment(); }
 
-    // Code page 932 names are tried as raw bytes only unless one is given.
-    void SetNameConverter(TNameConverter converter) { converter_ = std::move(converter); }
+    // Text of the double-byte code pages has no UTF-8 form (file names are tried as raw
+    // bytes only) unless one is given.
+    void SetTextDecoder(TCodePageDecoder decoder) { decoder_ = std::move(decoder); }
 
 private:
     double clock_ = 0.0; // simulated milliseconds since KHeadlessEpochMs
-    TNameConverter converter_;
+    TCodePageDecoder decoder_;
     TFileReplacer replaceFile_;
     TMovieOpener openMovie_;
 };

@@ -235,3 +235,26 @@ TEST_F(DataTool, ASaveResumesItsEventsOnlyWhileTheRepackedMapIsUnchanged) {
     ASSERT_EQ(Tool("pack " + Path("map.json") + " " + map).ExitCode, 0);
     EXPECT_EQ(eventPlace(), std::make_pair(dataX, dataY));
 }
+
+TEST_F(DataTool, TextIsPackedIntoTheCodePageTheJsonNames) {
+    auto write = [this](const std::string& name, const std::string& page) {
+        std::ofstream(Path(name)) << "{\"kind\": \"database\"" << page
+                                  << ", \"actors\": [{\"id\": 1, \"name\": \"Zo\xC3\xAB "
+                                     "\xE2\x82\xAC\"}]}";
+    };
+    write("western.json", ", \"codePage\": 1252");
+    const TToolRun western = Tool("pack " + Path("western.json") + " " + Path("western.ldb"));
+    ASSERT_EQ(western.ExitCode, 0) << western.Err;
+    TVezDataBase db;
+    db.LoadFromFile(Path("western.ldb"));
+    EXPECT_EQ(db.Actors.Get(1).Name, "Zo\xEB \x80");
+    // Without the key: code page 932, which has neither letter.
+    write("japanese.json", "");
+    const TToolRun japanese = Tool("pack " + Path("japanese.json") + " " + Path("japanese.ldb"));
+    EXPECT_EQ(japanese.ExitCode, 1);
+    EXPECT_NE(japanese.Err.find("code page 932 lacks"), std::string::npos) << japanese.Err;
+    write("bad.json", ", \"codePage\": 1253");
+    const TToolRun bad = Tool("pack " + Path("bad.json") + " " + Path("bad.ldb"));
+    EXPECT_EQ(bad.ExitCode, 1);
+    EXPECT_NE(bad.Err.find("$.codePage: not a code page"), std::string::npos) << bad.Err;
+}

@@ -178,7 +178,8 @@ TEST(MapUnit, FileNamesAndCaseInsensitiveLookup) {
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
     }
-    TAssetLookup assets(dir.string() + "/", "");
+    const TCodePage page{932, {}};
+    TAssetLookup assets(dir.string() + "/", "", page);
     TVezMap map;
     LoadMapFromGameDir(map, assets, 7);
     EXPECT_EQ(map.Id, 7);

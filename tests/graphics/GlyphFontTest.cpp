@@ -58,7 +58,8 @@ TEST(Cp932, ExtensionTable) {
 
 TEST(GlyphFont, RendersEveryKindOfCharacter) {
     if (!FontsInstalled()) GTEST_SKIP() << "Shinonome fonts not installed";
-    TGlyphFont font;
+    const TCodePage page{932, {}};
+    TGlyphFont font(page);
     // Half-width glyphs stay within the left 6 columns.
     const TGlyphMask& a = font.Glyph(TFontFace::Gothic, 'A');
     EXPECT_GT(Ink(a), 5);
@@ -89,11 +90,46 @@ TEST(GlyphFont, RendersEveryKindOfCharacter) {
     EXPECT_EQ(Ink(font.Glyph(TFontFace::Gothic, 0x81FF)), 0);
 }
 
+TEST(GlyphFont, OtherCodePagesDrawFromTheUnicodeFontsAtTheirWidths) {
+    if (!std::filesystem::exists(TGlyphFont::DefaultFontDir() + "/h12.pcf.gz"))
+        GTEST_SKIP() << "efont not installed";
+    const TCodePage western{1252, {}}, cyrillic{1251, {}};
+    TGlyphFont latin(western), russian(cyrillic);
+    // Accented letters are single bytes, 6 pixels wide, and differ from the plain letter.
+    for (std::uint16_t c : {std::uint16_t{0xE9}, std::uint16_t{0xC6}, std::uint16_t{0xF8},
+                            std::uint16_t{0xDC}, std::uint16_t{0xF1}, std::uint16_t{0x8A}}) {
+        EXPECT_GT(Ink(latin.Glyph(TFontFace::Gothic, c)), 5) << c;
+        EXPECT_LT(RightEdge(latin.Glyph(TFontFace::Gothic, c)), 6) << c;
+    }
+    EXPECT_NE(latin.Glyph(TFontFace::Gothic, 0xE9), latin.Glyph(TFontFace::Gothic, 'e'));
+    // 0x5C is the backslash here, not the yen sign; mincho is the same face.
+    const TCodePage page932{932, {}};
+    if (FontsInstalled()) {
+        TGlyphFont japanese(page932);
+        EXPECT_NE(latin.Glyph(TFontFace::Gothic, 0x5C), japanese.Glyph(TFontFace::Gothic, 0x5C));
+    }
+    EXPECT_EQ(latin.Glyph(TFontFace::Mincho, 'A'), latin.Glyph(TFontFace::Gothic, 'A'));
+    // The same byte is another letter in another page (0xC4: Ä, Д).
+    EXPECT_NE(latin.Glyph(TFontFace::Gothic, 0xC4), russian.Glyph(TFontFace::Gothic, 0xC4));
+    // Bytes the page leaves empty, and C1 controls, draw nothing.
+    EXPECT_EQ(Ink(latin.Glyph(TFontFace::Gothic, 0x81)), 0);
+    EXPECT_EQ(Ink(latin.Glyph(TFontFace::Gothic, 0x01)), 0);
+}
+
 TEST(GlyphFont, MissingFontDirectoryNamesTheFile) {
+    const TCodePage page{932, {}};
     try {
-        TGlyphFont font("/nonexistent-font-dir");
+        TGlyphFont font(page, "/nonexistent-font-dir");
         FAIL() << "expected an error";
     } catch (const EKestraError& e) {
         EXPECT_NE(std::string(e.what()).find("/nonexistent-font-dir/"), std::string::npos);
+    }
+    const TCodePage western{1252, {}};
+    try {
+        TGlyphFont font(western, "/nonexistent-font-dir");
+        FAIL() << "expected an error";
+    } catch (const EKestraError& e) {
+        EXPECT_NE(std::string(e.what()).find("h12.pcf.gz"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("xfonts-efont-unicode"), std::string::npos);
     }
 }

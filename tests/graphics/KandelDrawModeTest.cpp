@@ -21,8 +21,9 @@ struct ModeHost : IKandelDrawHost {
     bool IsApplicationActive() override { return true; }
     void WaitForMessage() override {}
     void Present(const TKandelBoard& board) override { presented = &board; }
-    void ApplyScreenMode(bool fullScreen, bool zoom) override {
-        modes.push_back(std::string(fullScreen ? "full" : "window") + (zoom ? " 2x" : " 1x"));
+    void ApplyScreenMode(bool fullScreen, int scale, bool /*fit*/) override {
+        modes.push_back(std::string(fullScreen ? "full" : "window") +
+                        (" " + std::to_string(scale) + "x"));
     }
     THotKeys TakeHotKeys() override {
         THotKeys k = pending;

@@ -9,7 +9,8 @@ using namespace kestra::testing;
 namespace {
 
 TGlyphFont& Font() {
-    static TGlyphFont font;
+    static const TCodePage page{932, {}};
+    static TGlyphFont font(page);
     return font;
 }
 

@@ -265,3 +265,23 @@ TEST_F(AudioMixer, BrokenMidiIsRefusedBeforeTheSynthesizer) {
     ASSERT_EQ(Warnings.size(), 1u);
     EXPECT_NE(Warnings[0].find("broken.mid: truncated"), std::string::npos) << Warnings[0];
 }
+
+// The player's volumes scale the game's music and effects, also the ones already playing.
+TEST_F(AudioMixer, ThePlayersVolumesScaleMusicAndEffects) {
+    TTempFile wav("flat.wav", MakeFlatWave(KRate, 4000, 8000));
+    ASSERT_TRUE(Mixer->PlaySoundEx(wav.Path, 100, 100, 50));
+    EXPECT_EQ(Render(*Mixer, 100).L[10], 8000);
+    Mixer->SetPlayerVolumes(100, 50); // gain 0.25
+    EXPECT_EQ(Render(*Mixer, 100).L[10], 2000);
+    Mixer->SetPlayerVolumes(100, 0);
+    EXPECT_EQ(Peak(Render(*Mixer, 100).L), 0);
+    Mixer->StopSound();
+
+    Mixer->SetPlayerVolumes(50, 100);
+    TTempFile music("music.wav", MakeFlatWave(KRate, 4000, 8000));
+    ASSERT_TRUE(Mixer->PlayMusic(music.Path));
+    Mixer->SetMusicVolume(100);
+    EXPECT_EQ(Render(*Mixer, 100).L[10], 2000);
+    Mixer->SetPlayerVolumes(100, 0); // the effects' volume leaves the music alone
+    EXPECT_EQ(Render(*Mixer, 100).L[10], 8000);
+}

@@ -53,6 +53,7 @@ protected:
 };
 
 TEST(MessageBracketNumber, ReadsTheLeadingIntegerAndSaturates) {
+    const TCodePage japanese{932, {}}, western{1252, {}};
     struct Case {
         const char* text;
         std::int32_t value;
@@ -64,13 +65,17 @@ TEST(MessageBracketNumber, ReadsTheLeadingIntegerAndSaturates) {
           Case{"[-99999999999999999999]", -2147483647 - 1, 23}, Case{"x", -1, 0},
           Case{"", -1, 0}}) {
         std::size_t pos = 0;
-        EXPECT_EQ(ReadBracketNumber(c.text, pos), c.value) << c.text;
+        EXPECT_EQ(ReadBracketNumber(c.text, pos, japanese), c.value) << c.text;
         EXPECT_EQ(pos, c.end) << c.text;
     }
     // A "]" that is the second byte of a double-byte character does not close.
     std::size_t pos = 0;
-    EXPECT_EQ(ReadBracketNumber("[4\x83\x5D]", pos), 4);
+    EXPECT_EQ(ReadBracketNumber("[4\x83\x5D]", pos, japanese), 4);
     EXPECT_EQ(pos, 5u);
+    // In code page 1252 the same bytes are two characters, and the "]" closes.
+    pos = 0;
+    EXPECT_EQ(ReadBracketNumber("[4\x83\x5D]", pos, western), 4);
+    EXPECT_EQ(pos, 4u);
 }
 
 TEST_F(MessageTest, LinesExpandNamesVariablesAndHalfSpaces) {

@@ -244,11 +244,16 @@ TEST(NameScene, TheTableHoldsDoubleByteCharactersAndCommands) {
     EXPECT_TRUE(NameEntry(1, 9, 8).empty());
     EXPECT_TRUE(NameEntry(2, 0, 0).empty());
     // A name is cut at its first single-byte character and after six characters.
+    const TCodePage japanese{932, {}};
     EXPECT_EQ(NameOfDoubleBytes("\x82\xa0\x82\xa2"
-                                "A\x82\xa4"),
+                                "A\x82\xa4",
+                                japanese),
               "\x82\xa0\x82\xa2");
-    EXPECT_EQ(NameOfDoubleBytes("Alex"), "");
-    EXPECT_EQ(NameOfDoubleBytes(std::string(16, '\x82')), std::string(12, '\x82'));
+    EXPECT_EQ(NameOfDoubleBytes("Alex", japanese), "");
+    EXPECT_EQ(NameOfDoubleBytes(std::string(16, '\x82'), japanese), std::string(12, '\x82'));
+    // Korean's lead bytes reach to 0xFE; code page 1252 has none.
+    EXPECT_EQ(NameOfDoubleBytes("\xFD\xA1", TCodePage(949, {})), "\xFD\xA1");
+    EXPECT_EQ(NameOfDoubleBytes("\x82\xa0", TCodePage(1252, {})), "");
 }
 
 } // namespace

@@ -13,9 +13,13 @@ namespace {
 const std::string KShowCp932 = "\x95\x5C\x8E\xA6";
 const std::string KShowUtf8 = "\xE8\xA1\xA8\xE7\xA4\xBA";
 
+// Code page 932 without a UTF-8 form: names are tried as raw bytes only.
+const TCodePage KRaw932{932, {}};
+
 struct Roots {
     TempDir game, rtp;
-    TAssetLookup lookup{game.Dir(), rtp.Dir(), platform::Cp932ToUtf8};
+    TCodePage page{932, platform::CodePageToUtf8};
+    TAssetLookup lookup{game.Dir(), rtp.Dir(), page};
     std::optional<std::filesystem::path> Picture(std::string_view name) {
         return lookup.FindAssetFile(name, "Picture", KPictureExtensions);
     }
@@ -35,7 +39,7 @@ TEST(AssetLookup, GameDirectoryBeforePackageThenExtensionOrder) {
     EXPECT_EQ(r.lookup.FindAssetFile("hero", "Music", KMusicExtensions), std::nullopt);
     EXPECT_EQ(r.Picture(""), std::nullopt);
 
-    TAssetLookup noPackage(r.game.Dir(), "");
+    TAssetLookup noPackage(r.game.Dir(), "", KRaw932);
     EXPECT_EQ(noPackage.FindAssetFile("only", "Picture", KPictureExtensions), std::nullopt);
 }
 
@@ -68,8 +72,26 @@ TEST(AssetLookup, Cp932NamesAreTriedAsUtf8ThenRaw) {
     EXPECT_EQ(r.lookup.FindAssetFile(KShowCp932, "Picture", std::array<std::string_view, 1>{"png"}),
               utf8);
     // The 0x5C trail byte does not split the name: no folder "\x95" is looked for.
-    TAssetLookup rawOnly(r.game.Dir(), "");
+    TAssetLookup rawOnly(r.game.Dir(), "", KRaw932);
     EXPECT_EQ(rawOnly.FindAssetFile(KShowCp932, "Picture", KPictureExtensions), raw);
+}
+
+TEST(AssetLookup, NamesOfOtherCodePagesAreTriedAsUtf8ThenRaw) {
+    TempDir game;
+    // "Café" in code page 1252: converted by the page's own table, no decoder needed.
+    const TCodePage western{1252, {}};
+    TAssetLookup lookup(game.Dir(), "", western);
+    auto utf8 = game.Write("Picture/Caf\xC3\xA9.png");
+    EXPECT_EQ(lookup.FindAssetFile("Caf\xE9", "Picture", KPictureExtensions), utf8);
+    // Its raw bytes, in any ASCII case: 0xC9 (É) is a letter of its own, not a lead byte.
+    auto raw = game.Write("Picture/\xC9T\xC9.bmp");
+    EXPECT_EQ(lookup.FindAssetFile("\xC9t\xC9", "Picture", KPictureExtensions), raw);
+    // The same bytes in code page 932 would be a lead byte and its trail byte.
+    TAssetLookup japanese(game.Dir(), "", KRaw932);
+    EXPECT_EQ(japanese.FindAssetFile("\xC9t\xC9", "Picture", KPictureExtensions), raw);
+    auto pair = game.Write("Picture/\x82T.bmp");
+    EXPECT_EQ(japanese.FindAssetFile("\x82t", "Picture", KPictureExtensions), std::nullopt);
+    EXPECT_EQ(lookup.FindAssetFile("\x82t", "Picture", KPictureExtensions), pair);
 }
 
 TEST(AssetLookup, TrailBytesThatLookLikeLettersMustMatchExactly) {
@@ -77,7 +99,7 @@ TEST(AssetLookup, TrailBytesThatLookLikeLettersMustMatchExactly) {
     // 0x82 0x60 and 0x82 0x41 are different characters; ASCII folding of the trail byte
     // would confuse them.
     r.game.Write(std::string("Picture/\x82\x60.bmp"));
-    TAssetLookup rawOnly(r.game.Dir(), "");
+    TAssetLookup rawOnly(r.game.Dir(), "", KRaw932);
     EXPECT_EQ(rawOnly.FindAssetFile("\x82\x41", "Picture", KPictureExtensions), std::nullopt);
     EXPECT_TRUE(rawOnly.FindAssetFile("\x82\x60", "Picture", KPictureExtensions));
 }

@@ -66,7 +66,9 @@ TEST(CommandLine, BadValuesAreClearErrors) {
     EXPECT_NE(ErrorOf({"--screenshot", "x:a.png"}).find("frame"), std::string::npos);
     EXPECT_NE(ErrorOf({"--game", ""}).find("non-empty"), std::string::npos);
     EXPECT_NE(ErrorOf({"--headless=1"}).find("takes no value"), std::string::npos);
-    EXPECT_NE(ErrorOf({"--fullscreen"}).find("unknown option --fullscreen"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--fulscreen"}).find("unknown option --fulscreen"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--scale", "0"}).find("--scale: '0' is not a whole number"),
+              std::string::npos);
     EXPECT_EQ(ParseTroopNumber("12"), 12);
     EXPECT_THROW(ParseTroopNumber(""), EKestraError);
     EXPECT_THROW(ParseTroopNumber("3x"), EKestraError);

@@ -41,8 +41,9 @@ public:
                      std::vector<std::string>& messages, bool messagesToo)
                 : THeadlessDrawHost(clock), Log(log), Messages(messages), MessagesToo(messagesToo) {
             }
-            void ApplyScreenMode(bool fullScreen, bool zoom) override {
-                Log.push_back(std::string(fullScreen ? "full" : "window") + (zoom ? " 2x" : " 1x"));
+            void ApplyScreenMode(bool fullScreen, int scale, bool /*fit*/) override {
+                Log.push_back(std::string(fullScreen ? "full" : "window") +
+                              (" " + std::to_string(scale) + "x"));
                 if (MessagesToo) Messages.push_back(Log.back());
             }
             std::vector<std::string>& Log;
