@@ -394,6 +394,22 @@ bool TryVarInt(std::span<const std::uint8_t> bytes, std::int32_t& value) {
     return false;
 }
 
+// The same at `pos` of a window, moving `pos` past it; false (and `pos` unmoved) when
+// the window ends inside it.
+bool TryVarIntAt(std::span<const std::uint8_t> bytes, std::size_t& pos, std::int32_t& value) {
+    std::uint32_t v = 0;
+    for (std::size_t i = pos; i < bytes.size(); ++i) {
+        const std::uint8_t b = bytes[i];
+        v = (v << 7) | (b & 0x7Fu);
+        if ((b & 0x80u) == 0) {
+            value = static_cast<std::int32_t>(v);
+            pos = i + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
 class TClearVisitor final : public TChunkVisitor {
 public:
     void Visit(TChunkDesc& c) override {
@@ -696,9 +712,9 @@ private:
                                      std::to_string(ref.Length) + " bytes, " +
                                      std::to_string(expected) + " expected");
     }
-    std::span<const std::uint8_t> Payload(const TChunkRef& ref) {
-        R.Seek(ref.Start);
-        return R.ReadSpan(ref.Length);
+    // The chunk scan checked every chunk against the window.
+    std::span<const std::uint8_t> Payload(const TChunkRef& ref) const {
+        return R.Window().subspan(ref.Start, ref.Length);
     }
 
     TByteReader& R;
@@ -755,7 +771,7 @@ void TCatalogBaseItem::Clear() {
 }
 
 void TCatalogBaseItem::LoadFromStream(TByteReader& reader) {
-    Clear();
+    if (!reader.TakeFreshRecord()) Clear();
     LoadChunks(reader, true);
 }
 
@@ -791,17 +807,34 @@ void TCatalogBaseItem::LoadChunks(TByteReader& reader, bool terminated) {
     std::exception_ptr failure;
     bool ascending = true;
     try {
-        while (!reader.AtEnd()) {
-            std::int32_t id = ReadVarInt(reader);
-            if (id == 0 && terminated) break;
-            std::size_t at = reader.Position();
-            std::int32_t len = ReadVarInt(reader);
-            if (len < 0 || static_cast<std::size_t>(len) > reader.Remaining())
-                reader.FailAt(at, LengthMessage("chunk " + std::to_string(id) + " length", len,
-                                                reader.Remaining()));
+        // The common case decodes straight from the window; a truncated integer is
+        // read again by ReadVarInt for its error.
+        const std::span<const std::uint8_t> bytes = reader.Window();
+        std::size_t pos = reader.Position();
+        for (;;) {
+            reader.Seek(pos);
+            if (reader.AtEnd()) break;
+            std::int32_t id = 0;
+            if (!TryVarIntAt(bytes, pos, id)) ReadVarInt(reader);
+            if (id == 0 && terminated) {
+                reader.Seek(pos);
+                break;
+            }
+            const std::size_t at = pos;
+            std::int32_t len = 0;
+            if (!TryVarIntAt(bytes, pos, len)) {
+                reader.Seek(at);
+                ReadVarInt(reader);
+            }
+            const std::size_t left = bytes.size() - pos;
+            if (len < 0 || static_cast<std::size_t>(len) > left) {
+                reader.Seek(pos);
+                reader.FailAt(at,
+                              LengthMessage("chunk " + std::to_string(id) + " length", len, left));
+            }
             if (index.size() > first && index.back().Id >= id) ascending = false;
-            index.push_back({id, reader.Position(), static_cast<std::size_t>(len)});
-            reader.Skip(static_cast<std::size_t>(len));
+            index.push_back({id, pos, static_cast<std::size_t>(len)});
+            pos += static_cast<std::size_t>(len);
         }
     } catch (const EStreamReadError&) {
         failure = std::current_exception();
@@ -918,20 +951,29 @@ void TCatalog::LoadFromStream(TByteReader& reader) {
         // Every entry takes at least one byte, so a larger count cannot be real.
         if (count < 0 || static_cast<std::size_t>(count) > reader.Remaining())
             reader.FailAt(at, LengthMessage(TableName + " item count", count, reader.Remaining()));
-        std::vector<std::unique_ptr<TCatalogItem>> loaded;
         const std::size_t footprint = ItemFootprint() + 2 * sizeof(void*);
+        // A bounded reserve: the count is only known to be below the bytes left.
+        Items.reserve(std::min<std::size_t>(static_cast<std::size_t>(count), 1024));
+        bool ascending = true;
         for (std::int32_t i = 0; i < count; ++i) {
             std::int32_t id = ReadVarInt(reader);
             reader.Charge(footprint);
-            auto item = NewItem(id);
-            item->LoadFromStream(reader);
-            loaded.push_back(std::move(item));
+            if (!Items.empty() && Items.back()->Id >= id) ascending = false;
+            Items.push_back(NewItem(id));
+            reader.MarkFreshRecord();
+            Items.back()->LoadFromStream(reader);
+            reader.TakeFreshRecord();
         }
-        std::stable_sort(loaded.begin(), loaded.end(),
-                         [](const auto& a, const auto& b) { return a->Id < b->Id; });
-        for (std::size_t i = 0; i < loaded.size(); ++i)
-            if (i + 1 == loaded.size() || loaded[i + 1]->Id != loaded[i]->Id)
-                Items.push_back(std::move(loaded[i]));
+        // Files list items in ascending ID order; anything else is sorted, and of two
+        // entries with one ID the later wins.
+        if (!ascending) {
+            std::stable_sort(Items.begin(), Items.end(),
+                             [](const auto& a, const auto& b) { return a->Id < b->Id; });
+            auto out = Items.begin();
+            for (auto it = Items.begin(); it != Items.end(); ++it)
+                if (it + 1 == Items.end() || (*(it + 1))->Id != (*it)->Id) *out++ = std::move(*it);
+            Items.erase(out, Items.end());
+        }
     } catch (...) {
         Clear();
         throw;

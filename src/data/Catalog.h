@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "base/Errors.h"
@@ -47,6 +48,8 @@ public:
     TByteReader(std::span<const std::uint8_t> bytes, std::string fileName);
 
     std::size_t Position() const { return Pos; }
+    // The whole window, for code that has already checked what it reads against it.
+    std::span<const std::uint8_t> Window() const { return Bytes; }
     std::size_t Size() const { return Bytes.size(); }
     std::size_t Remaining() const { return Bytes.size() - Pos; }
     bool AtEnd() const { return Pos >= Bytes.size(); }
@@ -73,6 +76,12 @@ public:
     // length): counted, and the first one described, for one warning per file.
     void NoteIgnored(std::size_t position, std::string_view what);
     std::size_t IgnoredCount() const { return Source->Ignored; }
+
+    // Said by a list just before a record it has only now made (and so is still as
+    // cleared) reads itself from this window: the record's load skips clearing it
+    // again. TakeFreshRecord answers once and forgets.
+    void MarkFreshRecord() { FreshRecord = true; }
+    bool TakeFreshRecord() { return std::exchange(FreshRecord, false); }
     // "<file>: ignored N chunk(s) of the wrong size (the first: offset ...: ...)", or
     // empty when nothing was ignored.
     std::string IgnoredSummary() const;
@@ -92,6 +101,7 @@ private:
     std::shared_ptr<TSource> Source;
     std::size_t Base = 0;
     std::size_t Pos = 0;
+    bool FreshRecord = false;
 };
 
 // A growable output buffer.
@@ -156,50 +166,78 @@ public:
     virtual void DecodeFrom(TByteReader& reader) = 0;
 };
 
+// Element access of a resizable block, one table per element type.
+struct TBlockAccess {
+    std::size_t (*Size)(const void* vector);
+    void* (*Resize)(void* vector, std::size_t n); // returns the data pointer
+};
+
+template <class T>
+inline constexpr TBlockAccess KBlockAccessOf{
+    [](const void* v) { return static_cast<const std::vector<T>*>(v)->size(); },
+    [](void* v, std::size_t n) -> void* {
+        auto* vec = static_cast<std::vector<T>*>(v);
+        vec->resize(n);
+        return vec->data();
+    }};
+
 // One chunk as DescribeChunks hands it to a visitor. Built by the typed helpers of
-// TChunkVisitor; records normally never touch it directly.
+// TChunkVisitor; records normally never touch it directly. One is built for every
+// field of every record read, written or cleared, so it is kept to 64 bytes (a few
+// vector stores): members that only one kind uses share their storage, and a visitor
+// reads only the members of the chunk's kind.
 struct TChunkDesc {
     std::int32_t Id = 0;
     EChunkKind Kind = EChunkKind::None;
-    // Integer / Boolean / Real: the field and its default (omitted on write when equal)
-    // and initial value (set by Clear).
-    void* Target = nullptr;
-    std::int32_t DefaultInt = 0, InitInt = 0;
     std::uint8_t IntWidth = 4; // byte width of an integer field: 1, 2 or 4
+    // Fixed / Block: element width in bytes (little-endian in the file).
+    std::uint8_t ElemSize = 1;
     bool IntSigned = true;
     bool DefaultBool = false, InitBool = false;
-    double DefaultReal = 0.0, InitReal = 0.0;
     // String
     bool SkipEmpty = false;
-    // Fixed / Block: element width in bytes (little-endian in the file) and, for Fixed,
-    // the element count.
-    std::uint8_t ElemSize = 1;
-    std::size_t ElemCount = 0;
-    // Block: type-erased access to a std::vector of integers.
-    std::size_t (*BlockSize)(const void*) = nullptr;
-    void* (*BlockResize)(void*, std::size_t) = nullptr; // returns the data pointer
     // A count chunk: an integer chunk whose value is the element count of another
     // container. Written from the container; on reading, the container is cut to
     // min(count, its size) after all chunks of the record are read.
     bool IsCount = false;
-    // Fixed: the initial value (same layout as the field; null means zero) and whether
-    // the chunk is left out on writing while the field equals it.
-    const void* InitFixed = nullptr;
+    // Fixed: whether the chunk is left out on writing while the field equals InitFixed.
     bool OmitWhenInit = false;
+    // Integer / Boolean / Real: the default (omitted on write when equal) and the
+    // initial value (set by Clear). Fixed: the element count and the initial value
+    // (same layout as the field; null means zero).
+    union {
+        std::size_t ElemCount = 0;
+        std::int32_t DefaultInt;
+        double DefaultReal;
+    };
+    union {
+        const void* InitFixed = nullptr;
+        std::int32_t InitInt;
+        double InitReal;
+    };
+    // The field (List / Record: the nested list or record).
+    union {
+        void* Target = nullptr;
+        TCatalog* List;
+        TCatalogBaseItem* Record;
+    };
+    // Block and count chunks: type-erased access to a std::vector of integers.
+    const TBlockAccess* BlockOps = nullptr;
     // Block: an object that encodes itself into the payload (Target unused). Integer:
     // with SizeOf set, a chunk holding that object's encoded byte length, computed on
     // writing and not used on reading (the payload's real length governs).
     TChunkCodec* Codec = nullptr;
     TChunkCodec* SizeOf = nullptr;
-    // List / Record
-    TCatalog* List = nullptr;
-    TCatalogBaseItem* Record = nullptr;
+
+    std::size_t BlockSize(const void* vector) const { return BlockOps->Size(vector); }
+    void* BlockResize(void* vector, std::size_t n) const { return BlockOps->Resize(vector, n); }
 
     // The integer field, read at its width and signedness; stores keep the low bits,
     // as a store of the 32-bit value into the narrow field would.
     std::int32_t GetInt() const;
     void SetInt(std::int32_t v) const;
 };
+static_assert(sizeof(TChunkDesc) <= 64);
 
 // The receiver of DescribeChunks. Call the helpers in ascending ID order.
 class TChunkVisitor {
@@ -272,12 +310,7 @@ public:
         c.Kind = EChunkKind::Block;
         c.Target = &field;
         c.ElemSize = sizeof(T);
-        c.BlockSize = [](const void* v) { return static_cast<const std::vector<T>*>(v)->size(); };
-        c.BlockResize = [](void* v, std::size_t n) -> void* {
-            auto* vec = static_cast<std::vector<T>*>(v);
-            vec->resize(n);
-            return vec->data();
-        };
+        c.BlockOps = &KBlockAccessOf<T>;
         Visit(c);
     }
 
@@ -291,12 +324,7 @@ public:
         c.Target = &of;
         c.DefaultInt = def;
         c.InitInt = def;
-        c.BlockSize = [](const void* v) { return static_cast<const std::vector<T>*>(v)->size(); };
-        c.BlockResize = [](void* v, std::size_t n) -> void* {
-            auto* vec = static_cast<std::vector<T>*>(v);
-            vec->resize(n);
-            return vec->data();
-        };
+        c.BlockOps = &KBlockAccessOf<T>;
         Visit(c);
     }
 
@@ -342,7 +370,8 @@ public:
     // non-zero fixed bytes) override this, call the base and then set them.
     virtual void Clear();
     // Clear, then read chunks up to ID 0 or the end of the window (an implicit
-    // terminator). Chunks may come in any order; a later duplicate wins.
+    // terminator). Chunks may come in any order; a later duplicate wins. Overrides
+    // call this first and adjust what it read afterwards.
     virtual void LoadFromStream(TByteReader& reader);
     // The same for a window that holds chunks up to its end with no terminator, where
     // ID 0 is an ordinary chunk (the top level of a database).
@@ -415,6 +444,7 @@ public:
     [[noreturn]] void FailIndex(std::size_t index) const;
 
 protected:
+    // A new item with that ID, cleared.
     virtual std::unique_ptr<TCatalogItem> NewItem(std::int32_t id) const = 0;
 
 private:
@@ -456,10 +486,9 @@ public:
     }
 
 protected:
+    // Item constructors leave their item cleared.
     std::unique_ptr<TCatalogItem> NewItem(std::int32_t id) const override {
-        auto item = std::make_unique<T>(id);
-        item->Clear();
-        return item;
+        return std::make_unique<T>(id);
     }
 };
 

@@ -64,11 +64,9 @@ void PortableBlendRow(std::uint16_t* d, const std::uint8_t* s, int n, const std:
 
 // The 32 colours of 32 indexes (16-bit lanes): the table lives in eight registers of
 // 32 entries; two-source permutes pick within 64 entries and index bits 6 and 7
-// choose among the four results. Then the blend with the destination when asked,
-// and a store of the lanes (without index 0 when keyed).
-KESTRA_AVX512 inline void StoreLooked(std::uint16_t* d, __m512i idx, __mmask32 lanes,
-                                      const __m512i* t, bool keyed, bool blend, __m512i e,
-                                      __m512i f) {
+// choose among the four results. Then the blend with the old pixels when asked.
+KESTRA_AVX512 inline __m512i Looked(__m512i idx, const __m512i* t, bool blend, __m512i old,
+                                    __m512i e, __m512i f) {
     const __m512i bit6 = _mm512_set1_epi16(0x40), bit7 = _mm512_set1_epi16(0x80);
     const __m512i m5 = _mm512_set1_epi16(0x1F), m6 = _mm512_set1_epi16(0x3F);
     const __m512i q0 = _mm512_permutex2var_epi16(t[0], idx, t[1]);
@@ -81,7 +79,6 @@ KESTRA_AVX512 inline void StoreLooked(std::uint16_t* d, __m512i idx, __mmask32 l
                                         _mm512_mask_blend_epi16(h6, q2, q3));
     if (blend) {
         // Per channel in 16-bit lanes: e x source + f x dest stays below 2^14.
-        const __m512i old = _mm512_maskz_loadu_epi16(lanes, d);
         const __m512i red =
             _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(_mm512_srli_epi16(r, 11), e),
                                                _mm512_mullo_epi16(_mm512_srli_epi16(old, 11), f)),
@@ -98,8 +95,54 @@ KESTRA_AVX512 inline void StoreLooked(std::uint16_t* d, __m512i idx, __mmask32 l
         r = _mm512_or_si512(
             _mm512_or_si512(_mm512_slli_epi16(red, 11), _mm512_slli_epi16(green, 5)), blue);
     }
+    return r;
+}
+
+// The looked-up lanes stored (without index 0 when keyed).
+KESTRA_AVX512 inline void StoreLooked(std::uint16_t* d, __m512i idx, __mmask32 lanes,
+                                      const __m512i* t, bool keyed, bool blend, __m512i e,
+                                      __m512i f) {
+    const __m512i old = blend ? _mm512_maskz_loadu_epi16(lanes, d) : _mm512_setzero_si512();
+    const __m512i r = Looked(idx, t, blend, old, e, f);
     const __mmask32 store = keyed ? lanes & _mm512_test_epi16_mask(idx, idx) : lanes;
     _mm512_mask_storeu_epi16(d, store, r);
+}
+
+// Rows of at most 16 pixels (tiles and their quarters, small characters): two rows
+// share one step, the first in the low 16 lanes, the second in the high ones.
+KESTRA_AVX512 void Avx512BlitNarrow(std::uint16_t* dest, int destPitch, const std::uint8_t* source,
+                                    int sourcePitch, int width, int height, const __m512i* t,
+                                    bool keyed, bool blend, __m512i e, __m512i f) {
+    const auto row = static_cast<__mmask16>((1u << width) - 1u);
+    const __mmask32 both = row | (static_cast<__mmask32>(row) << 16);
+    int y = 0;
+    for (; y + 2 <= height; y += 2) {
+        const std::uint8_t* s0 = source + static_cast<std::ptrdiff_t>(y) * sourcePitch;
+        std::uint16_t* d0 = dest + static_cast<std::ptrdiff_t>(y) * destPitch;
+        std::uint16_t* d1 = d0 + destPitch;
+        // Halves joined by masked broadcasts and split by a shuffle: the plain inserts
+        // and extracts start from undefined registers, which GCC 12 reports as
+        // uninitialised.
+        const __m256i bytes = _mm256_mask_broadcast_i32x4(
+            _mm256_maskz_broadcast_i32x4(0x0F, _mm_maskz_loadu_epi8(row, s0)), 0xF0,
+            _mm_maskz_loadu_epi8(row, s0 + sourcePitch));
+        const __m512i idx = _mm512_cvtepu8_epi16(bytes);
+        const __m512i old =
+            blend ? _mm512_mask_broadcast_i64x4(
+                        _mm512_maskz_broadcast_i64x4(0x0F, _mm256_maskz_loadu_epi16(row, d0)), 0xF0,
+                        _mm256_maskz_loadu_epi16(row, d1))
+                  : _mm512_setzero_si512();
+        const __m512i r = Looked(idx, t, blend, old, e, f);
+        const __mmask32 store = keyed ? both & _mm512_test_epi16_mask(idx, idx) : both;
+        _mm512_mask_storeu_epi16(d0, store & 0xFFFFu, r);
+        _mm512_mask_storeu_epi16(d1, store >> 16, _mm512_maskz_shuffle_i64x2(0xFF, r, r, 0xEE));
+    }
+    if (y < height) {
+        const std::uint8_t* s = source + static_cast<std::ptrdiff_t>(y) * sourcePitch;
+        std::uint16_t* d = dest + static_cast<std::ptrdiff_t>(y) * destPitch;
+        const __m512i idx = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(row, s));
+        StoreLooked(d, idx, row, t, keyed, blend, e, f);
+    }
 }
 
 KESTRA_AVX512 void Avx512Blit(std::uint16_t* dest, int destPitch, const std::uint8_t* source,
@@ -110,6 +153,12 @@ KESTRA_AVX512 void Avx512Blit(std::uint16_t* dest, int destPitch, const std::uin
     const __m512i f = _mm512_set1_epi16(static_cast<short>(256 - opacity));
     __m512i t[8];
     for (int k = 0; k < 8; ++k) t[k] = _mm512_loadu_si512(colors + 32 * k);
+    if (width <= 16) {
+        if (width > 0)
+            Avx512BlitNarrow(dest, destPitch, source, sourcePitch, width, height, t, keyed, blend,
+                             e, f);
+        return;
+    }
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* s = source + static_cast<std::ptrdiff_t>(y) * sourcePitch;
         std::uint16_t* d = dest + static_cast<std::ptrdiff_t>(y) * destPitch;

@@ -1,9 +1,12 @@
 #include "data/DataBase.h"
+#include "data/LD_Map.h"
+#include "data/LD_MapTree.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 using namespace kestra;
 
@@ -257,4 +260,92 @@ TEST(DataBase, LoadsFromAFileAndNamesMissingOnes) {
     } catch (const EFileError& e) {
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
     }
+}
+
+namespace {
+
+// A big database of the shape of a long game: many common events, animations of many
+// frames and cells, named switches and variables.
+Bytes BigDataBase() {
+    TVezDataBase db;
+    for (std::int32_t i = 1; i <= 400; ++i)
+        db.Switches.Obtain(i).Name = "switch " + std::to_string(i);
+    for (std::int32_t i = 1; i <= 400; ++i) db.Variables.Obtain(i).Name = "var";
+    for (std::int32_t i = 1; i <= 120; ++i) {
+        auto& ce = db.CommonEvents.Obtain(i);
+        ce.Name = "common";
+        ce.Commands.Lines.clear();
+        for (std::int32_t l = 0; l < 30; ++l)
+            ce.Commands.Lines.push_back({10110, l % 4, l % 2 == 0 ? "text" : "", {l, -i, 7}});
+        ce.Commands.Lines.push_back({});
+    }
+    for (std::int32_t i = 1; i <= 120; ++i) {
+        auto& an = db.Animations.Obtain(i);
+        an.Name = "animation";
+        an.Position = static_cast<std::uint8_t>(i % 3);
+        for (std::int32_t t = 1; t <= 4; ++t) an.Timings.Obtain(t).Sound.Name = "Sound";
+        if (i % 7 == 0) continue; // keeps its twenty empty frames
+        an.Frames.Clear();
+        for (std::int32_t f = 1; f <= 12; ++f)
+            for (std::int32_t c = 1; c <= 6; ++c) {
+                auto& cell = an.Frames.Obtain(f).Cells.Obtain(c);
+                cell.Cell = c + f;
+                cell.X = -c;
+                cell.Visible = c % 5 != 0;
+                cell.Zoom = 100 + f;
+            }
+    }
+    return db.SaveToBytes();
+}
+
+} // namespace
+
+// Reading, whatever shortcuts it takes, gives back the bytes it was given: over the
+// demo's files and a generated big database, read into fresh objects and into objects
+// that held something else before.
+TEST(DataBase, DemoAndBigDataBaseReadBackByteForByte) {
+    namespace fs = std::filesystem;
+    const Bytes big = BigDataBase();
+    ASSERT_GT(big.size(), 100000u);
+    const Bytes demo = ReadWholeFile(std::string(KESTRA_DEMO_DIR) + "/KESTRA.ldb");
+    TVezDataBase used;
+    for (const Bytes* file : {&big, &demo, &big}) {
+        TVezDataBase fresh;
+        fresh.LoadFromBytes(*file, "KESTRA.ldb");
+        EXPECT_EQ(fresh.SaveToBytes(), *file);
+        used.LoadFromBytes(*file, "KESTRA.ldb");
+        EXPECT_EQ(used.SaveToBytes(), *file);
+    }
+    TVezDataBase back;
+    back.LoadFromBytes(big, "KESTRA.ldb");
+    EXPECT_EQ(back.Animations.Get(7).Frames.Count(), 20u);
+    EXPECT_EQ(back.Animations.Get(8).Frames.Get(12).Cells.Get(5).Visible, false);
+    EXPECT_EQ(back.Switches.Get(400).Name, "switch 400");
+
+    const Bytes tree = ReadWholeFile(std::string(KESTRA_DEMO_DIR) + "/KESTRA.lmt");
+    TVezMapTree mapTree;
+    mapTree.LoadFromBytes(tree, "KESTRA.lmt");
+    EXPECT_EQ(mapTree.SaveToBytes(), tree);
+    // Saving a map counts the save, so its record is compared, after the magic.
+    TByteWriter magic;
+    WriteLString(magic, KMapUnitMagic);
+    const auto record = [&](const TVezMap& map) {
+        Bytes bytes = magic.Bytes;
+        const Bytes body = map.Encode();
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        return bytes;
+    };
+    std::size_t maps = 0;
+    TVezMap usedMap;
+    for (const auto& entry : fs::directory_iterator(KESTRA_DEMO_DIR)) {
+        if (entry.path().extension() != ".lmu") continue;
+        const Bytes file = ReadWholeFile(entry.path().string());
+        TVezMap map;
+        map.LoadFromBytes(file, entry.path().filename().string());
+        EXPECT_EQ(record(map), file) << entry.path();
+        usedMap.LoadFromBytes(file, entry.path().filename().string());
+        EXPECT_EQ(record(usedMap), file) << entry.path();
+        ++maps;
+    }
+    EXPECT_GE(maps, 2u);
 }

@@ -10,17 +10,20 @@ namespace kestra {
 namespace {
 
 // The vector path against the portable one on every row width up to 100 (all tail
-// lengths of the 32-pixel steps), solid, keyed and blended, at odd pitches and offsets.
+// lengths of the 32-pixel steps), solid, keyed and blended, at odd pitches and offsets;
+// rows of up to 16 pixels, which go two to a step, also in even and odd counts.
 TEST(KandelSpan, VectorPathMatchesPortable) {
     if (!TableBlitIsVectorised()) GTEST_SKIP() << "no vector path on this processor";
     TRandom random(99);
     std::vector<std::uint16_t> colors(256);
     for (auto& c : colors) c = static_cast<std::uint16_t>(random.Next(65536));
     for (int width = 0; width <= 100; ++width)
-        for (int variant = 0; variant < 6; ++variant) {
+        for (int variant = 0; variant < 6 * 5; ++variant) {
+            const int heights[] = {3, 1, 2, 8, 17};
+            if (variant >= 6 && width > 16) break;
             const bool keyed = variant % 2 == 1;
-            const int opacity = variant < 2 ? 255 : variant < 4 ? 254 : random.Next(255);
-            const int height = 3, sourcePitch = width + 5, destPitch = width + 3;
+            const int opacity = variant % 6 < 2 ? 255 : variant % 6 < 4 ? 254 : random.Next(255);
+            const int height = heights[variant / 6], sourcePitch = width + 5, destPitch = width + 3;
             std::vector<std::uint8_t> source(static_cast<std::size_t>(sourcePitch * height + 1));
             for (auto& s : source)
                 s = static_cast<std::uint8_t>(random.Next(4) == 0 ? 0 : random.Next(256));
@@ -31,8 +34,8 @@ TEST(KandelSpan, VectorPathMatchesPortable) {
                       colors.data(), keyed, opacity);
             TableBlitPortable(portable.data() + 1, destPitch, source.data() + 1, sourcePitch, width,
                               height, colors.data(), keyed, opacity);
-            ASSERT_EQ(fast, portable)
-                << "width " << width << " keyed " << keyed << " opacity " << opacity;
+            ASSERT_EQ(fast, portable) << "width " << width << " height " << height << " keyed "
+                                      << keyed << " opacity " << opacity;
         }
 }
 
