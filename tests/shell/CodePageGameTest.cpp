@@ -115,7 +115,7 @@ TEST(CodePageGame, TheConfigFileChoosesPerGameAndTheOptionComesFirst) {
     for (const char* bad : {"1253", "", "cp", "65001", "932x", "utf-8"})
         EXPECT_THROW(ParseCommandLine({"--encoding", bad}), ECommandLineError) << bad;
     EXPECT_THROW(ParseCommandLine({"--encoding"}), ECommandLineError);
-    EXPECT_NE(CommandLineHelp("kestra").find("--encoding N"), std::string::npos);
+    EXPECT_NE(CommandLineHelp("kestra", "").find("--encoding N"), std::string::npos);
     // A value that is no code page is an error naming the file and the section.
     home.Write("[game:western]\nEncoding=1253\n");
     try {
