@@ -42,11 +42,12 @@ private:
 };
 
 // The packed game copied to a folder that keeps its name (the config file's sections
-// are named after it).
+// are named after it), played with the settings folder of `home`.
 class TNamedGame {
 public:
-    explicit TNamedGame(const std::string& name) : Path(Root.Path() / name) {
+    TNamedGame(const std::string& name, const TConfigHome& home) : Path(Root.Path() / name) {
         fs::copy(fs::path(KESTRA_GAMES_DIR) / name, Path, fs::copy_options::recursive);
+        Platform.ConfigHome = home.Dir.Path();
     }
 
     // The game object over the copy: test play, headless, seed 1, `script`, `frames`.
@@ -86,7 +87,7 @@ TEST(CodePageGame, WesternAccentsDrawWithTheChosenAndWithTheGuessedCodePage) {
     TConfigHome home;
     for (std::optional<int> option : {std::optional<int>(1252), std::optional<int>()}) {
         SCOPED_TRACE(option ? "--encoding 1252" : "guessed");
-        TNamedGame western("western");
+        TNamedGame western("western", home);
         TGameMain& title = western.Play(option, KNewGameScript, KTitleShownFrame);
         EXPECT_EQ(title.CodePage.Number(), 1252);
         EXPECT_EQ(title.System().Scene, KSceneTitle);
@@ -102,7 +103,7 @@ TEST(CodePageGame, WesternAccentsDrawWithTheChosenAndWithTheGuessedCodePage) {
 
 TEST(CodePageGame, TheConfigFileChoosesPerGameAndTheOptionComesFirst) {
     TConfigHome home;
-    TNamedGame western("western");
+    TNamedGame western("western", home);
     // Another game's section and the section of another case of the same name.
     home.Write("[Kestra]\nRuntimePackagePath=/nowhere\n[game:other]\nEncoding=1251\n"
                "[GAME:Western]\nEncoding=cp1250\n");
