@@ -82,24 +82,6 @@ struct TContext {
 // never decodes to this range, so the escape cannot be confused with real text.
 constexpr unsigned KByteEscape = 0xF700;
 
-void AppendUtf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Decodes one UTF-8 sequence at text[pos]; false for a malformed one.
 bool NextCodePoint(const std::string& text, std::size_t& pos, unsigned& cp) {
     auto b = static_cast<unsigned char>(text[pos]);
@@ -149,7 +131,7 @@ std::string GameTextToUtf8(std::string_view bytes) {
         if (ok) {
             out += *utf8;
         } else {
-            for (char c : ch) AppendUtf8(out, KByteEscape + static_cast<unsigned char>(c));
+            for (char c : ch) AppendCodePointUtf8(out, KByteEscape + static_cast<unsigned char>(c));
         }
         pos += len;
     }

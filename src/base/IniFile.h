@@ -71,5 +71,7 @@ private:
 
 // ASCII-only case folding; bytes of 0x80 and above are left alone.
 std::string FoldAsciiCase(std::string_view s);
+// Equal but for the case of ASCII letters (names of keys, sections, options).
+bool SameAsciiName(std::string_view a, std::string_view b);
 
 } // namespace kestra

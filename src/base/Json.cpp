@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/CodePage.h"
 #include "base/Errors.h"
 
 namespace kestra {
@@ -216,24 +217,6 @@ private:
         return v;
     }
 
-    static void AppendUtf8(std::string& out, unsigned cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-
     std::string StringValue() {
         ++P; // opening quote
         std::string out;
@@ -288,7 +271,7 @@ private:
                 } else if (cp >= 0xDC00 && cp < 0xE000) {
                     Fail("lone surrogate in \\u escape");
                 }
-                AppendUtf8(out, cp);
+                AppendCodePointUtf8(out, cp);
                 break;
             }
             default:

@@ -1,16 +1,10 @@
 #include "media/KeyBindings.h"
 
+#include "base/IniFile.h"
+
 namespace kestra {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i])) return false;
-    return true;
-}
 
 static_assert([] {
     for (int i = 0; i < KHotKeyCount; ++i)
@@ -27,7 +21,7 @@ std::string BoundKeyName(TBoundKey key) {
 }
 
 std::optional<TBoundKey> ParseBoundKey(std::string_view name) {
-    if (SameName(name, "None")) return TBoundKey{};
+    if (SameAsciiName(name, "None")) return TBoundKey{};
     if (name.size() >= 2 && name.size() <= 3 && (name[0] == 'F' || name[0] == 'f')) {
         int n = 0;
         bool digits = true;
@@ -55,13 +49,13 @@ std::string_view HotKeyName(THotKey key) {
 
 std::optional<THotKey> HotKeyOfName(std::string_view name) {
     for (const THotKeyInfo& info : KHotKeyTable)
-        if (SameName(name, info.Name)) return info.HotKey;
+        if (SameAsciiName(name, info.Name)) return info.HotKey;
     return std::nullopt;
 }
 
 std::optional<int> ButtonRowOfName(std::string_view name) {
     for (std::size_t i = 0; i < KButtonNames.size(); ++i)
-        if (SameName(name, KButtonNames[i])) return static_cast<int>(i);
+        if (SameAsciiName(name, KButtonNames[i])) return static_cast<int>(i);
     return std::nullopt;
 }
 

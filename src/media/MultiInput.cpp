@@ -1,5 +1,7 @@
 #include "media/MultiInput.h"
 
+#include "base/IniFile.h"
+
 #include <algorithm>
 
 namespace kestra {
@@ -47,15 +49,9 @@ std::string_view PadButtonName(TPadButton button) {
 }
 
 TKeyCode KeyCodeOfName(std::string_view name) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    for (int k = 1; k < static_cast<int>(TKeyCode::Count); ++k) {
-        const std::string_view candidate = KeyCodeName(static_cast<TKeyCode>(k));
-        if (candidate.size() != name.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < name.size() && same; ++i)
-            same = fold(candidate[i]) == fold(name[i]);
-        if (same) return static_cast<TKeyCode>(k);
-    }
+    for (int k = 1; k < static_cast<int>(TKeyCode::Count); ++k)
+        if (SameAsciiName(KeyCodeName(static_cast<TKeyCode>(k)), name))
+            return static_cast<TKeyCode>(k);
     return TKeyCode::None;
 }
 

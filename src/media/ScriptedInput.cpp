@@ -1,5 +1,7 @@
 #include "media/ScriptedInput.h"
 
+#include "base/IniFile.h"
+
 #include <charconv>
 #include <fstream>
 #include <string>
@@ -10,15 +12,6 @@ namespace kestra {
 namespace {
 
 constexpr std::size_t KMaxScriptBytes = 64u << 20;
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
-}
 
 // The logical buttons as the keys of the default table that play them.
 constexpr struct {
@@ -42,14 +35,15 @@ int FunctionKeyNumber(std::string_view name) {
 // "Button0".."Button31" as 0..31, else -1.
 int ButtonNumber(std::string_view name) {
     constexpr std::string_view prefix = "Button";
-    if (name.size() <= prefix.size() || !SameName(name.substr(0, prefix.size()), prefix)) return -1;
+    if (name.size() <= prefix.size() || !SameAsciiName(name.substr(0, prefix.size()), prefix))
+        return -1;
     int n = 0;
     return ParseNumberWord(name.substr(prefix.size()), n) && n >= 0 && n < 32 ? n : -1;
 }
 
 // "PREFIX:X,Y" with both axes in range; false when the word is something else.
 bool ParseAxes(std::string_view word, std::string_view prefix, int& x, int& y) {
-    if (word.size() < prefix.size() || !SameName(word.substr(0, prefix.size()), prefix))
+    if (word.size() < prefix.size() || !SameAsciiName(word.substr(0, prefix.size()), prefix))
         return false;
     const std::string_view axes = word.substr(prefix.size());
     const std::size_t comma = axes.find(',');
@@ -75,7 +69,7 @@ bool ParseStick(std::string_view word, TScriptedInput::TState& state) {
 // "GamepadSouth" ... as its button; Count when the word is something else.
 TPadButton PadButtonOfName(std::string_view name) {
     for (int b = 0; b < static_cast<int>(TPadButton::Count); ++b)
-        if (SameName(name, PadButtonName(static_cast<TPadButton>(b))))
+        if (SameAsciiName(name, PadButtonName(static_cast<TPadButton>(b))))
             return static_cast<TPadButton>(b);
     return TPadButton::Count;
 }
@@ -85,12 +79,12 @@ bool ApplyKey(std::string_view word, TScriptedInput::TState& state) {
     const bool tap = !word.empty() && word[0] == '+';
     const std::string_view name = tap ? word.substr(1) : word;
     for (const auto& alias : KAliases)
-        if (SameName(name, alias.Name)) {
+        if (SameAsciiName(name, alias.Name)) {
             (tap ? state.KeyTaps : state.Keys) |= KeyBit(alias.Key);
             return true;
         }
     for (int k = 1; k < static_cast<int>(TKeyCode::Count); ++k)
-        if (SameName(name, KeyCodeName(static_cast<TKeyCode>(k)))) {
+        if (SameAsciiName(name, KeyCodeName(static_cast<TKeyCode>(k)))) {
             (tap ? state.KeyTaps : state.Keys) |= KeyBit(static_cast<TKeyCode>(k));
             return true;
         }
@@ -99,10 +93,10 @@ bool ApplyKey(std::string_view word, TScriptedInput::TState& state) {
         bits = static_cast<std::uint16_t>(bits | (1u << n));
         return true;
     }
-    if (SameName(name, "MouseLeft") || SameName(name, "MouseRight")) {
+    if (SameAsciiName(name, "MouseLeft") || SameAsciiName(name, "MouseRight")) {
         std::uint8_t& bits = tap ? state.MouseTaps : state.Mouse;
-        bits = static_cast<std::uint8_t>(bits |
-                                         (SameName(name, "MouseLeft") ? KMouseLeft : KMouseRight));
+        bits = static_cast<std::uint8_t>(
+            bits | (SameAsciiName(name, "MouseLeft") ? KMouseLeft : KMouseRight));
         return true;
     }
     if (const int b = ButtonNumber(name); b >= 0) {
@@ -117,10 +111,10 @@ bool ApplyKey(std::string_view word, TScriptedInput::TState& state) {
         return true;
     }
     if (tap) return false;
-    if (SameName(name, "Shift")) return state.Shift = true;
-    if (SameName(name, "Ctrl")) return state.Ctrl = true;
-    if (SameName(name, "Alt")) return state.Alt = true;
-    if (SameName(name, "Inactive")) return state.Inactive = true;
+    if (SameAsciiName(name, "Shift")) return state.Shift = true;
+    if (SameAsciiName(name, "Ctrl")) return state.Ctrl = true;
+    if (SameAsciiName(name, "Alt")) return state.Alt = true;
+    if (SameAsciiName(name, "Inactive")) return state.Inactive = true;
     return ParseStick(name, state);
 }
 
