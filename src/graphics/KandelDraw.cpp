@@ -14,6 +14,12 @@ TKandelDraw::TKandelDraw(IKandelDrawHost& host, bool headless)
 
 void TKandelDraw::Initialize() {
     initialized_ = true;
+    ApplyScreenMode();
+}
+
+void TKandelDraw::ApplyScreenMode() {
+    // Before the window exists the mode is only remembered.
+    if (!initialized_) return;
     host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
     ResetTiming();
 }
@@ -21,17 +27,13 @@ void TKandelDraw::Initialize() {
 void TKandelDraw::SetFullScreen(bool fullScreen) {
     if (fullScreen == fullScreen_) return;
     fullScreen_ = fullScreen;
-    if (!initialized_) return;
-    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
-    ResetTiming();
+    ApplyScreenMode();
 }
 
 void TKandelDraw::SetScreenZoom(bool zoom) {
     if (zoom == zoom_) return;
     zoom_ = zoom;
-    if (!initialized_) return;
-    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
-    ResetTiming();
+    ApplyScreenMode();
 }
 
 void TKandelDraw::SetWindowScale(int scale) {
@@ -41,17 +43,13 @@ void TKandelDraw::SetWindowScale(int scale) {
     if (zoom == zoom_ && zoomScale == zoomScale_) return;
     zoom_ = zoom;
     zoomScale_ = zoomScale;
-    if (!initialized_) return;
-    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
-    ResetTiming();
+    ApplyScreenMode();
 }
 
 void TKandelDraw::SetFit(bool fit) {
     if (fit == fit_) return;
     fit_ = fit;
-    if (!initialized_) return;
-    host_.ApplyScreenMode(fullScreen_, WindowScale(), fit_);
-    ResetTiming();
+    ApplyScreenMode();
 }
 
 void TKandelDraw::RequestReset() {

@@ -121,6 +121,8 @@ public:
     std::uint64_t FramesWaited() const { return framesWaited_; }
 
 private:
+    // Gives the window side the screen mode and restarts the frame schedule.
+    void ApplyScreenMode();
     // Milliseconds since the display was created.
     double Now() const;
     double Due() const { return base_ + static_cast<double>(count_) * frameTime_; }
